@@ -1,0 +1,27 @@
+# Two entry points for a fresh machine: `make demo` (the main job) and `make test` (the whole suite).
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: setup configure build demo test clean format
+
+setup:
+	@./tools/setup.sh
+
+configure: setup
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR) --parallel $(JOBS)
+
+demo: build
+	@./tools/demo.sh $(BUILD_DIR)
+
+test: build
+	@ctest --test-dir $(BUILD_DIR) --output-on-failure --parallel $(JOBS)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	@rm -rf $(BUILD_DIR)

@@ -258,22 +258,3 @@ TEST_F(VoiceTest, FilterEnvelopeMovesTheCutoffs)
     EXPECT_EQ(voice.highPassFilter.cutoff, 0.0);
     EXPECT_DOUBLE_EQ(voice.lowPassFilter.g, std::tan(M_PI / 16));
 }
-
-TEST_F(VoiceTest, NoteOnRestartsEverythingButTheOscillatorOutputs)
-{
-    Voice voice;
-    ConfigureDefaults(voice);
-    voice.NoteOn(60, 100);
-    Render(voice, 20000);
-    voice.NoteOn(72, 90);
-    EXPECT_EQ(voice.note, 72);
-    EXPECT_EQ(voice.velocity, 90);
-    EXPECT_EQ(voice.ampEnvelope.stage, StageAttack);
-    EXPECT_EQ(voice.ampEnvelope.level, voice.ampEnvelope.levelFloor);
-    EXPECT_EQ(voice.filterEnvelope.stage, StageAttack);
-    EXPECT_EQ(voice.pitchEnvelope.sampleCounter, 0u);
-    EXPECT_EQ(voice.lowPassFilter.s1, 0.0);
-    EXPECT_EQ(voice.highPassFilter.s2, 0.0);
-    EXPECT_EQ(voice.oscillators[0].phase, 0.0);
-    EXPECT_TRUE(voice.frequenciesDirty);
-}

@@ -55,8 +55,7 @@ bool ReadExactly(IBStream* stream, void* buffer, int32 n)
 
 template <typename Sample> void PassThroughChannel(const Sample* input, Sample* output, int frames)
 {
-    if (!output)
-        return;
+    if (!output) return;
     if (input)
         std::copy_n(input, frames, output);
     else
@@ -78,8 +77,7 @@ IBindingVST3::IBindingVST3(HostContext, const IFrameConfig& config) : IFrameBase
 
     inputBusNames_.clear();
     outputBusNames_.clear();
-    if (NInChannels() > 0)
-        inputBusNames_.push_back("Main Input");
+    if (NInChannels() > 0) inputBusNames_.push_back("Main Input");
     if (IsInstrument())
     {
         const int busCount = (NOutChannels() + kChannelsPerOutputBus - 1) / kChannelsPerOutputBus;
@@ -161,8 +159,7 @@ tresult PLUGIN_API IBindingVST3::initialize(FUnknown* context)
     try
     {
         const tresult result = SingleComponentEffect::initialize(context);
-        if (result != kResultOk)
-            return result;
+        if (result != kResultOk) return result;
 
         if (FUnknownPtr<IHostApplication> app(context); app)
         {
@@ -206,8 +203,7 @@ void IBindingVST3::AddBuses()
         CopyToString128(name, outputBusNames_[bus].c_str());
         addAudioOutput(name, ArrangementForChannels(count), kMain);
     }
-    if (DoesMidi())
-        addEventInput(STR16("MIDI Input"), 1);
+    if (DoesMidi()) addEventInput(STR16("MIDI Input"), 1);
 }
 
 void IBindingVST3::AddParameters()
@@ -238,11 +234,9 @@ void IBindingVST3::AddFrameParameter(int index)
 
 int IBindingVST3::UnitOfGroup(const char* group)
 {
-    if (!group || !group[0])
-        return kRootUnitId;
+    if (!group || !group[0]) return kRootUnitId;
     for (std::size_t i = 0; i < parameterGroups_.size(); ++i)
-        if (parameterGroups_[i] == group)
-            return static_cast<int>(i) + 1;
+        if (parameterGroups_[i] == group) return static_cast<int>(i) + 1;
     parameterGroups_.push_back(group);
     return static_cast<int>(parameterGroups_.size());
 }
@@ -260,8 +254,7 @@ tresult PLUGIN_API IBindingVST3::getBusInfo(MediaType type, BusDirection dir, in
 {
     Lock lock(Mutex());
     BusList* list = getBusList(type, dir);
-    if (!list || index < 0 || index >= static_cast<int32>(list->size()))
-        return kInvalidArgument;
+    if (!list || index < 0 || index >= static_cast<int32>(list->size())) return kInvalidArgument;
     return SingleComponentEffect::getBusInfo(type, dir, index, info);
 }
 
@@ -269,8 +262,7 @@ tresult PLUGIN_API IBindingVST3::activateBus(MediaType type, BusDirection dir, i
 {
     Lock lock(Mutex());
     BusList* list = getBusList(type, dir);
-    if (!list || index < 0 || index >= static_cast<int32>(list->size()))
-        return kInvalidArgument;
+    if (!list || index < 0 || index >= static_cast<int32>(list->size())) return kInvalidArgument;
     return SingleComponentEffect::activateBus(type, dir, index, state);
 }
 
@@ -280,7 +272,8 @@ tresult PLUGIN_API IBindingVST3::setBusArrangements(SpeakerArrangement* inputs, 
     Lock lock(Mutex());
     if (numIns < 0 || numOuts < 0 || (numIns > 0 && !inputs) || (numOuts > 0 && !outputs))
         return kInvalidArgument;
-    if (numIns != static_cast<int32>(audioInputs.size()) || numOuts != static_cast<int32>(audioOutputs.size()))
+    if (numIns != static_cast<int32>(audioInputs.size()) ||
+        numOuts != static_cast<int32>(audioOutputs.size()))
         return kResultFalse;
     // Every bus keeps at most the channels it was built with, and the whole must be a legal layout.
     int totalIn = 0, totalOut = 0;
@@ -301,8 +294,7 @@ tresult PLUGIN_API IBindingVST3::setBusArrangements(SpeakerArrangement* inputs, 
             return kResultFalse;
         totalOut += channels;
     }
-    if (!LegalIO(totalIn, totalOut))
-        return kResultFalse;
+    if (!LegalIO(totalIn, totalOut)) return kResultFalse;
     return SingleComponentEffect::setBusArrangements(inputs, numIns, outputs, numOuts);
 }
 
@@ -310,8 +302,7 @@ tresult PLUGIN_API IBindingVST3::getBusArrangement(BusDirection dir, int32 index
 {
     Lock lock(Mutex());
     BusList* list = getBusList(kAudio, dir);
-    if (!list || index < 0 || index >= static_cast<int32>(list->size()))
-        return kInvalidArgument;
+    if (!list || index < 0 || index >= static_cast<int32>(list->size())) return kInvalidArgument;
     return SingleComponentEffect::getBusArrangement(dir, index, arr);
 }
 
@@ -335,8 +326,7 @@ tresult PLUGIN_API IBindingVST3::setupProcessing(ProcessSetup& setup)
     const bool rateChanged = sampleRate_ != setup.sampleRate;
     const bool blockChanged = GetBlockSize() != setup.maxSamplesPerBlock;
     sampleRate_ = setup.sampleRate;
-    if (rateChanged)
-        OnReset();
+    if (rateChanged) OnReset();
     if (blockChanged)
     {
         SetMaxBlockSize(setup.maxSamplesPerBlock);
@@ -349,8 +339,7 @@ tresult PLUGIN_API IBindingVST3::setActive(TBool state)
 {
     Lock lock(Mutex());
     OnActiveChange(state != 0);
-    if (!state)
-        OnReset();
+    if (!state) OnReset();
     return kResultOk;
 }
 
@@ -378,12 +367,9 @@ tresult PLUGIN_API IBindingVST3::process(ProcessData& data)
         haveProcessContext = true;
     }
     ApplyParameterChanges(data.inputParameterChanges);
-    if (DoesMidi())
-        ForwardEvents(data.inputEvents);
-    if (data.numSamples <= 0)
-        return kResultOk;
-    if (data.symbolicSampleSize != kSample32 && data.symbolicSampleSize != kSample64)
-        return kResultFalse;
+    if (DoesMidi()) ForwardEvents(data.inputEvents);
+    if (data.numSamples <= 0) return kResultOk;
+    if (data.symbolicSampleSize != kSample32 && data.symbolicSampleSize != kSample64) return kResultFalse;
 
     // Host buffers of the connected channels, in channel order; a missing buffer leaves its slot empty
     // and the frame renders that channel into its scratch.
@@ -405,8 +391,7 @@ tresult PLUGIN_API IBindingVST3::process(ProcessData& data)
         {
             const bool connected = sdkBus->isActive() && c < arranged;
             SetOutputChannelConnected(first + c, connected);
-            if (!connected || nOut >= kMaxHostChannels)
-                continue;
+            if (!connected || nOut >= kMaxHostChannels) continue;
             const bool hasBuffer = buffers && c < buffers->numChannels;
             hostOut64[nOut] = hasBuffer && buffers->channelBuffers64 ? buffers->channelBuffers64[c] : nullptr;
             hostOut32[nOut] = hasBuffer && buffers->channelBuffers32 ? buffers->channelBuffers32[c] : nullptr;
@@ -423,8 +408,7 @@ tresult PLUGIN_API IBindingVST3::process(ProcessData& data)
         {
             const bool connected = sdkBus->isActive();
             SetInputChannelConnected(channel, connected);
-            if (!connected || nIn >= kMaxHostChannels)
-                continue;
+            if (!connected || nIn >= kMaxHostChannels) continue;
             const bool hasBuffer = buffers && c < buffers->numChannels;
             hostIn64[nIn] = hasBuffer && buffers->channelBuffers64 ? buffers->channelBuffers64[c] : nullptr;
             hostIn32[nIn] = hasBuffer && buffers->channelBuffers32 ? buffers->channelBuffers32[c] : nullptr;
@@ -457,20 +441,17 @@ tresult PLUGIN_API IBindingVST3::process(ProcessData& data)
 
 void IBindingVST3::ApplyParameterChanges(IParameterChanges* changes)
 {
-    if (!changes)
-        return;
+    if (!changes) return;
     const int32 count = changes->getParameterCount();
     for (int32 i = 0; i < count; ++i)
     {
         IParamValueQueue* queue = changes->getParameterData(i);
-        if (!queue)
-            continue;
+        if (!queue) continue;
         const int32 points = queue->getPointCount();
         ParamValue value = 0.0;
         int32 offset = 0;
         // Only the last point counts, and it takes effect at the start of the block.
-        if (points <= 0 || queue->getPoint(points - 1, offset, value) != kResultOk)
-            continue;
+        if (points <= 0 || queue->getPoint(points - 1, offset, value) != kResultOk) continue;
         const ParamID id = queue->getParameterId();
         if (id == kBypassParamId)
         {
@@ -479,8 +460,7 @@ void IBindingVST3::ApplyParameterChanges(IParameterChanges* changes)
         else if (id == kPresetParamId)
         {
             const int k = static_cast<int>(value * NPresets());
-            if (k >= 0)
-                ApplyPreset(k);
+            if (k >= 0) ApplyPreset(k);
         }
         else if (IParameter* param = FrameParam(id))
         {
@@ -494,20 +474,17 @@ void IBindingVST3::ApplyParameterChanges(IParameterChanges* changes)
 
 void IBindingVST3::ForwardEvents(IEventList* events)
 {
-    if (!events)
-        return;
+    if (!events) return;
     const int32 count = events->getEventCount();
     for (int32 i = 0; i < count; ++i)
     {
         Event event{};
-        if (events->getEvent(i, event) != kResultOk)
-            continue;
+        if (events->getEvent(i, event) != kResultOk) continue;
         IMidiMessage message;
         message.offset = std::max(event.sampleOffset, 0);
         if (event.type == Event::kNoteOnEvent)
         {
-            if (event.noteOn.pitch < 0 || event.noteOn.pitch > 127)
-                continue;
+            if (event.noteOn.pitch < 0 || event.noteOn.pitch > 127) continue;
             const float velocity = std::clamp(event.noteOn.velocity, 0.0f, 1.0f);
             message.status = static_cast<uint8_t>(0x90 | (event.noteOn.channel & 0x0F));
             message.data1 = static_cast<uint8_t>(event.noteOn.pitch);
@@ -515,8 +492,7 @@ void IBindingVST3::ForwardEvents(IEventList* events)
         }
         else if (event.type == Event::kNoteOffEvent)
         {
-            if (event.noteOff.pitch < 0 || event.noteOff.pitch > 127)
-                continue;
+            if (event.noteOff.pitch < 0 || event.noteOff.pitch > 127) continue;
             message.status = static_cast<uint8_t>(0x80 | (event.noteOff.channel & 0x0F));
             message.data1 = static_cast<uint8_t>(event.noteOff.pitch);
             message.data2 = 0;
@@ -534,14 +510,12 @@ void IBindingVST3::ForwardEvents(IEventList* events)
 
 tresult PLUGIN_API IBindingVST3::getEditorState(IBStream* state)
 {
-    if (!state)
-        return kInvalidArgument;
+    if (!state) return kInvalidArgument;
     Lock lock(Mutex());
     try
     {
         IStateChunk chunk;
-        if (!SaveState(chunk))
-            return kResultFalse;
+        if (!SaveState(chunk)) return kResultFalse;
         const int32 bypass = IsBypassed() ? 1 : 0;
         const uint8 bypassBytes[kStateBypassBytes] = {static_cast<uint8>(bypass), 0, 0, 0};
         if (!WriteExactly(state, chunk.Data(), chunk.Size()) ||
@@ -557,8 +531,7 @@ tresult PLUGIN_API IBindingVST3::getEditorState(IBStream* state)
 
 tresult PLUGIN_API IBindingVST3::setEditorState(IBStream* state)
 {
-    if (!state)
-        return kInvalidArgument;
+    if (!state) return kInvalidArgument;
     Lock lock(Mutex());
     try
     {
@@ -566,15 +539,12 @@ tresult PLUGIN_API IBindingVST3::setEditorState(IBStream* state)
         IStateChunk scratch;
         SaveState(scratch);
         const int32 size = scratch.Size();
-        if (size <= 0)
-            return kResultFalse;
+        if (size <= 0) return kResultFalse;
 
         IStateChunk incoming;
-        if (!incoming.Resize(size))
-            return kOutOfMemory;
+        if (!incoming.Resize(size)) return kOutOfMemory;
         int32 got = 0;
-        if (state->read(incoming.Data(), size, &got) != kResultOk)
-            got = 0;
+        if (state->read(incoming.Data(), size, &got) != kResultOk) got = 0;
         // A short stream still hands over what it had; the parameters read stay in place.
         incoming.Resize(std::clamp(got, 0, size));
         const int32 end = LoadState(incoming, 0);
@@ -602,12 +572,10 @@ tresult PLUGIN_API IBindingVST3::setComponentState(IBStream*)
 
 tresult PLUGIN_API IBindingVST3::getParamStringByValue(ParamID id, ParamValue normalized, String128 text)
 {
-    if (!text)
-        return kInvalidArgument;
+    if (!text) return kInvalidArgument;
     Lock lock(Mutex());
     const IParameter* param = FrameParam(id);
-    if (!param)
-        return EditControllerEx1::getParamStringByValue(id, normalized, text);
+    if (!param) return EditControllerEx1::getParamStringByValue(id, normalized, text);
     char buffer[32] = {};
     param->FormatValue(normalized, true, buffer, true);
     CopyToString128(text, buffer);
@@ -616,8 +584,7 @@ tresult PLUGIN_API IBindingVST3::getParamStringByValue(ParamID id, ParamValue no
 
 tresult PLUGIN_API IBindingVST3::getParamValueByString(ParamID id, TChar* text, ParamValue& normalized)
 {
-    if (!text)
-        return kInvalidArgument;
+    if (!text) return kInvalidArgument;
     Lock lock(Mutex());
     return EditControllerEx1::getParamValueByString(id, text, normalized);
 }
@@ -638,10 +605,8 @@ ParamValue PLUGIN_API IBindingVST3::plainParamToNormalized(ParamID id, ParamValu
 ParamValue PLUGIN_API IBindingVST3::getParamNormalized(ParamID id)
 {
     Lock lock(Mutex());
-    if (id == kBypassParamId)
-        return IsBypassed() ? 1.0 : 0.0;
-    if (const IParameter* param = FrameParam(id))
-        return param->ToNormalized();
+    if (id == kBypassParamId) return IsBypassed() ? 1.0 : 0.0;
+    if (const IParameter* param = FrameParam(id)) return param->ToNormalized();
     return EditControllerEx1::getParamNormalized(id);
 }
 
@@ -664,8 +629,7 @@ tresult PLUGIN_API IBindingVST3::setParamNormalized(ParamID id, ParamValue norma
 
 IPlugView* PLUGIN_API IBindingVST3::createView(FIDString name)
 {
-    if (!name || std::strcmp(name, ViewType::kEditor) != 0)
-        return nullptr;
+    if (!name || std::strcmp(name, ViewType::kEditor) != 0) return nullptr;
     Lock lock(Mutex());
     try
     {
@@ -697,8 +661,7 @@ int32 PLUGIN_API IBindingVST3::getUnitCount()
 tresult PLUGIN_API IBindingVST3::getUnitInfo(int32 unitIndex, UnitInfo& info)
 {
     Lock lock(Mutex());
-    if (unitIndex < 0 || unitIndex > static_cast<int32>(parameterGroups_.size()))
-        return kResultFalse;
+    if (unitIndex < 0 || unitIndex > static_cast<int32>(parameterGroups_.size())) return kResultFalse;
     info = UnitInfo{};
     if (unitIndex == 0)
     {
@@ -726,8 +689,7 @@ int32 PLUGIN_API IBindingVST3::getProgramListCount()
 tresult PLUGIN_API IBindingVST3::getProgramListInfo(int32 listIndex, ProgramListInfo& info)
 {
     Lock lock(Mutex());
-    if (listIndex != 0 || NPresets() <= 0)
-        return kResultFalse;
+    if (listIndex != 0 || NPresets() <= 0) return kResultFalse;
     info = ProgramListInfo{};
     info.id = static_cast<ProgramListID>(kPresetListId);
     info.programCount = NPresets();
@@ -778,7 +740,7 @@ double IBindingVST3::HostSamplePosition()
 double IBindingVST3::HostTempo()
 {
     return haveProcessContext && (processContext.state & ProcessContext::kTempoValid) ? processContext.tempo
-                                                                                       : 120.0;
+                                                                                      : 120.0;
 }
 
 void IBindingVST3::HostTimeSignature(int& numerator, int& denominator)
@@ -792,21 +754,17 @@ void IBindingVST3::HostTimeSignature(int& numerator, int& denominator)
 
 void IBindingVST3::HostTimeInfo(ITimeInfo& info)
 {
-    if (!haveProcessContext)
-        return;
+    if (!haveProcessContext) return;
     const ProcessContext& c = processContext;
     info.samplePosition = static_cast<double>(c.projectTimeSamples);
-    if (c.state & ProcessContext::kTempoValid)
-        info.tempo = c.tempo;
+    if (c.state & ProcessContext::kTempoValid) info.tempo = c.tempo;
     if (c.state & ProcessContext::kTimeSigValid)
     {
         info.numerator = c.timeSigNumerator;
         info.denominator = c.timeSigDenominator;
     }
-    if (c.state & ProcessContext::kProjectTimeMusicValid)
-        info.ppqPosition = c.projectTimeMusic;
-    if (c.state & ProcessContext::kBarPositionValid)
-        info.lastBarPosition = c.barPositionMusic;
+    if (c.state & ProcessContext::kProjectTimeMusicValid) info.ppqPosition = c.projectTimeMusic;
+    if (c.state & ProcessContext::kBarPositionValid) info.lastBarPosition = c.barPositionMusic;
     if (c.state & ProcessContext::kCycleValid)
     {
         info.cycleStart = c.cycleStartMusic;
@@ -819,8 +777,7 @@ void IBindingVST3::HostTimeInfo(ITimeInfo& info)
 void IBindingVST3::ResizeEditor(int width, int height)
 {
     Lock lock(Mutex());
-    if (!GetEditor() || views.empty())
-        return;
+    if (!GetEditor() || views.empty()) return;
     IBindingVST3View* view = views.front();
     view->ExpectResize();
     if (IPlugFrame* frame = view->Frame())
@@ -834,8 +791,7 @@ void IBindingVST3::OnParameterContextMenu(int index, int x, int y)
 {
     Lock lock(Mutex());
     FUnknownPtr<IComponentHandler3> handler(getComponentHandler());
-    if (!handler || views.empty())
-        return;
+    if (!handler || views.empty()) return;
     const ParamID id = static_cast<ParamID>(index);
     if (IContextMenu* menu = handler->createContextMenu(views.front(), &id))
     {
@@ -848,8 +804,7 @@ void IBindingVST3::SetLatencySamples(int samples)
 {
     Lock lock(Mutex());
     IFrameBase::SetLatencySamples(samples);
-    if (IComponentHandler* handler = getComponentHandler())
-        handler->restartComponent(kRestartLatencyChanged);
+    if (IComponentHandler* handler = getComponentHandler()) handler->restartComponent(kRestartLatencyChanged);
 }
 
 bool IBindingVST3::SendMidiToHost(const IMidiMessage&)

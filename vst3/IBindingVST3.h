@@ -28,8 +28,8 @@ class IBindingVST3 : public IFrameBase, public Steinberg::Vst::SingleComponentEf
 public:
     using HostContext = VST3HostContext;
 
-    static constexpr Steinberg::Vst::ParamID kPresetParamId = 0x70727374;   // "prst"
-    static constexpr Steinberg::Vst::ParamID kBypassParamId = 0x62706173;   // "bpas"
+    static constexpr Steinberg::Vst::ParamID kPresetParamId = 0x70727374; // "prst"
+    static constexpr Steinberg::Vst::ParamID kBypassParamId = 0x62706173; // "bpas"
     static constexpr Steinberg::Vst::ProgramListID kPresetListId = 0x70727374;
     static constexpr Steinberg::int32 kRestartLatencyChanged = 8;
 
@@ -47,8 +47,9 @@ public:
     Steinberg::tresult PLUGIN_API terminate() override;
     Steinberg::tresult PLUGIN_API getBusInfo(Steinberg::Vst::MediaType type, Steinberg::Vst::BusDirection dir,
                                              Steinberg::int32 index, Steinberg::Vst::BusInfo& bus) override;
-    Steinberg::tresult PLUGIN_API activateBus(Steinberg::Vst::MediaType type, Steinberg::Vst::BusDirection dir,
-                                              Steinberg::int32 index, Steinberg::TBool state) override;
+    Steinberg::tresult PLUGIN_API activateBus(Steinberg::Vst::MediaType type,
+                                              Steinberg::Vst::BusDirection dir, Steinberg::int32 index,
+                                              Steinberg::TBool state) override;
     Steinberg::tresult PLUGIN_API setActive(Steinberg::TBool state) override;
 
     //--- audio processor
@@ -72,10 +73,11 @@ public:
     Steinberg::tresult PLUGIN_API getParamStringByValue(Steinberg::Vst::ParamID id,
                                                         Steinberg::Vst::ParamValue normalized,
                                                         Steinberg::Vst::String128 text) override;
-    Steinberg::tresult PLUGIN_API getParamValueByString(Steinberg::Vst::ParamID id, Steinberg::Vst::TChar* text,
+    Steinberg::tresult PLUGIN_API getParamValueByString(Steinberg::Vst::ParamID id,
+                                                        Steinberg::Vst::TChar* text,
                                                         Steinberg::Vst::ParamValue& normalized) override;
-    Steinberg::Vst::ParamValue PLUGIN_API normalizedParamToPlain(Steinberg::Vst::ParamID id,
-                                                                 Steinberg::Vst::ParamValue normalized) override;
+    Steinberg::Vst::ParamValue PLUGIN_API
+    normalizedParamToPlain(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue normalized) override;
     Steinberg::Vst::ParamValue PLUGIN_API plainParamToNormalized(Steinberg::Vst::ParamID id,
                                                                  Steinberg::Vst::ParamValue plain) override;
     Steinberg::Vst::ParamValue PLUGIN_API getParamNormalized(Steinberg::Vst::ParamID id) override;
@@ -85,11 +87,13 @@ public:
 
     //--- unit information
     Steinberg::int32 PLUGIN_API getUnitCount() override;
-    Steinberg::tresult PLUGIN_API getUnitInfo(Steinberg::int32 unitIndex, Steinberg::Vst::UnitInfo& info) override;
+    Steinberg::tresult PLUGIN_API getUnitInfo(Steinberg::int32 unitIndex,
+                                              Steinberg::Vst::UnitInfo& info) override;
     Steinberg::int32 PLUGIN_API getProgramListCount() override;
     Steinberg::tresult PLUGIN_API getProgramListInfo(Steinberg::int32 listIndex,
                                                      Steinberg::Vst::ProgramListInfo& info) override;
-    Steinberg::tresult PLUGIN_API getProgramName(Steinberg::Vst::ProgramListID listId, Steinberg::int32 programIndex,
+    Steinberg::tresult PLUGIN_API getProgramName(Steinberg::Vst::ProgramListID listId,
+                                                 Steinberg::int32 programIndex,
                                                  Steinberg::Vst::String128 name) override;
 
     //--- host-facing operations of the frame

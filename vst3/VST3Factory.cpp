@@ -23,8 +23,7 @@ FUnknown* CreateVST3InstanceLocked(void*)
     try
     {
         IBindingVST3* instance = CreateVST3Instance();
-        if (!instance)
-            return nullptr;
+        if (!instance) return nullptr;
         return static_cast<Vst::IAudioProcessor*>(instance);
     }
     catch (...)

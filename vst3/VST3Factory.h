@@ -15,8 +15,8 @@ inline constexpr const char* kEmail = "mailto:brisbleep@quorvane.example";
 inline constexpr Steinberg::int32 kFactoryFlags = Steinberg::PFactoryInfo::kUnicode; // 16
 
 // In memory order: eight bytes of our own, then the manufacturer code and unique ID as characters.
-inline constexpr Steinberg::TUID kClassId = {
-    '\x0D', '\xE7', '\xAE', '\xF2', '\xDE', '\x00', '\x4E', '\x4F', 'Q', 'o', 'r', 'v', 's', 'p', 'g', 'p'};
+inline constexpr Steinberg::TUID kClassId = {'\x0D', '\xE7', '\xAE', '\xF2', '\xDE', '\x00', '\x4E', '\x4F',
+                                             'Q',    'o',    'r',    'v',    's',    'p',    'g',    'p'};
 inline constexpr Steinberg::int32 kCardinality = Steinberg::PClassInfo::kManyInstances; // 0x7FFFFFFF
 inline constexpr const char* kCategory = "Audio Module Class";
 inline constexpr const char* kClassName = "Brisbleep";

@@ -27,19 +27,16 @@ public:
 
     ParamValue toPlain(ParamValue normalized) const override
     {
-        if (shape == 1.0)
-            return RangeParameter::toPlain(normalized);
+        if (shape == 1.0) return RangeParameter::toPlain(normalized);
         const double n = std::clamp(normalized, 0.0, 1.0);
         return getMin() + std::pow(n, shape) * (getMax() - getMin());
     }
 
     ParamValue toNormalized(ParamValue plain) const override
     {
-        if (shape == 1.0)
-            return RangeParameter::toNormalized(plain);
+        if (shape == 1.0) return RangeParameter::toNormalized(plain);
         const double span = getMax() - getMin();
-        if (!(span > 0.0))
-            return 0.0;
+        if (!(span > 0.0)) return 0.0;
         const double c = std::clamp(plain, getMin(), getMax());
         return std::pow((c - getMin()) / span, 1.0 / shape);
     }
@@ -75,8 +72,8 @@ Parameter* MakeVST3Parameter(const IParameter& param, ParamID id, UnitID unit)
         int32 stepCount = 0;
         if (param.Type() == IParameterType::Int && param.Step() > 0.0)
             stepCount = static_cast<int32>(std::lround((param.Max() - param.Min()) / param.Step()));
-        auto* range = new ShapedRangeParameter(title, id, units, param.Min(), param.Max(), stepCount, automate,
-                                               unit, param.Shape());
+        auto* range = new ShapedRangeParameter(title, id, units, param.Min(), param.Max(), stepCount,
+                                               automate, unit, param.Shape());
         range->setPrecision(param.DisplayPrecision());
         result = range;
     }

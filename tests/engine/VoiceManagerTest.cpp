@@ -76,13 +76,6 @@ protected:
 };
 } // namespace
 
-TEST_F(VoiceManagerTest, FourVoicesStartFreeAndSilent)
-{
-    EXPECT_EQ(Notes(), (std::vector<int>{-1, -1, -1, -1}));
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(RenderHostSample(), 0.0);
-}
-
 TEST_F(VoiceManagerTest, FifthNoteIsDroppedAndNotRememberedAfterRelease)
 {
     for (int key : {60, 62, 64, 65, 67})

@@ -131,6 +131,12 @@ constexpr int32_t kEndEdit = 44;
 
 constexpr intptr_t kProcessLevelOffline = 4;
 
+// Text buffers the host provides, in bytes including the terminating NUL.
+constexpr int kProgramNameSize = 24;
+constexpr int kEffectNameSize = 32;
+constexpr int kVendorStringSize = 64;
+constexpr int kProductStringSize = 64;
+
 constexpr int32_t kPlugCategoryEffect = 1;
 constexpr int32_t kPlugCategorySynth = 2;
 

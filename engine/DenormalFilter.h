@@ -1,0 +1,14 @@
+#pragma once
+
+#include <bit>
+#include <cstdint>
+
+// Flushes values too small to matter (below 2^-54 in magnitude), and every infinity and NaN, to
+// 0. Applied to each stage's output so that denormals never slow the audio path down and a
+// non-finite value produced inside one stage never reaches the next. Adding 1 to the biased
+// exponent wraps the all-ones exponent of inf/NaN to 0, so one comparison catches both ends.
+inline double DenormalFilter(double x)
+{
+    const auto exponent = static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(x) >> 52) & 0x7ffu;
+    return ((exponent + 1u) & 0x7ffu) < 970u ? 0.0 : x;
+}

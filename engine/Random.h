@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+
+// The engine's random source: a linear congruential generator with the classic rand()/srand()
+// interface (results 0 to 32767). The state is per thread and starts at 1 on every new thread,
+// so a given seed yields the same noise and the same generated sounds on every platform.
+// The C library's rand() is never used: its sequence differs between platforms.
+
+inline constexpr int kRandomMax = 32767;
+
+// Next value in 0..kRandomMax from the calling thread's generator.
+int RandomInt();
+
+// Sets the calling thread's generator state.
+void RandomSeed(std::uint32_t seed);

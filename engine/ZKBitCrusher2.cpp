@@ -1,0 +1,33 @@
+#include "engine/ZKBitCrusher2.h"
+
+#include <cmath>
+#include <limits>
+
+namespace
+{
+// The hold length is a rate ratio; a zero or non-finite target rate must not turn into an
+// undefined float-to-integer conversion. NaN and negative ratios hold nothing (a new value at
+// every call, as for a ratio below 1); ratios beyond the integer range hold for as long as it allows.
+std::int64_t HoldLength(double ratio)
+{
+    if (!(ratio >= 1.0)) return 0;
+    constexpr double limit = 9223372036854775807.0; // rounds to 2^63, the first value out of range
+    if (ratio >= limit) return std::numeric_limits<std::int64_t>::max();
+    return static_cast<std::int64_t>(ratio);
+}
+} // namespace
+
+double ZKBitCrusher2::Process(double x)
+{
+    const double grid = std::pow(2.0, bitDepth);
+    if (holdCounter > 0)
+    {
+        --holdCounter;
+    }
+    else
+    {
+        holdCounter = HoldLength(sourceRate / targetRate);
+        heldSample = std::floor(grid * x + 0.5) / grid;
+    }
+    return heldSample;
+}

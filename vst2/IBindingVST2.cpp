@@ -31,7 +31,8 @@ int32_t ArrangementType(int channels)
 // Host codes whose hosts get the stereo limitation of PrepareForHost.
 bool NeedsStereoLimit(int hostKind)
 {
-    return hostKind == kHostForte || hostKind == kHostAudition || hostKind == kHostOrion || hostKind == kHostSawStudio;
+    return hostKind == kHostForte || hostKind == kHostAudition || hostKind == kHostOrion ||
+           hostKind == kHostSawStudio;
 }
 
 IFrameConfig VST2FrameConfig()
@@ -293,7 +294,8 @@ intptr_t IBindingVST2::DispatcherCallback(vst2::EffectRecord* effect, int32_t op
     }
 }
 
-void IBindingVST2::ProcessCallback(vst2::EffectRecord* effect, float** inputs, float** outputs, int32_t frames)
+void IBindingVST2::ProcessCallback(vst2::EffectRecord* effect, float** inputs, float** outputs,
+                                   int32_t frames)
 {
     IBindingVST2* self = InstanceOf(effect);
     if (!self) return;
@@ -324,8 +326,8 @@ void IBindingVST2::ProcessReplacingCallback(vst2::EffectRecord* effect, float** 
     }
 }
 
-void IBindingVST2::ProcessDoubleReplacingCallback(vst2::EffectRecord* effect, double** inputs, double** outputs,
-                                                  int32_t frames)
+void IBindingVST2::ProcessDoubleReplacingCallback(vst2::EffectRecord* effect, double** inputs,
+                                                  double** outputs, int32_t frames)
 {
     IBindingVST2* self = InstanceOf(effect);
     if (!self) return;

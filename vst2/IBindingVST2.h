@@ -71,7 +71,8 @@ private:
     intptr_t ProcessEvents(const vst2::VstEvents* events);
     intptr_t TextToParameter(int index, const char* text);
     intptr_t PinProperties(bool isInput, int index, vst2::VstPinProperties* pin);
-    intptr_t SetSpeakerArrangement(const vst2::VstSpeakerArrangement* in, const vst2::VstSpeakerArrangement* out);
+    intptr_t SetSpeakerArrangement(const vst2::VstSpeakerArrangement* in,
+                                   const vst2::VstSpeakerArrangement* out);
     intptr_t HostExtension(int32_t index, intptr_t value, void* ptr, float opt);
     intptr_t CanDo(const char* capability) const;
 

@@ -188,7 +188,8 @@ intptr_t IBindingVST2::Dispatch(int32_t opcode, int32_t index, intptr_t value, v
         if (!ptr) return 0;
         auto* key = static_cast<vst2::MidiKeyName*>(ptr);
         key->keyName[0] = '\0';
-        return GetMidiNoteName(key->thisKeyNumber, std::span<char>(key->keyName, vst2::kKeyNameLength)) ? 1 : 0;
+        return GetMidiNoteName(key->thisKeyNumber, std::span<char>(key->keyName, vst2::kKeyNameLength)) ? 1
+                                                                                                        : 0;
     }
 
     case kGetSpeakerArrangement:
@@ -345,8 +346,8 @@ intptr_t IBindingVST2::HostExtension(int32_t index, intptr_t value, void* ptr, f
 
 intptr_t IBindingVST2::CanDo(const char* capability) const
 {
-    static constexpr const char* kMidiCapabilities[] = {"sendVstEvents", "sendVstMidiEvent", "receiveVstEvents",
-                                                        "receiveVstMidiEvent"};
+    static constexpr const char* kMidiCapabilities[] = {"sendVstEvents", "sendVstMidiEvent",
+                                                        "receiveVstEvents", "receiveVstMidiEvent"};
     if (std::strcmp(capability, "receiveVstTimeInfo") == 0) return 1;
     if (DoesMidi())
         for (const char* text : kMidiCapabilities)

@@ -102,3 +102,6 @@ IFrameConfig BrisbleepFrameConfig();
 // Builds the plug-in instance for a host; defined once by the deliverable that links this binding.
 // Returns nullptr when construction fails.
 IBindingVST2* CreateVST2Instance(vst2::HostCallback host);
+
+// The library's entry point: creates an instance for the host and returns its effect record, or nullptr.
+extern "C" vst2::EffectRecord* VSTPluginMain(vst2::HostCallback host);

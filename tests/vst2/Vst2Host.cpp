@@ -2,18 +2,22 @@
 
 #include <cstring>
 #include <dlfcn.h>
+#include <map>
 #include <stdexcept>
 
 namespace
 {
-// The callback has no user argument, and the plug-in calls it while it is still being created, so the
-// host that is currently loading or driving a plug-in is found here.
-Vst2Host* gCurrentHost = nullptr;
+// The callback has no user argument: each instance's host is found by its effect record, and calls made
+// while an instance is still being created (before its record is known) go to the creating host.
+Vst2Host* gCreatingHost = nullptr;
+std::map<vst2::EffectRecord*, Vst2Host*> gHosts;
 
 intptr_t HostCallbackThunk(vst2::EffectRecord* effect, int32_t opcode, int32_t index, intptr_t value,
                            void* ptr, float opt)
 {
-    return gCurrentHost ? gCurrentHost->Answer(effect, opcode, index, value, ptr, opt) : 0;
+    const auto found = gHosts.find(effect);
+    Vst2Host* host = found != gHosts.end() ? found->second : gCreatingHost;
+    return host ? host->Answer(effect, opcode, index, value, ptr, opt) : 0;
 }
 } // namespace
 
@@ -21,13 +25,11 @@ Vst2Host::Vst2Host(const std::string& libraryPath)
 {
     library_ = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library_) throw std::runtime_error(std::string("cannot load plug-in: ") + dlerror());
-    gCurrentHost = this;
 }
 
 Vst2Host::~Vst2Host()
 {
     Close();
-    if (gCurrentHost == this) gCurrentHost = nullptr;
     if (library_) dlclose(library_);
 }
 
@@ -36,8 +38,10 @@ vst2::EffectRecord* Vst2Host::Create(const char* entryName, bool withCallback)
     using Entry = vst2::EffectRecord* (*)(vst2::HostCallback);
     auto entry = reinterpret_cast<Entry>(dlsym(library_, entryName));
     if (!entry) return nullptr;
-    gCurrentHost = this;
+    gCreatingHost = this;
     effect = entry(withCallback ? &HostCallbackThunk : nullptr);
+    gCreatingHost = nullptr;
+    if (effect) gHosts[effect] = this;
     return effect;
 }
 
@@ -45,6 +49,7 @@ void Vst2Host::Close()
 {
     if (!effect) return;
     effect->dispatcher(effect, vst2::EffectOp::kClose, 0, 0, nullptr, 0.0f);
+    gHosts.erase(effect);
     effect = nullptr;
 }
 

@@ -5,8 +5,16 @@ build_dir=${1:-build}
 echo "Built in $build_dir:"
 find "$build_dir" -maxdepth 3 -type f \( -name '*.a' -o -name '*.so' -o -name 'brisbleep-render' \) -printf '  %p (%s bytes)\n' | sort
 
-# The VST2 plug-in goes where hosts look for it (~/.vst).
+# The VST3 module goes where hosts look for it (~/.vst3 unless configured otherwise).
+if [[ -d "$build_dir/VST3/Brisbleep.vst3" ]]; then
+    cmake --install "$build_dir" --component vst3 >/dev/null
+    vst3_dir=$(sed -n 's/^BRISBLEEP_VST3_INSTALL_DIR:PATH=//p' "$build_dir/CMakeCache.txt")
+    echo "VST3 module installed: ${vst3_dir:-$HOME/.vst3}/Brisbleep.vst3"
+fi
+
+# The VST2 plug-in goes where hosts look for it (~/.vst unless configured otherwise).
 if [[ -f "$build_dir/VST2/Brisbleep.so" ]]; then
     cmake --install "$build_dir" --component vst2 >/dev/null
-    echo "VST2 plug-in installed: ${HOME}/.vst/Brisbleep.so"
+    vst2_dir=$(sed -n 's/^BRISBLEEP_VST2_INSTALL_DIR:PATH=//p' "$build_dir/CMakeCache.txt")
+    echo "VST2 plug-in installed: ${vst2_dir:-$HOME/.vst}/Brisbleep.so"
 fi

@@ -1,0 +1,15 @@
+#include "engine/Compressor.h"
+
+#include "engine/DenormalFilter.h"
+
+#include <cmath>
+
+double Compressor::Compress(double x) const
+{
+    double y = x > 0.0 ? std::pow(x, compressionExponent) : -std::pow(-x, compressionExponent);
+    if (y > 2.0)
+        y = 2.0;
+    else if (y < -2.0)
+        y = -2.0;
+    return DenormalFilter(y);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "engine/Signal.h"
+
+#include <array>
+#include <cstdint>
+
+enum EnvelopeStage : std::int32_t
+{
+    StageOff = 0,
+    StageAttack = 1,
+    StageHold = 2,
+    StageDecay = 3,
+    StageSustain = 4,
+    StageRelease = 5,
+};
+
+inline constexpr int kEnvelopeStageCount = 6;
+
+// Six-stage envelope with exponential segments: every moving sample costs one multiplication by
+// a per-stage multiplier, set when the stage is entered. Stage times are in seconds.
+class EG
+{
+public:
+    virtual ~EG() = default;
+
+    // Steps one sample and returns the level.
+    double NextSample();
+
+    void EnterStage(EnvelopeStage newStage);
+
+    // Restarts from the floor with an attack; emits CycleBegan.
+    void Retrigger();
+
+    // Changes a stage time (or the sustain level). A running stage is rescaled so that its
+    // remaining part takes the matching share of the new time.
+    void SetStageValue(EnvelopeStage changed, double value);
+
+    Signal<> CycleBegan;    // leaving StageOff
+    Signal<> CycleFinished; // entering StageOff
+
+    EnvelopeStage stage = StageOff;
+    double level = 0.0000001;
+    double multiplier = 1.0;
+    // Engine samples per second. The owner sets the real rate before use; a usable default keeps
+    // an envelope that is stepped before the first rate announcement well defined.
+    double sampleRate = 44100.0;
+    std::uint64_t sampleIndex = 0;
+    std::uint64_t stageEndIndex = 0;
+    std::array<double, kEnvelopeStageCount> stageSetting = {0.0, 0.001, 0.001, 0.001, 1.0, 0.2};
+    double levelFloor = 0.0000001;
+
+private:
+    std::uint64_t StageLength(EnvelopeStage s) const;
+    double DecayTarget() const;
+};

@@ -1,0 +1,76 @@
+#include "engine/MidiInput.h"
+
+namespace
+{
+// Keys of scheduled pitch-jump notes are 8-bit values and may lie above the MIDI range; such a
+// message has no key to press, release or touch.
+bool IsMidiKey(int key)
+{
+    return key >= 0 && key < MidiInput::kKeyCount;
+}
+} // namespace
+
+void MidiInput::PlayDueMessages()
+{
+    const std::int32_t current = blockPosition;
+    while (!queue.Empty() && queue.Front().offset <= current)
+    {
+        // A copy: a listener may push into the queue, which can move its storage.
+        const IMidiMessage message = queue.Front();
+        queue.PopFront();
+        Play(message);
+    }
+    blockPosition = current + 1;
+}
+
+void MidiInput::Play(const IMidiMessage& message)
+{
+    const int key = message.data1;
+    const int value = message.data2;
+    switch (message.status & 0xF0)
+    {
+    case 0xE0:
+        PitchWheelSignal.Emit((key + 128 * value - 8192) / 8192.0);
+        break;
+    case 0xC0:
+        ProgramChangeSignal.Emit(key);
+        break;
+    case 0xB0:
+        ControlChangeSignal.Emit(key, value / 127.0);
+        break;
+    case 0xA0:
+        if (IsMidiKey(key) && keyDown[key].load(std::memory_order_relaxed) == 1)
+            AftertouchSignal.Emit(key, value);
+        break;
+    case 0xD0:
+        ChannelPressureSignal.Emit(key);
+        break;
+    case 0x90:
+        if (value >= 1)
+            PressKey(key, value);
+        else
+            ReleaseKey(key, value);
+        break;
+    case 0x80:
+        ReleaseKey(key, value);
+        break;
+    default:
+        break; // only channel messages are queued
+    }
+}
+
+void MidiInput::PressKey(int key, int velocity)
+{
+    if (!IsMidiKey(key) || keyDown[key].load(std::memory_order_relaxed) != 0) return;
+    keyDown[key].store(1, std::memory_order_relaxed);
+    heldKeyCount.fetch_add(1, std::memory_order_relaxed);
+    NoteOnSignal.Emit(key, velocity);
+}
+
+void MidiInput::ReleaseKey(int key, int velocity)
+{
+    if (!IsMidiKey(key) || keyDown[key].load(std::memory_order_relaxed) != 1) return;
+    keyDown[key].store(0, std::memory_order_relaxed);
+    heldKeyCount.fetch_sub(1, std::memory_order_relaxed);
+    NoteOffSignal.Emit(key, velocity);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "engine/Signal.h"
+#include "frame/IMidiEventQueue.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+// The instrument's MIDI receiver: holds the timed messages of the current block, plays those that
+// are due sample by sample, tracks which keys are down and turns messages into signals. MIDI
+// channels are ignored; every channel plays the same voices.
+class MidiInput
+{
+public:
+    static constexpr int kKeyCount = 128;
+
+    // Plays every queued message whose offset is not beyond the current sample, then moves on to
+    // the next sample. Called once per host sample, before that sample is rendered.
+    void PlayDueMessages();
+
+    IMidiEventQueue queue;
+    // The editor's keyboard reads these two without the frame mutex; atomics make such a read
+    // merely stale, never a data race.
+    std::atomic<std::int32_t> heldKeyCount{0};
+    std::array<std::atomic<std::uint8_t>, kKeyCount> keyDown{};
+    std::int32_t blockPosition = 0;
+
+    Signal<int, int> NoteOnSignal;           // note, velocity
+    Signal<int, int> NoteOffSignal;          // note, velocity
+    Signal<double> PitchWheelSignal;         // -1 to just below 1
+    Signal<int, int> AftertouchSignal;       // note, pressure
+    Signal<int> ChannelPressureSignal;       // pressure
+    Signal<int, double> ControlChangeSignal; // controller, value 0 to 1
+    Signal<int> ProgramChangeSignal;         // program
+
+private:
+    void Play(const IMidiMessage& message);
+    void PressKey(int key, int velocity);
+    void ReleaseKey(int key, int velocity);
+};

@@ -1,0 +1,161 @@
+#include "engine/Oscilator.h"
+
+#include "engine/Random.h"
+
+#include <cmath>
+#include <ctime>
+#include <numbers>
+
+std::int32_t OscillatorSampleRate = 44100;
+
+namespace
+{
+std::array<double, kSawTransitionSize> MakeSawTransitionTable()
+{
+    std::array<double, kSawTransitionSize> table{};
+    for (int i = 0; i < kSawTransitionSize; ++i)
+    {
+        const double d = (i - 500) / 1000.0;
+        table[i] = 0.75 * std::sin(std::numbers::pi * d) + 0.25 * std::sin(3.0 * std::numbers::pi * d);
+    }
+    return table;
+}
+
+// Frequency at which the saw's transition spans the whole phase range. It is fixed, so the
+// transition lasts the same time (about 56.7 microseconds each side) at every sample rate.
+constexpr double kSawTransitionFrequency = 8820.22;
+
+inline void Wrap(double& phase)
+{
+    // One subtraction, not a modulo: a phase that grows by more than one cycle per sample keeps
+    // growing, and the shapes are evaluated on it as it is.
+    if (phase >= 1.0) phase -= 1.0;
+}
+
+void SeedFromClock()
+{
+    RandomSeed(static_cast<std::uint32_t>(std::time(nullptr)));
+}
+} // namespace
+
+const std::array<double, kSawTransitionSize> SawTransitionTable = MakeSawTransitionTable();
+
+Oscilator::Oscilator()
+{
+    phase = 0.0;
+    overtonePhase = 0.0;
+    SeedFromClock();
+    pinkState = {0.0f, 0.0f, 0.0f};
+    SeedFromClock();
+    output = 0.0;
+    overtoneOutput = 0.0;
+    waveform = OscilatorWaveform::Sin;
+    squareDuty = 0.5;
+}
+
+double Oscilator::SinStep(double& phase, double& output, double increment)
+{
+    output = std::sin(2.0 * std::numbers::pi * phase);
+    Wrap(phase);
+    phase += increment;
+    return output;
+}
+
+double Oscilator::NextWhiteSample()
+{
+    return RandomInt() / 32767.0 * 2.0 - 1.0;
+}
+
+float Oscilator::NextPinkSample(std::array<float, 3>& state)
+{
+    const float w1 = static_cast<float>(RandomInt());
+    state[0] = (state[0] - w1) * 0.319f + w1;
+    const float w2 = static_cast<float>(RandomInt());
+    state[1] = (state[1] - w2) * 0.7756f + w2;
+    const float w3 = static_cast<float>(RandomInt());
+    state[2] = (state[2] - w3) * 0.9613f + w3;
+    // The scale is 2 / 32767 and the offset the sum of the three weights, so the result centres on 0.
+    return (state[1] * 0.0711347833f + state[0] * 0.0210923795f + state[2] * 0.6887356043f) *
+               0.0000610370189f -
+           0.780962765f;
+}
+
+double Oscilator::NextSample(double frequency)
+{
+    const double increment = 1.0 / (static_cast<double>(OscillatorSampleRate) / frequency);
+    switch (waveform)
+    {
+    case OscilatorWaveform::Sin:
+        return SinStep(phase, output, increment);
+    case OscilatorWaveform::Tan:
+        output = std::tan(std::numbers::pi * phase);
+        if (output > 1.0)
+            output = 1.0;
+        else if (output < -1.0)
+            output = -1.0;
+        Wrap(phase);
+        phase += increment;
+        return output;
+    case OscilatorWaveform::Breaker:
+        output = std::abs(1.0 - 2.0 * phase * phase) - 1.0;
+        Wrap(phase);
+        phase += increment;
+        return output;
+    case OscilatorWaveform::Triangle:
+        Wrap(phase);
+        phase += increment;
+        output = phase <= 0.5 ? 4.0 * (phase - 0.25) : 4.0 * ((1.0 - phase) - 0.25);
+        return output;
+    case OscilatorWaveform::Square:
+    {
+        double duty = squareDuty;
+        if (duty < 0.0)
+            duty = 0.0;
+        else if (duty > 1.0)
+            duty = 1.0;
+        Wrap(phase);
+        phase += increment;
+        // A phase exactly on the duty keeps the previous level.
+        if (duty > phase) output = -1.0;
+        if (duty < phase) output = 1.0;
+        return output;
+    }
+    case OscilatorWaveform::Saw:
+    {
+        // The saw runs its phase in -0.5..0.5 so the jump sits at phase 0.
+        if (phase >= 0.5) phase -= 1.0;
+        phase += increment;
+        double d = (kSawTransitionFrequency / frequency) * phase;
+        // Written so that a NaN (a zero frequency at phase 0) lands on the table's edge instead
+        // of reaching the integer conversion below.
+        d = d > 0.5 ? 0.5 : (d >= -0.5 ? d : -0.5);
+        const double e = d * 1000.0 + 500.0;
+        const int i = static_cast<int>(e);
+        if (i >= kSawTransitionSize - 1)
+        {
+            output = SawTransitionTable[kSawTransitionSize - 1] - phase;
+        }
+        else
+        {
+            const double r = e - std::floor(e);
+            output = (1.0 - r) * SawTransitionTable[i] + r * SawTransitionTable[i + 1] - phase;
+        }
+        return output;
+    }
+    case OscilatorWaveform::Whistle:
+    {
+        const double overtoneIncrement =
+            1.0 / (static_cast<double>(OscillatorSampleRate) / (20.0 * frequency));
+        const double overtone = SinStep(overtonePhase, overtoneOutput, overtoneIncrement);
+        const double fundamental = SinStep(phase, output, increment);
+        return fundamental + 0.25 * overtone;
+    }
+    case OscilatorWaveform::WhiteNoise:
+        return NextWhiteSample();
+    case OscilatorWaveform::PinkNoise:
+        return static_cast<double>(NextPinkSample(pinkState));
+    case OscilatorWaveform::Off:
+    default:
+        return 0.0;
+    }
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+// Engine sample rate shared by every oscillator of the process, in hertz. The instrument sets it
+// to the oversampled rate (eight times the host rate, truncated) whenever the host rate changes.
+extern std::int32_t OscillatorSampleRate;
+
+// Values 8 and 9 are the noise sources; a voice draws those directly. Any other value is silent.
+enum class OscilatorWaveform : std::int32_t
+{
+    Off = 0,
+    Triangle = 1,
+    Sin = 2,
+    Square = 3,
+    Saw = 4,
+    Breaker = 5,
+    Tan = 6,
+    Whistle = 7,
+    WhiteNoise = 8,
+    PinkNoise = 9,
+};
+
+// Display texts of the waveforms a user can pick (Off to Whistle), indexed by value.
+inline constexpr std::array<const char*, 8> kOscilatorWaveformNames = {"Off", "Triangle", "Sin", "Square",
+                                                                       "Saw", "Breaker",  "Tan", "Whistle"};
+
+// Smooth step that replaces the saw's jump: 1.5 s - s^3 with s = sin(pi (i - 500) / 1000), running
+// from -0.5 through a dip to -0.707 and an overshoot to 0.707 up to 0.5.
+inline constexpr int kSawTransitionSize = 1001;
+extern const std::array<double, kSawTransitionSize> SawTransitionTable;
+
+// One waveform, one sample per call, computed from a phase accumulator without band limiting.
+class Oscilator
+{
+public:
+    Oscilator();
+    virtual ~Oscilator() = default;
+
+    // Steps the selected waveform by one sample at the given frequency and returns it.
+    double NextSample(double frequency);
+
+    // Pink noise from three one-pole low-passes of uniform noise; draws three random values.
+    static float NextPinkSample(std::array<float, 3>& state);
+
+    // Uniform white noise in -1..1; draws one random value.
+    static double NextWhiteSample();
+
+    double phase;
+    double output;
+    double overtonePhase;
+    double overtoneOutput;
+    std::array<float, 3> pinkState;
+    OscilatorWaveform waveform;
+    double squareDuty;
+
+private:
+    static double SinStep(double& phase, double& output, double increment);
+};

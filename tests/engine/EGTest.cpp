@@ -1,0 +1,230 @@
+#include "engine/EG.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace
+{
+constexpr double kEngineRate = 352800.0;
+
+struct CycleCounter
+{
+    int began = 0;
+    int finished = 0;
+    void OnBegan() { ++began; }
+    void OnFinished() { ++finished; }
+};
+
+// An envelope with the instrument's default times at the oversampled rate of a 44100 Hz host.
+EG MakeDefault()
+{
+    EG eg;
+    eg.sampleRate = kEngineRate;
+    eg.stageSetting = {0.0, 0.01, 0.001, 0.001, 1.0, 0.2};
+    return eg;
+}
+
+// Steps until the stage changes; returns the number of samples spent.
+int SamplesUntilLeaving(EG& eg, EnvelopeStage stage)
+{
+    int count = 0;
+    while (eg.stage == stage && count < 100000000)
+    {
+        eg.NextSample();
+        ++count;
+    }
+    return count;
+}
+} // namespace
+
+TEST(EGTest, FreshEnvelopeRestsAtTheFloor)
+{
+    EG eg;
+    EXPECT_EQ(eg.stage, StageOff);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(eg.NextSample(), 1e-7);
+    EXPECT_EQ(eg.sampleIndex, 0u);
+}
+
+TEST(EGTest, AttackEndsShortOfOneThenHoldStartsAtOne)
+{
+    EG eg = MakeDefault();
+    eg.Retrigger();
+    EXPECT_EQ(eg.stage, StageAttack);
+    EXPECT_EQ(eg.stageEndIndex, 3528u);
+    double previous = 0;
+    double value = 0;
+    for (int i = 1; i <= 3528; ++i)
+    {
+        value = eg.NextSample();
+        ASSERT_GT(value, previous) << i; // rising all the way
+        previous = value;
+    }
+    EXPECT_NEAR(value, 0.964, 0.001);
+    EXPECT_EQ(eg.stage, StageAttack);
+    EXPECT_EQ(eg.NextSample(), 1.0); // 3529th: first of hold
+    EXPECT_EQ(eg.stage, StageHold);
+    // Exponential: the level in decibels rises linearly, so halfway it is the geometric middle.
+    EG half = MakeDefault();
+    half.Retrigger();
+    double mid = 0;
+    for (int i = 0; i < 1764; ++i)
+        mid = half.NextSample();
+    EXPECT_NEAR(std::log(mid), 0.5 * (std::log(1e-7) + std::log(value)), 0.01);
+}
+
+TEST(EGTest, StageLengthsAtTheEngineRate)
+{
+    EG eg = MakeDefault();
+    eg.Retrigger();
+    EXPECT_EQ(SamplesUntilLeaving(eg, StageAttack), 3529); // 3528 samples, then the first of hold
+    EXPECT_EQ(SamplesUntilLeaving(eg, StageHold), 352);    // 0.001 s = 352.8, truncated
+    EXPECT_EQ(SamplesUntilLeaving(eg, StageDecay), 352);
+    EXPECT_EQ(eg.stage, StageSustain);
+    EXPECT_EQ(eg.level, 1.0); // sustain 1: the decay never moved
+    for (int i = 0; i < 1000; ++i)
+        EXPECT_EQ(eg.NextSample(), 1.0);
+
+    CycleCounter counter;
+    eg.CycleFinished.Connect<&CycleCounter::OnFinished>(&counter);
+    eg.EnterStage(StageRelease);
+    EXPECT_EQ(eg.stageEndIndex, 70560u);
+    for (int i = 0; i < 70560; ++i)
+        eg.NextSample();
+    EXPECT_EQ(eg.stage, StageRelease);
+    EXPECT_EQ(counter.finished, 0);
+    const double last = eg.NextSample(); // 70561st: enters Off, release multiplier applied once more
+    EXPECT_EQ(eg.stage, StageOff);
+    EXPECT_EQ(counter.finished, 1);
+    EXPECT_NEAR(last / 1e-7, 1.0, 0.05);
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(eg.NextSample(), last); // rests where the release ended
+    EXPECT_EQ(counter.finished, 1);
+}
+
+TEST(EGTest, DecayHeadsForTheSustainLevel)
+{
+    EG eg = MakeDefault();
+    eg.stageSetting[StageSustain] = 0.25;
+    eg.Retrigger();
+    SamplesUntilLeaving(eg, StageAttack);
+    SamplesUntilLeaving(eg, StageHold);
+    double lastDecay = eg.level;
+    EXPECT_EQ(lastDecay, eg.multiplier); // first decay sample: 1 times the decay multiplier
+    while (eg.stage == StageDecay)
+    {
+        lastDecay = eg.level;
+        eg.NextSample();
+    }
+    EXPECT_NEAR(lastDecay, 0.25, 0.01);
+    EXPECT_EQ(eg.level, 0.25); // sustain starts exactly on its value
+    EXPECT_EQ(eg.NextSample(), 0.25);
+}
+
+TEST(EGTest, SignalsAndReleaseRules)
+{
+    EG eg = MakeDefault();
+    CycleCounter counter;
+    eg.CycleBegan.Connect<&CycleCounter::OnBegan>(&counter);
+    eg.CycleFinished.Connect<&CycleCounter::OnFinished>(&counter);
+    eg.Retrigger();
+    EXPECT_EQ(counter.began, 1);
+    eg.Retrigger(); // every retrigger begins a new cycle
+    EXPECT_EQ(counter.began, 2);
+
+    // A note-off during the attack releases from the current level.
+    for (int i = 0; i < 100; ++i)
+        eg.NextSample();
+    const double level = eg.level;
+    eg.EnterStage(StageRelease);
+    EXPECT_EQ(eg.level, level);
+    EXPECT_LT(eg.multiplier, 1.0);
+    for (int i = 0; i < 50; ++i)
+        eg.NextSample();
+    // A second note-off does not restart the release.
+    const auto index = eg.sampleIndex;
+    eg.EnterStage(StageRelease);
+    EXPECT_EQ(eg.sampleIndex, index);
+    EXPECT_EQ(counter.began, 2);
+    EXPECT_EQ(counter.finished, 0);
+}
+
+TEST(EGTest, SustainChangesFollowTheStage)
+{
+    EG eg = MakeDefault();
+    eg.stageSetting[StageSustain] = 0.5;
+    eg.Retrigger();
+    // During the attack the new sustain waits for the next decay.
+    eg.SetStageValue(StageSustain, 0.4);
+    EXPECT_EQ(eg.stage, StageAttack);
+    SamplesUntilLeaving(eg, StageAttack);
+    SamplesUntilLeaving(eg, StageHold);
+    // During the decay it bends the rest of it towards the new value.
+    for (int i = 0; i < 100; ++i)
+        eg.NextSample();
+    eg.SetStageValue(StageSustain, 0.1);
+    const double expected =
+        1.0 + (std::log(0.1) - std::log(eg.level)) / double(eg.stageEndIndex - eg.sampleIndex);
+    EXPECT_DOUBLE_EQ(eg.multiplier, expected);
+    double last = 0;
+    while (eg.stage == StageDecay)
+    {
+        last = eg.level;
+        eg.NextSample();
+    }
+    EXPECT_NEAR(last, 0.1, 0.01);
+    // During the sustain the level follows at once.
+    eg.SetStageValue(StageSustain, 0.7);
+    EXPECT_EQ(eg.NextSample(), 0.7);
+}
+
+TEST(EGTest, LengtheningTheRunningAttackReaimsTheRest)
+{
+    EG eg = MakeDefault();
+    eg.Retrigger();
+    for (int i = 0; i < 1764; ++i)
+        eg.NextSample();
+    eg.SetStageValue(StageAttack, 0.02); // half done: half of 0.02 s remains
+    EXPECT_EQ(eg.stageEndIndex, 1764u + 3528u);
+    int samples = 0;
+    double last = 0;
+    while (eg.stage == StageAttack)
+    {
+        last = eg.level;
+        eg.NextSample();
+        ++samples;
+    }
+    EXPECT_EQ(samples, 3528 + 1);
+    EXPECT_NEAR(last, 1.0, 0.05);
+    EXPECT_EQ(eg.level, 1.0);
+}
+
+TEST(EGTest, ChangesAtTheVeryEndOfAStageKeepTheMultiplier)
+{
+    EG eg;
+    eg.sampleRate = 1000.0;
+    eg.stageSetting = {0.0, 0.01, 0.01, 0.01, 0.5, 0.01};
+    eg.Retrigger();
+    for (int i = 0; i < 10; ++i)
+        eg.NextSample();
+    ASSERT_EQ(eg.sampleIndex, eg.stageEndIndex);
+    const double multiplier = eg.multiplier;
+    eg.SetStageValue(StageAttack, 0.5); // nothing remains of the attack to rescale
+    EXPECT_EQ(eg.multiplier, multiplier);
+    EXPECT_EQ(eg.stageEndIndex, eg.sampleIndex);
+    EXPECT_EQ(eg.NextSample(), 1.0); // the stage still ends on time
+    EXPECT_EQ(eg.stage, StageHold);
+
+    for (int i = 0; i < 10; ++i)
+        eg.NextSample();
+    ASSERT_EQ(eg.stage, StageDecay);
+    for (int i = 0; i < 9; ++i)
+        eg.NextSample();
+    ASSERT_EQ(eg.sampleIndex, eg.stageEndIndex);
+    const double decayMultiplier = eg.multiplier;
+    eg.SetStageValue(StageSustain, 0.2);
+    EXPECT_EQ(eg.multiplier, decayMultiplier);
+    EXPECT_TRUE(std::isfinite(eg.level));
+    EXPECT_EQ(eg.NextSample(), 0.2);
+}

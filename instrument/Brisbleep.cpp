@@ -297,7 +297,7 @@ void Brisbleep::OnMidiMessage(const IMidiMessage& message)
 {
     if (message.status >= 0x80 && message.status <= 0xEF)
         midiReceiver.queue.Push(message);
-    pitchJump.ScheduleJump(message, hostSampleRate, midiReceiver.queue);
+    pitchJump.ScheduleJump(message, midiReceiver.queue, hostSampleRate);
     if (keyboardControl != nullptr)
         keyboardControl->MarkDirty();
     SendMidiToHost(message);

@@ -4,7 +4,7 @@
 #include "instrument/DecimationFilter.h"
 #include "instrument/KeyboardState.h"
 #include "instrument/ParamLayoutSpec.h"
-#include "instrument/PitchJump.h"
+#include "engine/PitchJump.h"
 
 #include "engine/Compressor.h"
 #include "engine/MidiInput.h"

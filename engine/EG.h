@@ -17,6 +17,10 @@ enum EnvelopeStage : std::int32_t
 
 inline constexpr int kEnvelopeStageCount = 6;
 
+// Every exponential segment starts from or heads for this level instead of 0, whose logarithm
+// does not exist.
+inline constexpr double kEnvelopeLevelFloor = 0.0000001;
+
 // Six-stage envelope with exponential segments: every moving sample costs one multiplication by
 // a per-stage multiplier, set when the stage is entered. Stage times are in seconds.
 class EG
@@ -40,7 +44,7 @@ public:
     Signal<> CycleFinished; // entering StageOff
 
     EnvelopeStage stage = StageOff;
-    double level = 0.0000001;
+    double level = kEnvelopeLevelFloor;
     double multiplier = 1.0;
     // Engine samples per second. The owner sets the real rate before use; a usable default keeps
     // an envelope that is stepped before the first rate announcement well defined.
@@ -48,7 +52,7 @@ public:
     std::uint64_t sampleIndex = 0;
     std::uint64_t stageEndIndex = 0;
     std::array<double, kEnvelopeStageCount> stageSetting = {0.0, 0.001, 0.001, 0.001, 1.0, 0.2};
-    double levelFloor = 0.0000001;
+    double levelFloor = kEnvelopeLevelFloor;
 
 private:
     std::uint64_t StageLength(EnvelopeStage s) const;

@@ -135,19 +135,19 @@ int32_t IFrameBase::UnserializePresets(const IStateChunk& chunk, int32_t positio
         position = chunk.GetString(name, position);
         uint8_t flag = 0;
         position = chunk.GetByte(flag, position);
-        if (position < 0) break;             // a preset whose name and flag cannot be read keeps what it had
-        CopyText(preset.name, name.c_str()); // longer names are cut to 255 characters
-        preset.initialised = flag != 0;
-        if (preset.initialised)
+        if (position < 0) break;
+        // A preset is changed only once it was read completely, so a damaged bank never leaves one
+        // marked as holding a state that it does not have.
+        if (flag != 0)
         {
             position = LoadState(chunk, position);
-            if (position > 0)
-            {
-                // Store what the live parameters now hold: the state as it was clamped on loading.
-                preset.chunk.Clear();
-                SaveState(preset.chunk);
-            }
+            if (position <= 0) break;
+            // Store what the live parameters now hold: the state as it was clamped on loading.
+            preset.chunk.Clear();
+            SaveState(preset.chunk);
         }
+        CopyText(preset.name, name.c_str()); // longer names are cut to 255 characters
+        preset.initialised = flag != 0;
     }
     if (currentPreset_ >= 0) ApplyPreset(currentPreset_);
     return position;

@@ -81,6 +81,10 @@ void IMidiEventQueue::Reserve(int32_t frames)
 void IMidiEventQueue::EndBlock(int32_t frames)
 {
     Compact();
+    // Saturating, so that absurd host offsets cannot overflow.
+    constexpr int64_t lo = std::numeric_limits<int32_t>::min();
+    constexpr int64_t hi = std::numeric_limits<int32_t>::max();
     for (int32_t i = 0; i < size_; ++i)
-        storage_[i].offset -= frames;
+        storage_[i].offset =
+            static_cast<int32_t>(std::clamp<int64_t>(int64_t{storage_[i].offset} - frames, lo, hi));
 }

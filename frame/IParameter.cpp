@@ -82,8 +82,7 @@ double IParameter::ToNormalized(double value) const
 
 void IParameter::SetFromNormalized(double normalized)
 {
-    if (std::isnan(normalized))
-        normalized = 0.0; // never let a broken host value reach the engine
+    if (std::isnan(normalized)) normalized = 0.0; // never let a broken host value reach the engine
     double v = FromNormalized(normalized);
     if (type_ != IParameterType::Double && step_ > 0.0) v = std::floor(v / step_ + 0.5) * step_;
     value_ = std::min(v, maximum_);
@@ -91,8 +90,7 @@ void IParameter::SetFromNormalized(double normalized)
 
 void IParameter::SetClamped(double value)
 {
-    if (std::isnan(value))
-        value = 0.0; // a damaged state reads like a missing value
+    if (std::isnan(value)) value = 0.0; // a damaged state reads like a missing value
     value_ = std::clamp(value, minimum_, maximum_);
 }
 

@@ -30,17 +30,6 @@ double Rms(StateVariableFilter& filter, double frequency, double rate)
 }
 } // namespace
 
-TEST(StateVariableFilterTest, ConstructionCoefficients)
-{
-    StateVariableFilter filter;
-    EXPECT_DOUBLE_EQ(filter.g, std::tan(M_PI * 1000.0 / 44100.0));
-    EXPECT_DOUBLE_EQ(filter.k, std::sqrt(2.0));
-    EXPECT_DOUBLE_EQ(filter.a1, 1.0 / (filter.g * filter.k + 1 + filter.g * filter.g));
-    EXPECT_EQ(filter.mixLowPass, 1.0);
-    EXPECT_EQ(filter.s1, 0.0);
-    EXPECT_EQ(filter.s2, 0.0);
-}
-
 TEST(StateVariableFilterTest, OpenLowPassHasUnityGainAtDc)
 {
     StateVariableFilter filter = Make(FilterType::LowPass, 22050.0);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 namespace
@@ -80,6 +81,11 @@ TEST(IMidiEventQueue, EndBlockCarriesLateMessagesIntoNextBlock)
     EXPECT_EQ(q.Size(), 1);
     EXPECT_EQ(q.Front().offset, 188);
     EXPECT_EQ(q.Front().data1, 2);
+
+    IMidiEventQueue extreme;
+    extreme.Push(At(std::numeric_limits<int32_t>::min() + 1));
+    extreme.EndBlock(512);
+    EXPECT_EQ(extreme.Front().offset, std::numeric_limits<int32_t>::min());
 }
 
 TEST(IMidiEventQueue, GrowsByStepOnlyWhenNothingConsumed)

@@ -24,20 +24,6 @@ IParameter Waveforms()
 }
 } // namespace
 
-TEST(IParameter, FreshState)
-{
-    IParameter p;
-    EXPECT_EQ(p.Type(), IParameterType::None);
-    EXPECT_EQ(p.Value(), 0.0);
-    EXPECT_EQ(p.Min(), 0.0);
-    EXPECT_EQ(p.Max(), 1.0);
-    EXPECT_EQ(p.Step(), 1.0);
-    EXPECT_EQ(p.Shape(), 1.0);
-    EXPECT_STREQ(p.Name(), "");
-    EXPECT_TRUE(p.CanAutomate());
-    EXPECT_FALSE(p.NegateDisplay());
-}
-
 TEST(IParameter, DefineKeepsMaximumAboveMinimumPlusStep)
 {
     IParameter p;

@@ -1,0 +1,89 @@
+// Cost of rendering the engine at the oversampled rate: one and four voices for one engine-second
+// with the default and a heavy sound, against a floor of one bare sine oscillator and one filter.
+// The "rtf" counter is the real-time factor: audio seconds rendered per CPU second.
+
+#include "bench/VoiceScenes.h"
+#include "engine/Oscilator.h"
+#include "engine/StateVariableFilter.h"
+#include "engine/VoiceManager.h"
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace
+{
+using namespace voice_scenes;
+
+constexpr int kEngineSamplesPerSecond = static_cast<int>(kEngineRate);
+constexpr int kKeys[] = {60, 64, 67, 71};
+
+void SetRealTimeFactor(benchmark::State& state)
+{
+    state.counters["rtf"] = benchmark::Counter(1.0, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void RenderVoices(benchmark::State& state, int voiceCount, bool heavy)
+{
+    auto manager = std::make_unique<VoiceManager>();
+    AnnounceEngineRate(*manager);
+    if (heavy)
+        ApplyHeavySound(*manager);
+    else
+        ApplyDefaultSound(*manager);
+
+    for (auto _ : state)
+    {
+        // Every engine-second starts the notes afresh: attack, glide and filter sweep included.
+        for (int v = 0; v < voiceCount; ++v)
+            manager->voices[v].NoteOn(kKeys[v], 127);
+        double sum = 0.0;
+        for (int i = 0; i < kEngineSamplesPerSecond; ++i)
+            sum += NextEngineSample(*manager);
+        benchmark::DoNotOptimize(sum);
+    }
+    SetRealTimeFactor(state);
+}
+
+void BM_OneVoiceDefault(benchmark::State& state)
+{
+    RenderVoices(state, 1, false);
+}
+void BM_FourVoicesDefault(benchmark::State& state)
+{
+    RenderVoices(state, 4, false);
+}
+void BM_OneVoiceHeavy(benchmark::State& state)
+{
+    RenderVoices(state, 1, true);
+}
+void BM_FourVoicesHeavy(benchmark::State& state)
+{
+    RenderVoices(state, 4, true);
+}
+
+// The least a voice could cost: one sine oscillator into one fixed state-variable filter.
+void BM_Floor(benchmark::State& state)
+{
+    OscillatorSampleRate = kEngineSamplesPerSecond;
+    Oscilator oscillator;
+    oscillator.waveform = OscilatorWaveform::Sin;
+    StateVariableFilter filter;
+    filter.sampleRate = kEngineRate;
+    filter.SetCutoff(22050.0);
+    for (auto _ : state)
+    {
+        double sum = 0.0;
+        for (int i = 0; i < kEngineSamplesPerSecond; ++i)
+            sum += filter.Process(oscillator.NextSample(414.857));
+        benchmark::DoNotOptimize(sum);
+    }
+    SetRealTimeFactor(state);
+}
+} // namespace
+
+BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OneVoiceDefault)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FourVoicesDefault)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OneVoiceHeavy)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FourVoicesHeavy)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,189 @@
+#include "engine/VoiceManager.h"
+
+#include <algorithm>
+
+namespace
+{
+constexpr double kMaxResonance = 100.0;
+
+void ReleaseEnvelope(EG& envelope)
+{
+    if (envelope.stage != StageRelease) envelope.EnterStage(StageRelease);
+}
+
+void AnnounceRate(StateVariableFilter& filter, double rate)
+{
+    filter.sampleRate = rate;
+    filter.SetCutoff(filter.cutoff); // re-clamped to the new Nyquist limit
+    filter.s1 = filter.s2 = 0.0;
+}
+
+void SetResonance(StateVariableFilter& filter, double resonance)
+{
+    filter.q = std::clamp(resonance, 0.0, kMaxResonance);
+    filter.UpdateCoefficients();
+}
+} // namespace
+
+void VoiceManager::NoteOn(int note, int velocity)
+{
+    for (Voice& voice : voices)
+    {
+        if (!voice.active)
+        {
+            voice.NoteOn(note, velocity);
+            return;
+        }
+    }
+    // All voices busy: the note is dropped, nothing is stolen or remembered.
+}
+
+void VoiceManager::NoteOff(int note, int /*velocity*/)
+{
+    for (Voice& voice : voices)
+    {
+        if (voice.active && voice.note == note)
+        {
+            ReleaseEnvelope(voice.ampEnvelope);
+            ReleaseEnvelope(voice.filterEnvelope);
+        }
+    }
+}
+
+void VoiceManager::SetSampleRate(double rate)
+{
+    ForEachVoice(
+        [rate](Voice& voice)
+        {
+            voice.ampEnvelope.sampleRate = rate;
+            voice.filterEnvelope.sampleRate = rate;
+            voice.pitchEnvelope.sampleRate = rate;
+            AnnounceRate(voice.lowPassFilter, rate);
+            AnnounceRate(voice.highPassFilter, rate);
+        });
+}
+
+void VoiceManager::SetWaveform(int slot, OscilatorWaveform waveform)
+{
+    ForEachSlot(slot, [waveform](Voice& voice, std::size_t i) { voice.oscillators[i].waveform = waveform; });
+}
+
+void VoiceManager::SetSourceLevel(int slot, double level)
+{
+    ForEachSlot(slot, [level](Voice& voice, std::size_t i) { voice.sourceLevel[i] = level; });
+}
+
+void VoiceManager::SetSquareDuty(int slot, double duty)
+{
+    ForEachSlot(slot, [duty](Voice& voice, std::size_t i) { voice.oscillators[i].squareDuty = duty; });
+}
+
+void VoiceManager::SetStartPhase(int slot, double phase)
+{
+    ForEachSlot(slot, [phase](Voice& voice, std::size_t i) { voice.startPhase[i] = phase; });
+}
+
+void VoiceManager::SetEnvDepth(int slot, double depth)
+{
+    ForEachSlot(slot, [depth](Voice& voice, std::size_t i) { voice.envDepth[i] = depth; });
+}
+
+void VoiceManager::SetOctave(int slot, int octaves)
+{
+    ForEachSlot(slot,
+                [octaves](Voice& voice, std::size_t i)
+                {
+                    voice.octave[i] = octaves;
+                    voice.frequenciesDirty = true;
+                });
+}
+
+void VoiceManager::SetTranspose(int slot, int semitones)
+{
+    ForEachSlot(slot,
+                [semitones](Voice& voice, std::size_t i)
+                {
+                    voice.transpose[i] = semitones;
+                    voice.frequenciesDirty = true;
+                });
+}
+
+void VoiceManager::SetCents(int slot, int cents)
+{
+    ForEachSlot(slot,
+                [cents](Voice& voice, std::size_t i)
+                {
+                    voice.cents[i] = cents;
+                    voice.frequenciesDirty = true;
+                });
+}
+
+void VoiceManager::SetStageValue(EnvelopeTarget envelope, EnvelopeStage stage, double value)
+{
+    ForEachVoice(
+        [=](Voice& voice)
+        {
+            EG& target = envelope == EnvelopeTarget::Amplitude ? voice.ampEnvelope : voice.filterEnvelope;
+            target.SetStageValue(stage, value);
+        });
+}
+
+void VoiceManager::SetHighNote(int note)
+{
+    ForEachVoice([note](Voice& voice) { voice.pitchEnvelope.SetHighNote(note); });
+}
+
+void VoiceManager::SetLowNote(int note)
+{
+    ForEachVoice([note](Voice& voice) { voice.pitchEnvelope.SetLowNote(note); });
+}
+
+void VoiceManager::SetPitchDuration(double seconds)
+{
+    ForEachVoice([seconds](Voice& voice) { voice.pitchEnvelope.duration = seconds; });
+}
+
+void VoiceManager::SetPitchStart(double position)
+{
+    ForEachVoice([position](Voice& voice) { voice.pitchEnvelope.startPosition = position; });
+}
+
+void VoiceManager::SetPitchEnd(double position)
+{
+    ForEachVoice([position](Voice& voice) { voice.pitchEnvelope.endPosition = position; });
+}
+
+void VoiceManager::SetPitchCurve(double curve)
+{
+    ForEachVoice([curve](Voice& voice) { voice.pitchEnvelope.curve = curve; });
+}
+
+void VoiceManager::SetLowPassCutoff(double hertz)
+{
+    ForEachVoice([hertz](Voice& voice) { voice.lowPassCutoff = hertz; });
+}
+
+void VoiceManager::SetLowPassEnvDepth(double depth)
+{
+    ForEachVoice([depth](Voice& voice) { voice.lowPassEnvDepth = depth; });
+}
+
+void VoiceManager::SetHighPassCutoff(double hertz)
+{
+    ForEachVoice([hertz](Voice& voice) { voice.highPassCutoff = hertz; });
+}
+
+void VoiceManager::SetHighPassEnvDepth(double depth)
+{
+    ForEachVoice([depth](Voice& voice) { voice.highPassEnvDepth = depth; });
+}
+
+void VoiceManager::SetLowPassResonance(double resonance)
+{
+    ForEachVoice([resonance](Voice& voice) { SetResonance(voice.lowPassFilter, resonance); });
+}
+
+void VoiceManager::SetHighPassResonance(double resonance)
+{
+    ForEachVoice([resonance](Voice& voice) { SetResonance(voice.highPassFilter, resonance); });
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "engine/EG.h"
+#include "engine/Oscilator.h"
+#include "engine/Voice.h"
+
+#include <array>
+#include <cstddef>
+
+// Which of a voice's two envelopes a stage setting is meant for.
+enum class EnvelopeTarget
+{
+    Amplitude,
+    Filter,
+};
+
+// Owns the instrument's four voices: starts the first free one for each note (no stealing),
+// releases every voice of a key at note-off, and writes each sound setting into all four voices.
+class VoiceManager
+{
+public:
+    static constexpr int kVoiceCount = 4;
+
+    virtual ~VoiceManager() = default;
+
+    void NoteOn(int note, int velocity);
+    void NoteOff(int note, int velocity);
+    // rate is the engine rate (eight times the host rate).
+    void SetSampleRate(double rate);
+
+    // Per-slot settings; a slot outside 0 to 4 is ignored.
+    void SetWaveform(int slot, OscilatorWaveform waveform);
+    void SetSourceLevel(int slot, double level);
+    void SetSquareDuty(int slot, double duty);
+    void SetStartPhase(int slot, double phase);
+    void SetEnvDepth(int slot, double depth);
+    // Pitch offsets mark the voices' base frequencies for recomputation at their next sample.
+    void SetOctave(int slot, int octaves);
+    void SetTranspose(int slot, int semitones);
+    void SetCents(int slot, int cents);
+
+    void SetStageValue(EnvelopeTarget envelope, EnvelopeStage stage, double value);
+
+    void SetHighNote(int note);
+    void SetLowNote(int note);
+    void SetPitchDuration(double seconds);
+    void SetPitchStart(double position);
+    void SetPitchEnd(double position);
+    void SetPitchCurve(double curve);
+
+    void SetLowPassCutoff(double hertz);
+    void SetLowPassEnvDepth(double depth);
+    void SetHighPassCutoff(double hertz);
+    void SetHighPassEnvDepth(double depth);
+    void SetLowPassResonance(double resonance);
+    void SetHighPassResonance(double resonance);
+
+    std::array<Voice, kVoiceCount> voices;
+
+private:
+    // Every setting is applied to voices 0, 1, 2, 3 in that order.
+    template <typename Apply> void ForEachVoice(Apply apply)
+    {
+        for (Voice& voice : voices)
+            apply(voice);
+    }
+    template <typename Apply> void ForEachSlot(int slot, Apply apply)
+    {
+        if (slot < 0 || slot >= kVoiceSourceCount) return;
+        for (Voice& voice : voices)
+            apply(voice, static_cast<std::size_t>(slot));
+    }
+};

@@ -1,0 +1,163 @@
+#include "raster/PIX_Png.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <cstring>
+#include <strings.h>
+#include <vector>
+
+#include "raster/PIX_Resources.h"
+
+namespace
+{
+constexpr unsigned char kSignature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
+
+struct MemoryReader
+{
+    const unsigned char* data;
+    std::size_t remaining;
+};
+
+// Serves bytes from memory; a request past the end gets zeros for the missing part, which libpng
+// then rejects through its chunk and checksum tests.
+void ReadFromMemory(png_structp png, png_bytep out, png_size_t length)
+{
+    auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
+    std::memset(out, 0, length);
+    const std::size_t n = length < reader->remaining ? length : reader->remaining;
+    if (n)
+    {
+        std::memcpy(out, reader->data, n);
+        reader->data += n;
+        reader->remaining -= n;
+    }
+}
+
+void OnPngError(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+void OnPngWarning(png_structp, png_const_charp) {}
+
+// Everything between setjmp and a libpng error lives here, so the longjmp skips no destructor.
+struct DecodeState
+{
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    PIX_MemBitmap* bitmap = nullptr;
+    png_bytepp rows = nullptr;
+};
+
+bool Decode(DecodeState& st)
+{
+    if (setjmp(png_jmpbuf(st.png))) return false;
+    png_read_info(st.png, st.info);
+    png_uint_32 width = 0;
+    png_uint_32 height = 0;
+    int depth = 0;
+    int colour = 0;
+    png_get_IHDR(st.png, st.info, &width, &height, &depth, &colour, nullptr, nullptr, nullptr);
+
+    bool hasAlpha = (colour & PNG_COLOR_MASK_ALPHA) != 0;
+    if (colour == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(st.png);
+    if (colour == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(st.png);
+    if (png_get_valid(st.png, st.info, PNG_INFO_tRNS))
+    {
+        png_set_tRNS_to_alpha(st.png);
+        hasAlpha = true;
+    }
+    if (depth == 16) png_set_strip_16(st.png);
+    if (depth < 8) png_set_packing(st.png);
+    if (colour == PNG_COLOR_TYPE_GRAY || colour == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(st.png);
+    if (hasAlpha)
+        png_set_swap_alpha(st.png);
+    else
+        png_set_filler(st.png, 0xFF, PNG_FILLER_BEFORE);
+    png_set_interlace_handling(st.png);
+    png_read_update_info(st.png, st.info);
+
+    st.bitmap = new PIX_MemBitmap(static_cast<int>(width), static_cast<int>(height));
+    if (width > 0x7fffffff || height > 0x7fffffff || st.bitmap->Width() != static_cast<int>(width) ||
+        st.bitmap->Height() != static_cast<int>(height) || !st.bitmap->Bits())
+        return false;
+    // Every transformation above ends in four bytes a pixel; anything else would overrun the rows.
+    if (png_get_rowbytes(st.png, st.info) != static_cast<png_size_t>(width) * 4) return false;
+
+    st.rows = new png_bytep[height];
+    for (png_uint_32 y = 0; y < height; ++y)
+        st.rows[y] = reinterpret_cast<png_bytep>(PIX_Row(*st.bitmap, static_cast<int>(y)));
+    png_read_image(st.png, st.rows);
+    return true;
+}
+
+// Decoded bytes are A, R, G, B in memory order; pixels want A << 24 | R << 16 | G << 8 | B.
+void Repack(PIX_MemBitmap& bitmap)
+{
+    for (int y = 0; y < bitmap.Height(); ++y)
+    {
+        PIX_Pixel* row = PIX_Row(bitmap, y);
+        for (int x = 0; x < bitmap.Width(); ++x)
+        {
+            const auto* b = reinterpret_cast<const unsigned char*>(row + x);
+            row[x] = static_cast<PIX_Pixel>(b[0]) << 24 | static_cast<PIX_Pixel>(b[1]) << 16 |
+                     static_cast<PIX_Pixel>(b[2]) << 8 | b[3];
+        }
+    }
+}
+} // namespace
+
+PIX_MemBitmap* PIX_LoadPNGFromMemory(const void* data, std::size_t size)
+{
+    if (!data || size < 8 || std::memcmp(data, kSignature, 8) != 0) return nullptr;
+    MemoryReader reader{static_cast<const unsigned char*>(data), size};
+    DecodeState st;
+    st.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
+    if (!st.png) return nullptr;
+    st.info = png_create_info_struct(st.png);
+    bool ok = false;
+    if (st.info)
+    {
+        png_set_read_fn(st.png, &reader, ReadFromMemory);
+        ok = Decode(st);
+    }
+    png_destroy_read_struct(&st.png, st.info ? &st.info : nullptr, nullptr);
+    delete[] st.rows;
+    if (!ok)
+    {
+        delete st.bitmap;
+        return nullptr;
+    }
+    Repack(*st.bitmap);
+    return st.bitmap;
+}
+
+PIX_MemBitmap* PIX_LoadPNGResource(PIX_ModuleHandle, int id)
+{
+    const PIX_Resource resource = PIX_FindResource(id);
+    if (!resource.data || resource.size < 8) return nullptr;
+    return PIX_LoadPNGFromMemory(resource.data, resource.size);
+}
+
+PIX_MemBitmap* PIX_LoadPNGFile(const char* path)
+{
+    // Linux file names are byte strings, so the UTF-8 path is used as it is.
+    if (!path) return nullptr;
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return nullptr;
+    std::vector<unsigned char> bytes;
+    unsigned char chunk[65536];
+    std::size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    std::fclose(file);
+    return PIX_LoadPNGFromMemory(bytes.data(), bytes.size());
+}
+
+PIX_MemBitmap* PIX_LoadPNGByName(const char* name)
+{
+    if (!name) return nullptr;
+    const std::size_t len = std::strlen(name);
+    if (len < 4 || strcasecmp(name + len - 4, ".png") != 0) return nullptr;
+    return PIX_LoadPNGFile(name);
+}

@@ -1,0 +1,266 @@
+#include "engine/VoiceManager.h"
+#include "engine/MidiInput.h"
+#include "engine/NoteFrequency.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace
+{
+constexpr double kEngineRate = 352800.0;
+constexpr int kOversampling = 8;
+// Release 0.2 s at the engine rate; the voice frees itself on the sample after its last one.
+constexpr int kReleaseSamples = 70560;
+
+// The receiver wired to the voice manager as the instrument wires them.
+class VoiceManagerTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        OscillatorSampleRate = static_cast<std::int32_t>(kEngineRate);
+        manager = std::make_unique<VoiceManager>();
+        input = std::make_unique<MidiInput>();
+        manager->SetSampleRate(kEngineRate);
+        input->NoteOnSignal.Connect<&VoiceManager::NoteOn>(manager.get());
+        input->NoteOffSignal.Connect<&VoiceManager::NoteOff>(manager.get());
+    }
+
+    void Send(int status, int key, int velocity, int offset = 0)
+    {
+        input->queue.Push(IMidiMessage{offset, static_cast<std::uint8_t>(status),
+                                       static_cast<std::uint8_t>(key), static_cast<std::uint8_t>(velocity)});
+    }
+    void NoteOn(int key, int velocity = 100) { Send(0x90, key, velocity); }
+    void NoteOff(int key, int velocity = 0) { Send(0x80, key, velocity); }
+
+    // One host sample as the instrument renders it: due messages, then eight engine samples of
+    // the four voices. Returns how much sound the eight samples carried (sum of magnitudes).
+    double RenderHostSample()
+    {
+        input->PlayDueMessages();
+        double magnitude = 0.0;
+        for (int j = 0; j < kOversampling; ++j)
+        {
+            double sum = 0.0;
+            for (Voice& voice : manager->voices)
+                sum += voice.NextSample();
+            magnitude += std::fabs(sum);
+        }
+        return magnitude;
+    }
+    // Renders engine samples directly, bypassing the receiver.
+    void RenderEngineSamples(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            for (Voice& voice : manager->voices)
+                voice.NextSample();
+    }
+    // Plays the queued messages at the current sample without rendering.
+    void Play() { input->PlayDueMessages(); }
+
+    std::vector<int> Notes() const
+    {
+        std::vector<int> notes;
+        for (const Voice& voice : manager->voices)
+            notes.push_back(voice.active ? voice.note : -1);
+        return notes;
+    }
+
+    std::unique_ptr<VoiceManager> manager;
+    std::unique_ptr<MidiInput> input;
+};
+} // namespace
+
+TEST_F(VoiceManagerTest, FourVoicesStartFreeAndSilent)
+{
+    EXPECT_EQ(Notes(), (std::vector<int>{-1, -1, -1, -1}));
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(RenderHostSample(), 0.0);
+}
+
+TEST_F(VoiceManagerTest, FifthNoteIsDroppedAndNotRememberedAfterRelease)
+{
+    for (int key : {60, 62, 64, 65, 67})
+        NoteOn(key);
+    Play();
+    EXPECT_EQ(Notes(), (std::vector<int>{60, 62, 64, 65}));
+    EXPECT_EQ(input->keyDown[67], 1); // the key is down although no voice plays it
+    EXPECT_EQ(input->heldKeyCount, 5);
+
+    NoteOff(60);
+    Play();
+    EXPECT_EQ(manager->voices[0].ampEnvelope.stage, StageRelease);
+    EXPECT_EQ(manager->voices[0].filterEnvelope.stage, StageRelease);
+    // Voice 0 sounds its release for exactly 0.2 s and frees itself on the next sample.
+    RenderEngineSamples(kReleaseSamples);
+    EXPECT_TRUE(manager->voices[0].active);
+    RenderEngineSamples(1);
+    EXPECT_EQ(Notes(), (std::vector<int>{-1, 62, 64, 65}));
+    RenderEngineSamples(kEngineRate); // still nobody picks up the held key 67
+    EXPECT_EQ(Notes(), (std::vector<int>{-1, 62, 64, 65}));
+
+    NoteOn(69);
+    Play();
+    EXPECT_EQ(Notes(), (std::vector<int>{69, 62, 64, 65}));
+}
+
+TEST_F(VoiceManagerTest, FreedVoiceIsReusedBeforeHigherFreeVoices)
+{
+    for (int key : {60, 62, 64})
+        NoteOn(key);
+    Play();
+    NoteOff(62);
+    Play();
+    RenderEngineSamples(kReleaseSamples + 1);
+    EXPECT_EQ(Notes(), (std::vector<int>{60, -1, 64, -1}));
+    NoteOn(70);
+    Play();
+    EXPECT_EQ(Notes(), (std::vector<int>{60, 70, 64, -1}));
+}
+
+TEST_F(VoiceManagerTest, RepeatedNoteOnForAHeldKeyIsIgnored)
+{
+    NoteOn(60, 100);
+    NoteOn(60, 20);
+    Play();
+    EXPECT_EQ(Notes(), (std::vector<int>{60, -1, -1, -1}));
+    EXPECT_EQ(manager->voices[0].velocity, 100);
+}
+
+TEST_F(VoiceManagerTest, VelocityZeroNoteOnReleasesLikeANoteOff)
+{
+    NoteOn(60);
+    NoteOn(61);
+    Play();
+    Send(0x90, 60, 0);
+    NoteOff(61);
+    Play();
+    for (int v : {0, 1})
+    {
+        EXPECT_EQ(manager->voices[v].ampEnvelope.stage, StageRelease);
+        EXPECT_EQ(manager->voices[v].filterEnvelope.stage, StageRelease);
+    }
+    EXPECT_EQ(input->heldKeyCount, 0);
+}
+
+TEST_F(VoiceManagerTest, NoteOffForAKeyThatIsUpLeavesItsVoiceSounding)
+{
+    manager->NoteOn(60, 100); // a voice on key 60 without the key being down
+    RenderEngineSamples(5000);
+    ASSERT_EQ(manager->voices[0].ampEnvelope.stage, StageSustain);
+    NoteOff(60);
+    Play();
+    EXPECT_EQ(manager->voices[0].ampEnvelope.stage, StageSustain);
+    EXPECT_TRUE(manager->voices[0].active);
+}
+
+TEST_F(VoiceManagerTest, NoteOffReleasesEveryVoiceOnThatKeyFromItsCurrentLevel)
+{
+    manager->NoteOn(60, 100);
+    manager->NoteOn(62, 100);
+    manager->NoteOn(60, 50);
+    RenderEngineSamples(200); // mid-attack: the attack lasts 0.001 s, 352 samples
+    ASSERT_EQ(manager->voices[0].ampEnvelope.stage, StageAttack);
+    const double level = manager->voices[0].ampEnvelope.level;
+    manager->NoteOff(60, 64);
+    EXPECT_EQ(manager->voices[0].ampEnvelope.stage, StageRelease);
+    EXPECT_EQ(manager->voices[2].ampEnvelope.stage, StageRelease);
+    EXPECT_EQ(manager->voices[1].ampEnvelope.stage, StageAttack);
+    EXPECT_EQ(manager->voices[0].ampEnvelope.level, level);
+
+    // A second note-off does not restart the release.
+    RenderEngineSamples(100);
+    const std::uint64_t index = manager->voices[0].ampEnvelope.sampleIndex;
+    manager->NoteOff(60, 0);
+    EXPECT_EQ(manager->voices[0].ampEnvelope.sampleIndex, index);
+}
+
+TEST_F(VoiceManagerTest, DueMessagesStartTheVoiceAtTheirHostSample)
+{
+    Send(0x90, 69, 127, 5);
+    Send(0x80, 69, 0, 9);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(RenderHostSample(), 0.0) << "host sample " << i;
+    EXPECT_NE(RenderHostSample(), 0.0);
+    EXPECT_EQ(Notes(), (std::vector<int>{69, -1, -1, -1}));
+    for (int i = 6; i < 9; ++i)
+        RenderHostSample();
+    EXPECT_EQ(manager->voices[0].ampEnvelope.stage, StageAttack);
+    RenderHostSample(); // host sample 9: the note-off is played first
+    EXPECT_EQ(manager->voices[0].ampEnvelope.stage, StageRelease);
+}
+
+TEST_F(VoiceManagerTest, SampleRateReachesEveryVoice)
+{
+    manager->NoteOn(60, 100);
+    RenderEngineSamples(10);
+    Voice& running = manager->voices[0];
+    const std::uint64_t endIndex = running.ampEnvelope.stageEndIndex;
+    ASSERT_NE(running.lowPassFilter.s1, 0.0);
+
+    manager->SetSampleRate(20000.0);
+    for (const Voice& voice : manager->voices)
+    {
+        EXPECT_EQ(voice.ampEnvelope.sampleRate, 20000.0);
+        EXPECT_EQ(voice.filterEnvelope.sampleRate, 20000.0);
+        EXPECT_EQ(voice.pitchEnvelope.sampleRate, 20000.0);
+        EXPECT_EQ(voice.lowPassFilter.sampleRate, 20000.0);
+        EXPECT_EQ(voice.highPassFilter.sampleRate, 20000.0);
+        EXPECT_EQ(voice.lowPassFilter.s1, 0.0);
+        EXPECT_EQ(voice.lowPassFilter.s2, 0.0);
+        EXPECT_EQ(voice.highPassFilter.s1, 0.0);
+        EXPECT_EQ(voice.highPassFilter.s2, 0.0);
+    }
+    // The running cutoff (22050 Hz) no longer fits below the new Nyquist limit.
+    EXPECT_EQ(running.lowPassFilter.cutoff, 10000.0);
+    EXPECT_EQ(running.lowPassFilter.g, std::tan(10000.0 * M_PI / 20000.0));
+    // The running stage keeps its length; only the next stage entry uses the new rate.
+    EXPECT_EQ(running.ampEnvelope.stageEndIndex, endIndex);
+}
+
+TEST_F(VoiceManagerTest, ResonanceIsClampedAndTakesEffectAtOnce)
+{
+    manager->SetLowPassResonance(150.0);
+    manager->SetHighPassResonance(2.0);
+    for (const Voice& voice : manager->voices)
+    {
+        EXPECT_EQ(voice.lowPassFilter.q, 100.0);
+        EXPECT_EQ(voice.lowPassFilter.k, 0.01);
+        EXPECT_EQ(voice.highPassFilter.q, 2.0);
+        EXPECT_EQ(voice.highPassFilter.k, 0.5);
+    }
+    manager->SetLowPassResonance(-1.0);
+    EXPECT_EQ(manager->voices[3].lowPassFilter.q, 0.0);
+}
+
+TEST_F(VoiceManagerTest, SettingsReachAllFourVoices)
+{
+    for (Voice& voice : manager->voices)
+        voice.frequenciesDirty = false;
+    manager->SetOctave(2, -3);
+    manager->SetSourceLevel(4, 0.25);
+    manager->SetWaveform(1, OscilatorWaveform::Whistle);
+    manager->SetStageValue(EnvelopeTarget::Filter, StageRelease, 1.5);
+    manager->SetStageValue(EnvelopeTarget::Amplitude, StageAttack, 0.02);
+    manager->SetHighNote(100);
+    manager->SetSourceLevel(5, 9.0); // no such slot: ignored
+    manager->SetCents(-1, 9);
+    for (const Voice& voice : manager->voices)
+    {
+        EXPECT_EQ(voice.octave[2], -3);
+        EXPECT_TRUE(voice.frequenciesDirty);
+        EXPECT_EQ(voice.sourceLevel, (std::array<double, 5>{1.0, 0.0, 0.0, 0.0, 0.25}));
+        EXPECT_EQ(voice.oscillators[1].waveform, OscilatorWaveform::Whistle);
+        EXPECT_EQ(voice.filterEnvelope.stageSetting[StageRelease], 1.5);
+        EXPECT_EQ(voice.ampEnvelope.stageSetting[StageRelease], 0.2);
+        EXPECT_EQ(voice.ampEnvelope.stageSetting[StageAttack], 0.02);
+        EXPECT_EQ(voice.pitchEnvelope.highNote, 100);
+        EXPECT_EQ(voice.pitchEnvelope.highFrequency, NoteFrequency(100));
+        EXPECT_EQ(voice.cents, (std::array<std::int32_t, 5>{}));
+    }
+}

@@ -1,0 +1,260 @@
+#include "engine/Voice.h"
+#include "engine/NoteFrequency.h"
+#include "engine/Random.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace
+{
+constexpr int kEngineRate = 352800; // 8 x 44100
+
+// Gives a voice the rate and settings the instrument applies with its default parameters.
+class VoiceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        savedRate = OscillatorSampleRate;
+        OscillatorSampleRate = kEngineRate;
+    }
+    void TearDown() override { OscillatorSampleRate = savedRate; }
+
+    static void ConfigureDefaults(Voice& voice)
+    {
+        for (EG* eg : {&voice.ampEnvelope, &voice.filterEnvelope})
+        {
+            eg->sampleRate = kEngineRate;
+            eg->stageSetting = {0.0, 0.01, 0.001, 0.001, 1.0, 0.2};
+        }
+        voice.pitchEnvelope.sampleRate = kEngineRate;
+        voice.pitchEnvelope.endPosition = 0.0;
+        for (StateVariableFilter* filter : {&voice.lowPassFilter, &voice.highPassFilter})
+        {
+            filter->sampleRate = kEngineRate;
+            filter->SetCutoff(filter->cutoff);
+        }
+        voice.oscillators[0].waveform = OscilatorWaveform::Triangle;
+        voice.oscillators[1].waveform = OscilatorWaveform::Off;
+        voice.oscillators[2].waveform = OscilatorWaveform::Off;
+    }
+
+    static std::vector<double> Render(Voice& voice, int count)
+    {
+        std::vector<double> out(count);
+        for (double& y : out)
+            y = voice.NextSample();
+        return out;
+    }
+
+    static void Release(Voice& voice)
+    {
+        voice.ampEnvelope.EnterStage(StageRelease);
+        voice.filterEnvelope.EnterStage(StageRelease);
+    }
+
+    // Frequency from the rising zero crossings of the rendered samples, interpolated linearly.
+    static double MeasureFrequency(const std::vector<double>& samples, int from)
+    {
+        double first = -1, last = -1;
+        int crossings = 0;
+        for (std::size_t i = from + 1; i < samples.size(); ++i)
+        {
+            if (samples[i - 1] < 0.0 && samples[i] >= 0.0)
+            {
+                const double t = (i - 1) + samples[i - 1] / (samples[i - 1] - samples[i]);
+                if (first < 0) first = t;
+                last = t;
+                ++crossings;
+            }
+        }
+        return (crossings - 1) * kEngineRate / (last - first);
+    }
+
+    std::int32_t savedRate = 0;
+};
+} // namespace
+
+TEST_F(VoiceTest, FreeVoiceIsExactlySilentAndFrozen)
+{
+    Voice voice;
+    ConfigureDefaults(voice);
+    const double phase = voice.oscillators[0].phase;
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(voice.NextSample(), 0.0);
+    EXPECT_EQ(voice.oscillators[0].phase, phase);
+    EXPECT_EQ(voice.ampEnvelope.stage, StageOff);
+    EXPECT_EQ(voice.pitchEnvelope.sampleCounter, 0u);
+}
+
+TEST_F(VoiceTest, DefaultNote69SoundsAtTheEngineTuning)
+{
+    Voice voice;
+    ConfigureDefaults(voice);
+    voice.NoteOn(69, 127);
+    EXPECT_TRUE(voice.active);
+    const auto samples = Render(voice, kEngineRate / 2);
+    const double measured = MeasureFrequency(samples, 5000);
+    EXPECT_NEAR(measured, 414.857, 0.01);
+    EXPECT_NEAR(measured, NoteFrequency(69) * FastPow(2.0, 0.0), 0.01);
+    // Full level once the attack is over: a triangle peaking near 1.
+    const double peak = *std::max_element(samples.begin() + 5000, samples.end());
+    EXPECT_GT(peak, 0.95);
+    EXPECT_LT(peak, 1.05);
+}
+
+TEST_F(VoiceTest, NoteLengthFollowsTheAmplitudeEnvelope)
+{
+    Voice voice;
+    ConfigureDefaults(voice);
+    voice.NoteOn(60, 127);
+    // Attack 3528 samples rising from almost nothing.
+    const auto attack = Render(voice, 3528);
+    EXPECT_LT(std::abs(attack[100]), 1e-5);
+    Render(voice, 10000);
+    Release(voice);
+    int released = 0;
+    while (voice.active && released < 1000000)
+    {
+        voice.NextSample();
+        ++released;
+    }
+    EXPECT_EQ(released, 70561); // 0.2 s of release plus the sample that enters StageOff
+    EXPECT_EQ(voice.NextSample(), 0.0);
+}
+
+TEST_F(VoiceTest, ZeroEnvelopeDepthHoldsFullLevelUntilTheReleaseEnds)
+{
+    Voice voice;
+    ConfigureDefaults(voice);
+    voice.envDepth = {0, 0, 0, 0, 0};
+    voice.oscillators[0].waveform = OscilatorWaveform::Square;
+    voice.NoteOn(60, 127);
+    const auto start = Render(voice, 2000);
+    EXPECT_GT(*std::max_element(start.begin() + 500, start.end()), 0.9); // no attack ramp
+    Release(voice);
+    std::vector<double> tail;
+    while (voice.active)
+        tail.push_back(voice.NextSample());
+    ASSERT_EQ(tail.size(), 70561u);
+    // Still full level at the last sample, which is rendered from the sources, then silence.
+    EXPECT_GT(std::abs(tail.back()), 0.5);
+    const auto after = Render(voice, 100);
+    for (double y : after)
+        EXPECT_EQ(y, 0.0);
+}
+
+TEST_F(VoiceTest, VelocityScalesTheMix)
+{
+    Voice loud, soft;
+    ConfigureDefaults(loud);
+    ConfigureDefaults(soft);
+    loud.NoteOn(64, 127);
+    soft.NoteOn(64, 64);
+    for (int i = 0; i < 20000; ++i)
+    {
+        const double a = loud.NextSample(), b = soft.NextSample();
+        ASSERT_NEAR(b, a * 64.0 / 127.0, 1e-12) << i;
+    }
+}
+
+TEST_F(VoiceTest, SilentSourcesAreNotStepped)
+{
+    Voice voice;
+    ConfigureDefaults(voice);
+    voice.oscillators[0].waveform = OscilatorWaveform::Off;
+    voice.oscillators[1].waveform = OscilatorWaveform::Sin;
+    voice.oscillators[2].waveform = OscilatorWaveform::Saw;
+    voice.startPhase = {0.1, 0.2, 0.3, 0, 0};
+    voice.NoteOn(60, 127);
+    EXPECT_EQ(voice.oscillators[0].phase, 0.1);
+    EXPECT_EQ(voice.oscillators[0].overtonePhase, 0.1);
+    RandomSeed(7);
+    for (double y : Render(voice, 1000))
+        ASSERT_EQ(y, 0.0);
+    EXPECT_EQ(voice.oscillators[1].phase, 0.2);
+    EXPECT_EQ(voice.oscillators[2].phase, 0.3);
+    RandomSeed(7);
+    const int first = RandomInt();
+    RandomSeed(7);
+    Render(voice, 10);
+    EXPECT_EQ(RandomInt(), first); // no noise drawn at level 0
+
+    // Oscillator 1 at level 0 is still stepped.
+    voice.oscillators[0].waveform = OscilatorWaveform::Triangle;
+    voice.sourceLevel[0] = 0.0;
+    const double before = voice.oscillators[0].phase;
+    EXPECT_EQ(voice.NextSample(), 0.0);
+    EXPECT_GT(voice.oscillators[0].phase, before);
+}
+
+TEST_F(VoiceTest, NoiseSourcesDrawOneAndThreeValuesPerSample)
+{
+    Voice voice;
+    ConfigureDefaults(voice);
+    voice.sourceLevel = {1, 0, 0, 0.5, 0};
+    voice.NoteOn(60, 127);
+    RandomSeed(3);
+    Render(voice, 10);
+    const int afterWhite = RandomInt();
+    RandomSeed(3);
+    for (int i = 0; i < 10; ++i)
+        RandomInt();
+    EXPECT_EQ(afterWhite, RandomInt());
+
+    voice.sourceLevel = {1, 0, 0, 0, 0.5};
+    RandomSeed(3);
+    Render(voice, 10);
+    const int afterPink = RandomInt();
+    RandomSeed(3);
+    for (int i = 0; i < 30; ++i)
+        RandomInt();
+    EXPECT_EQ(afterPink, RandomInt());
+}
+
+TEST_F(VoiceTest, PitchSettingsReachTheOscillators)
+{
+    Voice voice;
+    ConfigureDefaults(voice);
+    voice.NoteOn(69, 127);
+    const auto base = Render(voice, kEngineRate / 4);
+    EXPECT_NEAR(MeasureFrequency(base, 5000), 414.857, 0.01);
+    // An octave change applies from the next sample: FastPow(2, 1) is exact, so 854.5 Hz.
+    voice.octave[0] = 1;
+    voice.frequenciesDirty = true;
+    const auto up = Render(voice, kEngineRate / 4);
+    EXPECT_NEAR(MeasureFrequency(up, 100), 880.0 * FastPow(2.0, 0.0), 0.02);
+
+    // A glide from the low note: the first sample already sounds at the low frequency.
+    Voice glide;
+    ConfigureDefaults(glide);
+    glide.pitchEnvelope.startPosition = -1.0;
+    glide.pitchEnvelope.endPosition = -1.0;
+    glide.NoteOn(69, 127);
+    glide.NextSample();
+    EXPECT_EQ(glide.frequency[0], glide.pitchEnvelope.lowFrequency);
+    const auto low = Render(glide, kEngineRate);
+    EXPECT_NEAR(MeasureFrequency(low, 0), NoteFrequency(12), 0.01);
+}
+
+TEST_F(VoiceTest, FilterEnvelopeMovesTheCutoffs)
+{
+    Voice voice;
+    ConfigureDefaults(voice);
+    voice.lowPassCutoff = 1000.0;
+    voice.lowPassEnvDepth = 1.0;
+    voice.highPassCutoff = 500.0;
+    voice.highPassEnvDepth = 1.0;
+    voice.NoteOn(60, 127);
+    voice.NextSample();
+    // Envelope near 0 at the start: the knob values.
+    EXPECT_NEAR(voice.lowPassFilter.cutoff, 1000.0, 0.01);
+    EXPECT_NEAR(voice.highPassFilter.cutoff, 500.0, 0.01);
+    Render(voice, 5000); // sustain at 1: fully open low-pass, high-pass at 0 Hz
+    EXPECT_EQ(voice.lowPassFilter.cutoff, 22050.0);
+    EXPECT_EQ(voice.highPassFilter.cutoff, 0.0);
+    EXPECT_DOUBLE_EQ(voice.lowPassFilter.g, std::tan(M_PI / 16));
+}

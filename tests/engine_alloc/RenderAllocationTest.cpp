@@ -1,0 +1,141 @@
+#include "AllocationCounter.h"
+#include "bench/VoiceScenes.h"
+#include "engine/MidiInput.h"
+#include "engine/PeakMeter.h"
+#include "engine/PitchJump.h"
+#include "engine/VoiceManager.h"
+#include "engine/ZKBitCrusher2.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+namespace
+{
+using namespace voice_scenes;
+
+constexpr int kBlockFrames = 256;
+constexpr int kOversampling = 8;
+
+// The engine's part of the instrument's block processing: receiver, four voices, crusher inside
+// and after the oversampling, meter, queue hand-over between blocks.
+struct EngineRig
+{
+    MidiInput input;
+    VoiceManager manager;
+    ZKBitCrusher2 crusher;
+    PeakMeter meter;
+    PitchJump jump;
+    double output[kBlockFrames] = {};
+    double loudest = 0.0;
+
+    EngineRig()
+    {
+        input.NoteOnSignal.Connect<&VoiceManager::NoteOn>(&manager);
+        input.NoteOffSignal.Connect<&VoiceManager::NoteOff>(&manager);
+        AnnounceEngineRate(manager);
+        crusher.targetRate = 11025;
+        crusher.bitDepth = 6.5;
+        jump.jumpDelay = 0.05;
+        jump.jumpTime = 0.1;
+        jump.jumpTranspose = 12;
+        jump.jumpTrigger = JumpOnBoth;
+    }
+
+    void Send(int offset, int status, int key, int velocity)
+    {
+        input.queue.Push(IMidiMessage{offset, static_cast<std::uint8_t>(status),
+                                      static_cast<std::uint8_t>(key), static_cast<std::uint8_t>(velocity)});
+    }
+
+    void RenderBlock()
+    {
+        meter.ResetPeaks();
+        for (int i = 0; i < kBlockFrames; ++i)
+        {
+            input.PlayDueMessages();
+            double y = 0.0;
+            for (int j = 0; j < kOversampling; ++j)
+            {
+                const double s = crusher.Process(NextEngineSample(manager));
+                if (j == 0) y = s;
+            }
+            output[i] = crusher.Process(y);
+            meter.AddSamples(output[i], output[i]);
+        }
+        const PeakLevels levels = meter.UpdateLevels();
+        if (levels.left > loudest) loudest = levels.left;
+        input.queue.EndBlock(kBlockFrames);
+        input.blockPosition = 0;
+    }
+
+    // Notes start, overflow the four voices, release, run out and are replaced; every message
+    // arrives during the counted part, as host MIDI does inside block processing.
+    void PlayPhrase()
+    {
+        for (int key : {60, 64, 67, 71, 74})
+            Send(10, 0x90, key, 100);
+        Send(300, 0x80, 60, 0);
+        Send(400, 0x90, 64, 0);
+        Send(400, 0xE0, 0, 70);
+        Send(401, 0xB0, 1, 64);
+        Send(402, 0xA0, 67, 30);
+        for (int block = 0; block < 400; ++block) // about 2.3 s of host time
+        {
+            if (block == 200)
+            {
+                Send(5, 0x90, 48, 127);
+                Send(6, 0x80, 67, 0);
+                Send(6, 0x80, 71, 0);
+                Send(7, 0x80, 74, 0);
+                Send(3000, 0x80, 48, 0); // carried over several blocks
+            }
+            RenderBlock();
+        }
+    }
+};
+
+std::size_t CountPhraseAllocations(void (*sound)(VoiceManager&))
+{
+    auto rig = std::make_unique<EngineRig>();
+    sound(rig->manager);
+    allocation_counter::Start();
+    rig->PlayPhrase();
+    const std::size_t count = allocation_counter::Stop();
+    EXPECT_GT(rig->loudest, 0.01); // the phrase really sounded
+    return count;
+}
+
+void ApplyEveryWaveform(VoiceManager& manager)
+{
+    ApplyHeavySound(manager);
+    manager.SetWaveform(0, OscilatorWaveform::Tan);
+    manager.SetWaveform(1, OscilatorWaveform::Breaker);
+    manager.SetWaveform(2, OscilatorWaveform::Sin);
+}
+} // namespace
+
+TEST(RenderAllocation, CounterSeesAllocations)
+{
+    // Guards the test below against a counter that sees nothing.
+    static void* volatile sink;
+    allocation_counter::Start();
+    auto boxed = std::make_unique<int>(7);
+    sink = boxed.get();
+    sink = std::malloc(24);
+    std::free(sink);
+    EXPECT_GE(allocation_counter::Stop(), 2u);
+}
+
+TEST(RenderAllocation, DefaultSoundRendersWithoutAllocating)
+{
+    EXPECT_EQ(CountPhraseAllocations(ApplyDefaultSound), 0u);
+}
+
+TEST(RenderAllocation, HeavySoundRendersWithoutAllocating)
+{
+    EXPECT_EQ(CountPhraseAllocations(ApplyHeavySound), 0u);
+    EXPECT_EQ(CountPhraseAllocations(ApplyEveryWaveform), 0u);
+}

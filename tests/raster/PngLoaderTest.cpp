@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <unistd.h>
+#include <zlib.h>
+
+#include "PngTestWriter.h"
+#include "raster/PIX_Png.h"
+#include "raster/PIX_Resources.h"
+
+namespace
+{
+using Bitmap = std::unique_ptr<PIX_MemBitmap>;
+
+Bitmap Decode(const std::vector<std::uint8_t>& bytes)
+{
+    return Bitmap(PIX_LoadPNGFromMemory(bytes.data(), bytes.size()));
+}
+
+PngImage Image(int w, int h, int colourType, int depth, std::vector<std::uint8_t> samples)
+{
+    PngImage img;
+    img.width = w;
+    img.height = h;
+    img.colourType = colourType;
+    img.bitDepth = depth;
+    img.samples = std::move(samples);
+    return img;
+}
+
+PIX_Pixel At(PIX_MemBitmap& bmp, int x, int y)
+{
+    return PIX_Row(bmp, y)[x];
+}
+} // namespace
+
+TEST(PngLoaderTest, PaletteWithTransparencyBecomesAlpha)
+{
+    PngImage img = Image(2, 1, PNG_COLOR_TYPE_PALETTE, 8, {0, 1});
+    img.palette = {{0xff, 0x20, 0x10}, {0x01, 0x02, 0xfe}};
+    img.transparency = {0x80, 0x00};
+    Bitmap bmp = Decode(EncodePng(img));
+    ASSERT_TRUE(bmp);
+    EXPECT_EQ(bmp->Width(), 2);
+    EXPECT_EQ(bmp->Height(), 1);
+    EXPECT_EQ(At(*bmp, 0, 0), 0x80ff2010u);
+    EXPECT_EQ(At(*bmp, 1, 0), 0x000102feu);
+}
+
+TEST(PngLoaderTest, ColourTypesAndDepthsDecodeToStraightArgb)
+{
+    // Opaque RGB gets alpha 255.
+    Bitmap rgb = Decode(EncodePng(Image(1, 2, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 250, 251, 252})));
+    ASSERT_TRUE(rgb);
+    EXPECT_EQ(At(*rgb, 0, 0), 0xff010203u);
+    EXPECT_EQ(At(*rgb, 0, 1), 0xfffafbfcu);
+
+    // RGBA keeps its alpha without multiplying the colour.
+    Bitmap rgba = Decode(EncodePng(Image(1, 1, PNG_COLOR_TYPE_RGBA, 8, {0x10, 0x20, 0x30, 0x40})));
+    ASSERT_TRUE(rgba);
+    EXPECT_EQ(At(*rgba, 0, 0), 0x40102030u);
+
+    // 16-bit channels keep their high byte.
+    Bitmap deep = Decode(
+        EncodePng(Image(1, 1, PNG_COLOR_TYPE_RGBA, 16, {0xab, 0x01, 0xcd, 0x02, 0xef, 0x03, 0x7f, 0xff})));
+    ASSERT_TRUE(deep);
+    EXPECT_EQ(At(*deep, 0, 0), 0x7fabcdefu);
+
+    // 1-bit grey expands to black and white.
+    Bitmap bits = Decode(EncodePng(Image(3, 1, PNG_COLOR_TYPE_GRAY, 1, {0b10100000})));
+    ASSERT_TRUE(bits);
+    EXPECT_EQ(At(*bits, 0, 0), 0xffffffffu);
+    EXPECT_EQ(At(*bits, 1, 0), 0xff000000u);
+    EXPECT_EQ(At(*bits, 2, 0), 0xffffffffu);
+
+    // Grey with alpha becomes RGB with the same alpha.
+    Bitmap ga = Decode(EncodePng(Image(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {0x55, 0x99})));
+    ASSERT_TRUE(ga);
+    EXPECT_EQ(At(*ga, 0, 0), 0x99555555u);
+
+    // A 4-bit palette unpacks one index per pixel.
+    PngImage pal = Image(3, 1, PNG_COLOR_TYPE_PALETTE, 4, {0x21, 0x00});
+    pal.palette = {{0, 0, 0}, {10, 20, 30}, {40, 50, 60}};
+    Bitmap packed = Decode(EncodePng(pal));
+    ASSERT_TRUE(packed);
+    EXPECT_EQ(At(*packed, 0, 0), 0xff28323cu);
+    EXPECT_EQ(At(*packed, 1, 0), 0xff0a141eu);
+    EXPECT_EQ(At(*packed, 2, 0), 0xff000000u);
+}
+
+TEST(PngLoaderTest, InterlacedImageDecodesEveryPixel)
+{
+    std::vector<std::uint8_t> samples;
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 10; ++x)
+            samples.insert(samples.end(), {std::uint8_t(x), std::uint8_t(y), 7});
+    PngImage img = Image(10, 9, PNG_COLOR_TYPE_RGB, 8, samples);
+    img.interlaced = true;
+    Bitmap bmp = Decode(EncodePng(img));
+    ASSERT_TRUE(bmp);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 10; ++x)
+            ASSERT_EQ(At(*bmp, x, y), 0xff000007u | x << 16 | y << 8) << x << "," << y;
+}
+
+TEST(PngLoaderTest, BadStreamsGiveNoBitmap)
+{
+    const auto good = EncodePng(Image(4, 4, PNG_COLOR_TYPE_RGB, 8, std::vector<std::uint8_t>(48, 9)));
+    EXPECT_FALSE(PIX_LoadPNGFromMemory(good.data(), 7));
+    EXPECT_FALSE(PIX_LoadPNGFromMemory(nullptr, 100));
+    auto wrong = good;
+    wrong[1] = 'p';
+    EXPECT_FALSE(Decode(wrong));
+    // The signature alone, or a stream cut inside the image data, fails instead of half-decoding.
+    EXPECT_FALSE(PIX_LoadPNGFromMemory(good.data(), 8));
+    EXPECT_FALSE(PIX_LoadPNGFromMemory(good.data(), 40));
+    EXPECT_FALSE(PIX_LoadPNGFromMemory(good.data(), good.size() - 20));
+    auto corrupt = good;
+    corrupt[40] ^= 0xff;
+    EXPECT_FALSE(Decode(corrupt));
+    EXPECT_TRUE(Decode(good));
+}
+
+TEST(PngLoaderTest, HugeDimensionsFailCleanly)
+{
+    // A header that promises 50000 x 50000 pixels cannot be backed by a 32-bit sized bitmap.
+    auto bytes = EncodePng(Image(1, 1, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3}));
+    auto patch = [&](std::size_t at, std::uint32_t v)
+    {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = std::uint8_t(v >> (24 - 8 * i));
+    };
+    patch(16, 50000);
+    patch(20, 50000);
+    // Recompute the header checksum so that only the size is at fault.
+    patch(29, static_cast<std::uint32_t>(crc32(crc32(0, nullptr, 0), bytes.data() + 12, 17)));
+    EXPECT_FALSE(Decode(bytes));
+}
+
+TEST(PngLoaderTest, FilesByPathAndByName)
+{
+    const auto dir = std::filesystem::temp_directory_path() / ("pix-png-test-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const auto bytes = EncodePng(Image(1, 1, PNG_COLOR_TYPE_RGB, 8, {4, 5, 6}));
+    const std::string path = (dir / "bild-\xc3\xa4\xf0\x9f\x8e\xb5.PNG").string();
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const std::string other = (dir / "same.jpg").string();
+    std::filesystem::copy_file(path, other);
+
+    Bitmap byPath(PIX_LoadPNGFile(path.c_str()));
+    ASSERT_TRUE(byPath);
+    EXPECT_EQ(At(*byPath, 0, 0), 0xff040506u);
+    EXPECT_TRUE(Bitmap(PIX_LoadPNGByName(path.c_str())));
+    EXPECT_TRUE(Bitmap(PIX_LoadPNGFile(other.c_str()))); // the content decides for a path
+    EXPECT_FALSE(Bitmap(PIX_LoadPNGByName(other.c_str())));
+    EXPECT_FALSE(Bitmap(PIX_LoadPNGFile((dir / "missing.png").c_str())));
+    EXPECT_STREQ(PIX_kPNGFileTypes, "PNG files (*.PNG)");
+    std::filesystem::remove_all(dir);
+}
+
+TEST(ResourceTest, TableListsTheTwentyOneImages)
+{
+    const auto table = PIX_ImageTable();
+    ASSERT_EQ(table.size(), 21u);
+    std::set<int> ids;
+    for (const PIX_ImageInfo& info : table)
+    {
+        ids.insert(info.id);
+        EXPECT_GT(info.width, 0) << info.name;
+        EXPECT_GT(info.height, 0) << info.name;
+        if (info.frames > 1)
+        {
+            EXPECT_EQ(info.height % info.frames, 0) << info.name;
+        }
+        EXPECT_EQ(PIX_FindImageInfo(info.id), &info);
+    }
+    EXPECT_EQ(*ids.begin(), 101);
+    EXPECT_EQ(*ids.rbegin(), 121);
+    EXPECT_EQ(ids.size(), 21u);
+    EXPECT_STREQ(PIX_FindImageInfo(102)->name, "Background.png");
+    EXPECT_EQ(PIX_FindImageInfo(100), nullptr);
+    EXPECT_EQ(PIX_FindResource(122).data, nullptr);
+    EXPECT_FALSE(Bitmap(PIX_LoadPNGResource(100)));
+}
+
+TEST(ResourceTest, EveryEmbeddedImageDecodesToItsTableSize)
+{
+    int present = 0;
+    for (const PIX_ImageInfo& info : PIX_ImageTable())
+    {
+        if (!PIX_FindResource(info.id).data) continue;
+        ++present;
+        Bitmap bmp(PIX_LoadPNGResource(info.id));
+        ASSERT_TRUE(bmp) << info.name;
+        EXPECT_EQ(bmp->Width(), info.width) << info.name;
+        EXPECT_EQ(bmp->Height(), info.height) << info.name;
+    }
+    // The artwork arrives as one set: once any image is embedded, all of them must be.
+    if (present > 0)
+    {
+        EXPECT_EQ(present, 21);
+    }
+}

@@ -35,10 +35,8 @@ public:
     }
     ~TemporaryFile()
     {
-        if (fd_ >= 0)
-            close(fd_);
-        if (!committed_ && !path_.empty())
-            std::remove(path_.c_str());
+        if (fd_ >= 0) close(fd_);
+        if (!committed_ && !path_.empty()) std::remove(path_.c_str());
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -55,8 +53,7 @@ public:
             return std::strerror(errno);
         }
         fd_ = -1;
-        if (std::rename(path_.c_str(), destination_.c_str()) != 0)
-            return std::strerror(errno);
+        if (std::rename(path_.c_str(), destination_.c_str()) != 0) return std::strerror(errno);
         committed_ = true;
         return {};
     }
@@ -94,12 +91,9 @@ int SndFileFormat(AudioFormat format, SampleEncoding encoding)
 
 std::optional<AudioFormat> ParseAudioFormat(std::string_view text)
 {
-    if (EqualsIgnoreCase(text, "wav"))
-        return AudioFormat::Wav;
-    if (EqualsIgnoreCase(text, "flac"))
-        return AudioFormat::Flac;
-    if (EqualsIgnoreCase(text, "ogg"))
-        return AudioFormat::Ogg;
+    if (EqualsIgnoreCase(text, "wav")) return AudioFormat::Wav;
+    if (EqualsIgnoreCase(text, "flac")) return AudioFormat::Flac;
+    if (EqualsIgnoreCase(text, "ogg")) return AudioFormat::Ogg;
     return std::nullopt;
 }
 
@@ -110,28 +104,23 @@ std::optional<AudioFormat> FormatFromExtension(std::string_view path)
     if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
         return std::nullopt;
     const std::string_view extension = path.substr(dot + 1);
-    if (EqualsIgnoreCase(extension, "oga"))
-        return AudioFormat::Ogg;
+    if (EqualsIgnoreCase(extension, "oga")) return AudioFormat::Ogg;
     return ParseAudioFormat(extension);
 }
 
 std::optional<SampleEncoding> ParseBits(std::string_view text)
 {
-    if (text == "16")
-        return SampleEncoding::Pcm16;
-    if (text == "24")
-        return SampleEncoding::Pcm24;
-    if (text == "32f")
-        return SampleEncoding::Float32;
+    if (text == "16") return SampleEncoding::Pcm16;
+    if (text == "24") return SampleEncoding::Pcm24;
+    if (text == "32f") return SampleEncoding::Float32;
     return std::nullopt;
 }
 
-std::string WriteAudioFile(const std::string& path, AudioFormat format, SampleEncoding encoding, int sampleRate,
-                           int channels, const std::vector<double>& interleaved)
+std::string WriteAudioFile(const std::string& path, AudioFormat format, SampleEncoding encoding,
+                           int sampleRate, int channels, const std::vector<double>& interleaved)
 {
     TemporaryFile file(path);
-    if (file.Fd() < 0)
-        return CannotWrite(path, file.OpenError());
+    if (file.Fd() < 0) return CannotWrite(path, file.OpenError());
 
     SF_INFO info{};
     info.samplerate = sampleRate;
@@ -141,17 +130,14 @@ std::string WriteAudioFile(const std::string& path, AudioFormat format, SampleEn
         return CannotWrite(path, "the format does not support this sample rate or encoding");
 
     SNDFILE* sound = sf_open_fd(file.Fd(), SFM_WRITE, &info, SF_FALSE);
-    if (sound == nullptr)
-        return CannotWrite(path, sf_strerror(nullptr));
+    if (sound == nullptr) return CannotWrite(path, sf_strerror(nullptr));
     // Integer formats saturate instead of wrapping samples beyond full scale.
     sf_command(sound, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     const sf_count_t frames = static_cast<sf_count_t>(interleaved.size() / channels);
     const sf_count_t written = sf_writef_double(sound, interleaved.data(), frames);
     std::string error = written == frames ? std::string() : std::string(sf_strerror(sound));
-    if (sf_close(sound) != 0 && error.empty())
-        error = "the file could not be completed";
-    if (!error.empty())
-        return CannotWrite(path, error);
+    if (sf_close(sound) != 0 && error.empty()) error = "the file could not be completed";
+    if (!error.empty()) return CannotWrite(path, error);
     error = file.Commit();
     return error.empty() ? error : CannotWrite(path, error);
 }
@@ -159,8 +145,7 @@ std::string WriteAudioFile(const std::string& path, AudioFormat format, SampleEn
 std::string WriteFileAtomically(const std::string& path, const void* data, std::size_t size)
 {
     TemporaryFile file(path);
-    if (file.Fd() < 0)
-        return CannotWrite(path, file.OpenError());
+    if (file.Fd() < 0) return CannotWrite(path, file.OpenError());
     const auto* bytes = static_cast<const unsigned char*>(data);
     std::size_t done = 0;
     while (done < size)
@@ -168,8 +153,7 @@ std::string WriteFileAtomically(const std::string& path, const void* data, std::
         const ssize_t n = write(file.Fd(), bytes + done, size - done);
         if (n < 0)
         {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return CannotWrite(path, std::strerror(errno));
         }
         done += static_cast<std::size_t>(n);

@@ -29,8 +29,8 @@ std::optional<SampleEncoding> ParseBits(std::string_view text);
 // same directory and renamed into place only when everything succeeded, so a failed run never
 // leaves a partial file behind (nor replaces an existing one). Returns an empty text on success,
 // otherwise a one-line description of the problem.
-std::string WriteAudioFile(const std::string& path, AudioFormat format, SampleEncoding encoding, int sampleRate,
-                           int channels, const std::vector<double>& interleaved);
+std::string WriteAudioFile(const std::string& path, AudioFormat format, SampleEncoding encoding,
+                           int sampleRate, int channels, const std::vector<double>& interleaved);
 
 // Same temporary-file-then-rename rule for arbitrary bytes (saved states).
 std::string WriteFileAtomically(const std::string& path, const void* data, std::size_t size);

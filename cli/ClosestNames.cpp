@@ -6,7 +6,10 @@
 namespace
 {
 
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char Lower(char c)
+{
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 std::string Lowered(std::string_view text)
 {
@@ -19,9 +22,8 @@ std::string Lowered(std::string_view text)
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return Lower(x) == Lower(y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
 int EditDistance(std::string_view a, std::string_view b)
@@ -57,8 +59,7 @@ std::vector<std::string> ClosestNames(std::string_view query, const std::vector<
         int score = EditDistance(q, c);
         if (score > threshold)
         {
-            if (q.size() < 3 || (c.find(q) == std::string::npos && q.find(c) == std::string::npos))
-                continue;
+            if (q.size() < 3 || (c.find(q) == std::string::npos && q.find(c) == std::string::npos)) continue;
             score = threshold + 1 + static_cast<int>(c.size() > q.size() ? c.size() - q.size() : 0);
         }
         scored.emplace_back(score, candidate);
@@ -68,8 +69,7 @@ std::vector<std::string> ClosestNames(std::string_view query, const std::vector<
     std::vector<std::string> out;
     for (const auto& [score, name] : scored)
     {
-        if (out.size() == limit)
-            break;
+        if (out.size() == limit) break;
         out.push_back(name);
     }
     return out;

@@ -15,8 +15,7 @@ std::optional<int> ParseInt(std::string_view text)
     int value = 0;
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (ec != std::errc() || ptr != end || text.empty())
-        return std::nullopt;
+    if (ec != std::errc() || ptr != end || text.empty()) return std::nullopt;
     return value;
 }
 
@@ -32,8 +31,7 @@ std::optional<int> ParseNote(std::string_view text)
     else if (!text.empty())
     {
         const int letter = std::toupper(static_cast<unsigned char>(text[0]));
-        if (letter < 'A' || letter > 'G')
-            return std::nullopt;
+        if (letter < 'A' || letter > 'G') return std::nullopt;
         int semitone = kLetterOffsets[letter - 'A'];
         std::size_t pos = 1;
         if (pos < text.size() && text[pos] == '#')
@@ -41,12 +39,10 @@ std::optional<int> ParseNote(std::string_view text)
         else if (pos < text.size() && text[pos] == 'b')
             --semitone, ++pos;
         const std::optional<int> octave = ParseInt(text.substr(pos));
-        if (!octave)
-            return std::nullopt;
+        if (!octave) return std::nullopt;
         note = (*octave + 1) * 12 + semitone;
     }
-    if (!note || *note < 0 || *note > 127)
-        return std::nullopt;
+    if (!note || *note < 0 || *note > 127) return std::nullopt;
     return note;
 }
 

@@ -22,12 +22,10 @@ std::string_view Trimmed(std::string_view text)
 std::optional<double> ParseNumber(std::string_view text)
 {
     double value = 0.0;
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value))
-        return std::nullopt;
+    if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 
@@ -38,17 +36,27 @@ std::string Number(double value)
     return text;
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + 2);
+    out.push_back('"');
+    out.append(text);
+    out.push_back('"');
+    return out;
+}
 
-bool IsWhole(IParameterType type) { return type == IParameterType::Int || type == IParameterType::Enum; }
+bool IsWhole(IParameterType type)
+{
+    return type == IParameterType::Int || type == IParameterType::Enum;
+}
 
 std::string ValueTexts(const IParameter& p)
 {
     std::string texts;
     for (int i = 0; i < p.DisplayTextCount(); ++i)
     {
-        if (i > 0)
-            texts += ", ";
+        if (i > 0) texts += ", ";
         texts += Quoted(p.DisplayTextAt(i).text);
     }
     return texts;
@@ -57,18 +65,18 @@ std::string ValueTexts(const IParameter& p)
 std::optional<int> FindParameter(std::string_view name, const std::vector<const IParameter*>& params)
 {
     for (std::size_t i = 0; i < params.size(); ++i)
-        if (EqualsIgnoreCase(name, params[i]->Name()))
-            return static_cast<int>(i);
+        if (EqualsIgnoreCase(name, params[i]->Name())) return static_cast<int>(i);
     const auto number = ParseNumber(name);
-    if (number && *number == std::floor(*number) && *number >= 0 && *number < static_cast<double>(params.size()))
+    if (number && *number == std::floor(*number) && *number >= 0 &&
+        *number < static_cast<double>(params.size()))
         return static_cast<int>(*number);
     return std::nullopt;
 }
 
 } // namespace
 
-std::optional<ParamAssignment> ParseAssignment(std::string_view text, const std::vector<const IParameter*>& params,
-                                               std::string& error)
+std::optional<ParamAssignment>
+ParseAssignment(std::string_view text, const std::vector<const IParameter*>& params, std::string& error)
 {
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos)
@@ -96,10 +104,8 @@ std::optional<ParamAssignment> ParseAssignment(std::string_view text, const std:
 
     std::optional<double> value;
     for (int i = 0; i < p.DisplayTextCount() && !value; ++i)
-        if (EqualsIgnoreCase(valueText, p.DisplayTextAt(i).text))
-            value = p.DisplayTextAt(i).value;
-    if (!value)
-        value = ParseNumber(valueText);
+        if (EqualsIgnoreCase(valueText, p.DisplayTextAt(i).text)) value = p.DisplayTextAt(i).value;
+    if (!value) value = ParseNumber(valueText);
     if (!value)
     {
         error = "invalid value " + Quoted(valueText) + " for " + Quoted(p.Name());
@@ -115,8 +121,7 @@ std::optional<ParamAssignment> ParseAssignment(std::string_view text, const std:
     {
         error = "value " + Number(*value) + " for " + Quoted(p.Name()) + " is out of range: use " +
                 Number(p.Min()) + " to " + Number(p.Max());
-        if (p.Label()[0] != '\0')
-            error += std::string(" ") + p.Label();
+        if (p.Label()[0] != '\0') error += std::string(" ") + p.Label();
         return std::nullopt;
     }
     return ParamAssignment{*index, *value};
@@ -132,11 +137,12 @@ void PrintParameterList(std::ostream& out, const std::vector<const IParameter*>&
     {
         const IParameter& p = *params[i];
         std::snprintf(line, sizeof line, "%-5zu %-22s %10s %10s %10s  %-5s ", i, p.Name(),
-                      Number(p.Min()).c_str(), Number(p.Max()).c_str(),
-                      Number(p.Default()).c_str(), p.Label()[0] != '\0' ? p.Label() : "-");
+                      Number(p.Min()).c_str(), Number(p.Max()).c_str(), Number(p.Default()).c_str(),
+                      p.Label()[0] != '\0' ? p.Label() : "-");
         std::string texts;
         for (int t = 0; t < p.DisplayTextCount(); ++t)
-            texts += (t > 0 ? ", " : "") + std::to_string(p.DisplayTextAt(t).value) + "=" + p.DisplayTextAt(t).text;
+            texts += (t > 0 ? ", " : "") + std::to_string(p.DisplayTextAt(t).value) + "=" +
+                     p.DisplayTextAt(t).text;
         out << line << texts << '\n';
     }
 }

@@ -18,8 +18,8 @@ struct ParamAssignment
 // parameter name (any case) or index; VALUE a number in the parameter's unit or, for
 // enumerations, one of its display texts. On failure returns nothing and sets `error` to a
 // one-line description (with the closest names for an unknown parameter).
-std::optional<ParamAssignment> ParseAssignment(std::string_view text, const std::vector<const IParameter*>& params,
-                                               std::string& error);
+std::optional<ParamAssignment>
+ParseAssignment(std::string_view text, const std::vector<const IParameter*>& params, std::string& error);
 
 // One line per parameter: index, name, minimum, maximum, default, unit and value texts.
 void PrintParameterList(std::ostream& out, const std::vector<const IParameter*>& params);

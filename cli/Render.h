@@ -17,6 +17,7 @@ struct RenderResult
 // Plays one note on the instrument the way a host does: announces rate and block size, switches
 // processing on, delivers the note-on before the first block and the note-off before the block
 // that contains it (at its sample offset), and processes blocks until every voice is free, no
-// MIDI is pending and a whole block came out silent, or the tail limit is reached. Trailing
-// silence after the note-off is trimmed, so the length does not depend on the block size.
+// MIDI is pending and a whole block stayed below -120 dBFS, or the tail limit is reached. What
+// follows the last sample at or above that level after the note-off is trimmed, so the length
+// does not depend on the block size.
 RenderResult RenderNote(Brisbleep& instrument, const RenderOptions& options);

@@ -28,7 +28,7 @@ constexpr const char* kExamples = R"(Examples:
 Values are given in the parameter's own unit (dB, s, Hz, semitones...); enumerations take their
 display text ("Osc1 Type=Square") or their number. A state file holds the instrument's 484-byte
 state, optionally preceded by the 8-byte chunk header. The rendering stops when every voice has
-finished and the output is silent, or --max-tail seconds after the note-off.
+finished and the output stays below -120 dBFS, or --max-tail seconds after the note-off.
 On failure a one-line message goes to standard error, the exit status is 1, and no output file
 is left behind.)";
 
@@ -44,8 +44,7 @@ std::string OneLine(const std::string& text)
 {
     std::string out = text;
     for (char& c : out)
-        if (c == '\n')
-            c = ' ';
+        if (c == '\n') c = ' ';
     while (!out.empty() && out.back() == ' ')
         out.pop_back();
     return out;
@@ -105,18 +104,18 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         return {ParseOutcome::Failed, message + " (see --help)"};
     }
 
-    const auto fail = [](std::string message) { return ParseOutcome{ParseOutcome::Failed, std::move(message)}; };
+    const auto fail = [](std::string message) {
+        return ParseOutcome{ParseOutcome::Failed, std::move(message)};
+    };
 
-    if (options.listParams)
-        return {};
+    if (options.listParams) return {};
     if (options.output.empty() && options.saveStatePath.empty())
         return fail("no output file given: use -o FILE (see --help)");
 
     if (!format.empty())
     {
         const auto parsed = ParseAudioFormat(format);
-        if (!parsed)
-            return fail("unknown format \"" + format + "\": use wav, flac or ogg");
+        if (!parsed) return fail("unknown format \"" + format + "\": use wav, flac or ogg");
         options.format = *parsed;
     }
     else if (!options.output.empty())
@@ -131,21 +130,20 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
     if (!bits.empty())
     {
         const auto parsed = ParseBits(Lowered(bits));
-        if (!parsed)
-            return fail("unknown sample format \"" + bits + "\" for --bits: use 16, 24 or 32f");
-        if (options.format == AudioFormat::Ogg)
-            return fail("--bits does not apply to Ogg Vorbis output");
+        if (!parsed) return fail("unknown sample format \"" + bits + "\" for --bits: use 16, 24 or 32f");
+        if (options.format == AudioFormat::Ogg) return fail("--bits does not apply to Ogg Vorbis output");
         if (options.format == AudioFormat::Flac && *parsed == SampleEncoding::Float32)
             return fail("FLAC stores integers only: use --bits 16 or 24");
         options.encoding = *parsed;
     }
-    if (options.format == AudioFormat::Ogg)
-        options.encoding = SampleEncoding::Vorbis;
+    if (options.format == AudioFormat::Ogg) options.encoding = SampleEncoding::Vorbis;
 
     if (options.rate < kMinRate || options.rate > kMaxRate)
-        return fail("sample rate " + std::to_string(options.rate) + " is out of range: use 8000 to 384000 Hz");
+        return fail("sample rate " + std::to_string(options.rate) +
+                    " is out of range: use 8000 to 384000 Hz");
     if (options.block < 1 || options.block > kMaxBlock)
-        return fail("block size " + std::to_string(options.block) + " is out of range: use 1 to 65536 frames");
+        return fail("block size " + std::to_string(options.block) +
+                    " is out of range: use 1 to 65536 frames");
     if (!note.empty())
     {
         const auto parsed = ParseNote(note);
@@ -159,6 +157,8 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         return fail("note length must be 0 to 3600 seconds");
     if (!std::isfinite(options.maxTail) || options.maxTail < 0.0 || options.maxTail > 3600.0)
         return fail("--max-tail must be 0 to 3600 seconds");
+    if (std::llround(options.rate * (options.length + options.maxTail)) < 1)
+        return fail("nothing to render: --length and --max-tail are both 0");
     if (options.channels != 1 && options.channels != 2)
         return fail("channel count " + std::to_string(options.channels) + " is not supported: use 1 or 2");
     return {};

@@ -16,7 +16,7 @@ struct RenderOptions
     int block = 512;
     int note = 69;
     int velocity = 127;
-    double length = 1.0;  // seconds the note is held
+    double length = 1.0;   // seconds the note is held
     double maxTail = 10.0; // seconds rendered at most after the note-off
     int channels = 2;
     std::vector<std::string> settings; // "NAME=VALUE"

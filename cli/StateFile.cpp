@@ -51,8 +51,9 @@ bool LoadStateFile(Brisbleep& instrument, const std::string& path, std::string& 
     if (position < 0 || chunk.Size() - position != Brisbleep::kStateSize)
     {
         error = "state file " + quoted + " is not a Brisbleep state: expected " +
-                std::to_string(Brisbleep::kStateSize) + " bytes (or " + std::to_string(8 + Brisbleep::kStateSize) +
-                " with the chunk header), found " + (bytes.size() > kMaxSize ? "more" : std::to_string(bytes.size()));
+                std::to_string(Brisbleep::kStateSize) + " bytes (or " +
+                std::to_string(8 + Brisbleep::kStateSize) + " with the chunk header), found " +
+                (bytes.size() > kMaxSize ? "more" : std::to_string(bytes.size()));
         return false;
     }
     std::int32_t version = 0;
@@ -69,7 +70,8 @@ bool LoadStateFile(Brisbleep& instrument, const std::string& path, std::string& 
         chunk.GetDouble(value, position + 4 + 8 * i);
         if (!std::isfinite(value))
         {
-            error = "state file " + quoted + " holds an invalid value for \"" + instrument.GetParam(i)->Name() + "\"";
+            error = "state file " + quoted + " holds an invalid value for \"" +
+                    instrument.GetParam(i)->Name() + "\"";
             return false;
         }
     }
@@ -90,7 +92,6 @@ bool SaveStateFile(Brisbleep& instrument, const std::string& path, std::string& 
         return false;
     }
     error = WriteFileAtomically(path, chunk.Data(), static_cast<std::size_t>(chunk.Size()));
-    if (!error.empty())
-        return false;
+    if (!error.empty()) return false;
     return true;
 }

@@ -34,10 +34,8 @@ int Run(int argc, char** argv)
 {
     RenderOptions options;
     const ParseOutcome parsed = ParseRenderOptions(argc, argv, options);
-    if (parsed.kind == ParseOutcome::Done)
-        return 0;
-    if (parsed.kind == ParseOutcome::Failed)
-        return Fail(parsed.message);
+    if (parsed.kind == ParseOutcome::Done) return 0;
+    if (parsed.kind == ParseOutcome::Failed) return Fail(parsed.message);
 
     auto instrument = std::make_unique<Brisbleep>(OfflineHostContext{});
     const std::vector<const IParameter*> params = Parameters(*instrument);
@@ -53,22 +51,20 @@ int Run(int argc, char** argv)
     for (const std::string& setting : options.settings)
     {
         const auto assignment = ParseAssignment(setting, params, error);
-        if (!assignment)
-            return Fail(error);
+        if (!assignment) return Fail(error);
         instrument->SetParameterValue(assignment->index, assignment->value);
     }
     if (!options.saveStatePath.empty() && !SaveStateFile(*instrument, options.saveStatePath, error))
         return Fail(error);
-    if (options.output.empty())
-        return 0;
+    if (options.output.empty()) return 0;
 
     const RenderResult result = RenderNote(*instrument, options);
     error = WriteAudioFile(options.output, options.format, options.encoding, options.rate, options.channels,
                            result.interleaved);
-    if (!error.empty())
-        return Fail(error);
+    if (!error.empty()) return Fail(error);
     if (result.tailCut)
-        std::cerr << kProgram << ": note: the sound was still playing after --max-tail; the file ends there\n";
+        std::cerr << kProgram
+                  << ": note: the sound was still playing after --max-tail; the file ends there\n";
     return 0;
 }
 

@@ -73,7 +73,10 @@ void Brisbleep::CreateParameters()
     }
 }
 
-void Brisbleep::OnProgramChange(int program) { TraceProgramChange(program); }
+void Brisbleep::OnProgramChange(int program)
+{
+    TraceProgramChange(program);
+}
 
 void Brisbleep::OnReset()
 {
@@ -90,8 +93,7 @@ void Brisbleep::OnParameterChange(int index)
 {
     std::lock_guard<std::recursive_mutex> lock(Mutex());
     const IParameter* p = index >= 0 && index < kParamCount ? GetParam(index) : nullptr;
-    if (p == nullptr)
-        return;
+    if (p == nullptr) return;
     const double v = p->Value();
     const int n = p->AsInt();
     VoiceManager& voices = voiceManager;
@@ -270,21 +272,17 @@ void Brisbleep::RenderDouble(double** /*inputs*/, double** outputs, int frames)
             double s = 0.0;
             for (Voice& voice : voices)
                 s += voice.NextSample();
-            if (crushPosition == 1)
-                s = crusher.Process(s);
+            if (crushPosition == 1) s = crusher.Process(s);
             s = DenormalFilter(s);
             decimation.Process(s);
-            if (j == 0)
-                y = decimation.history[0];
+            if (j == 0) y = decimation.history[0];
         }
-        if (crushPosition == 2)
-            y = crusher.Process(y);
+        if (crushPosition == 2) y = crusher.Process(y);
         y = compressor.Compress(y);
         outputGain = outputGainTarget * outputGainStep + outputGain * outputGainSmoothing;
         const double out = y * outputGain;
         left[i] = out;
-        if (rightConnected)
-            right[i] = out;
+        if (rightConnected) right[i] = out;
         peakMeter.AddSamples(left[i], right != nullptr ? right[i] : 0.0);
     }
     peakMeter.UpdateLevels();
@@ -295,11 +293,9 @@ void Brisbleep::RenderDouble(double** /*inputs*/, double** outputs, int frames)
 
 void Brisbleep::OnMidiMessage(const IMidiMessage& message)
 {
-    if (message.status >= 0x80 && message.status <= 0xEF)
-        midiReceiver.queue.Push(message);
+    if (message.status >= 0x80 && message.status <= 0xEF) midiReceiver.queue.Push(message);
     pitchJump.ScheduleJump(message, midiReceiver.queue, hostSampleRate);
-    if (keyboardControl != nullptr)
-        keyboardControl->MarkDirty();
+    if (keyboardControl != nullptr) keyboardControl->MarkDirty();
     SendMidiToHost(message);
 }
 
@@ -328,7 +324,6 @@ bool Brisbleep::StateMatches(const IStateChunk& chunk, int32_t position)
 bool Brisbleep::IsIdle() const
 {
     for (const Voice& voice : voiceManager.voices)
-        if (voice.active)
-            return false;
+        if (voice.active) return false;
     return midiReceiver.queue.Empty();
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "engine/PitchJump.h"
 #include "instrument/BrisbleepBinding.h"
 #include "instrument/DecimationFilter.h"
 #include "instrument/KeyboardState.h"
 #include "instrument/ParamLayoutSpec.h"
-#include "engine/PitchJump.h"
 
 #include "engine/Compressor.h"
 #include "engine/MidiInput.h"

@@ -6,7 +6,8 @@
 #include <array>
 #include <cstddef>
 
-struct ParamLayoutSpec {
+struct ParamLayoutSpec
+{
     const char* name;
     int x;
     int y;
@@ -24,7 +25,8 @@ struct ParamLayoutSpec {
 inline constexpr int kParamCount = 60;
 
 // Parameter indices used by the routing and the audio code.
-enum ParamIndex : int {
+enum ParamIndex : int
+{
     kOutputGain = 0,
     kOsc1Type = 1,
     kOsc3Type = 3,
@@ -73,12 +75,18 @@ enum ParamIndex : int {
 extern const std::array<ParamLayoutSpec, kParamCount> kParamLayout;
 
 // How the parameter of an index is defined from its row.
-enum class ParamKind { Double, Int, Enum };
+enum class ParamKind
+{
+    Double,
+    Int,
+    Enum
+};
 
 ParamKind ParamKindOf(int index);
 
 // Display texts of an enumerated parameter, in value order (empty for other parameters).
-struct EnumTexts {
+struct EnumTexts
+{
     const char* const* texts;
     int count;
 };
@@ -89,4 +97,3 @@ double MiddleIsOneShape(const ParamLayoutSpec& row);
 
 // Whether the parameter's shape is computed by MiddleIsOneShape instead of taken from the row.
 bool HasComputedShape(int index);
-

@@ -45,8 +45,7 @@ void IBindingOffline::SetProcessing(bool active)
 {
     Lock lock(Mutex());
     OnActiveChange(active);
-    if (!active)
-        OnReset();
+    if (!active) OnReset();
 }
 
 void IBindingOffline::DeliverMidi(const IMidiMessage& message)
@@ -55,32 +54,34 @@ void IBindingOffline::DeliverMidi(const IMidiMessage& message)
     OnMidiMessage(message);
 }
 
-void IBindingOffline::ProcessBlock(double** outputs, int frames) { ProcessDoubleReplacing(nullptr, outputs, frames); }
+void IBindingOffline::ProcessBlock(double** outputs, int frames)
+{
+    ProcessDoubleReplacing(nullptr, outputs, frames);
+}
 
-void IBindingOffline::ProcessBlock(float** outputs, int frames) { ProcessReplacing(nullptr, outputs, frames); }
+void IBindingOffline::ProcessBlock(float** outputs, int frames)
+{
+    ProcessReplacing(nullptr, outputs, frames);
+}
 
 void IBindingOffline::AutomateParameter(int paramIdx, double normalizedValue)
 {
     Lock lock(Mutex());
     IParameter* parameter = GetParam(paramIdx);
-    if (parameter == nullptr)
-        return;
+    if (parameter == nullptr) return;
     parameter->SetFromNormalized(normalizedValue);
     OnParameterChange(paramIdx);
-    if (IFrameEditor* editor = GetEditor())
-        editor->PushValueToControls(paramIdx, normalizedValue, true);
+    if (IFrameEditor* editor = GetEditor()) editor->PushValueToControls(paramIdx, normalizedValue, true);
 }
 
 void IBindingOffline::SetParameterValue(int paramIdx, double value)
 {
     Lock lock(Mutex());
     IParameter* parameter = GetParam(paramIdx);
-    if (parameter == nullptr)
-        return;
+    if (parameter == nullptr) return;
     parameter->SetClamped(value);
     OnParameterChange(paramIdx);
-    if (IFrameEditor* editor = GetEditor())
-        editor->PushValueToControls(paramIdx, value, false);
+    if (IFrameEditor* editor = GetEditor()) editor->PushValueToControls(paramIdx, value, false);
 }
 
 void IBindingOffline::ClearHostRecords()
@@ -92,16 +93,25 @@ void IBindingOffline::ClearHostRecords()
     presetChangeNotifications_ = 0;
 }
 
-void IBindingOffline::BeginHostParameterEdit(int paramIdx) { hostEdits_.push_back({HostEdit::Begin, paramIdx, 0.0}); }
+void IBindingOffline::BeginHostParameterEdit(int paramIdx)
+{
+    hostEdits_.push_back({HostEdit::Begin, paramIdx, 0.0});
+}
 
 void IBindingOffline::SendHostParameterValue(int paramIdx, double normalizedValue)
 {
     hostEdits_.push_back({HostEdit::Value, paramIdx, normalizedValue});
 }
 
-void IBindingOffline::EndHostParameterEdit(int paramIdx) { hostEdits_.push_back({HostEdit::End, paramIdx, 0.0}); }
+void IBindingOffline::EndHostParameterEdit(int paramIdx)
+{
+    hostEdits_.push_back({HostEdit::End, paramIdx, 0.0});
+}
 
-void IBindingOffline::NotifyHostPresetChange() { ++presetChangeNotifications_; }
+void IBindingOffline::NotifyHostPresetChange()
+{
+    ++presetChangeNotifications_;
+}
 
 void IBindingOffline::HostTimeSignature(int& numerator, int& denominator)
 {
@@ -125,7 +135,6 @@ void IBindingOffline::ResizeEditor(int /*width*/, int /*height*/) {}
 bool IBindingOffline::SendMidiToHost(const IMidiMessage& message)
 {
     ++midiToHostCount_;
-    if (midiToHost_.size() < kMidiRecordCapacity)
-        midiToHost_.push_back(message);
+    if (midiToHost_.size() < kMidiRecordCapacity) midiToHost_.push_back(message);
     return true;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace
@@ -23,8 +24,7 @@ double Amplitude(double cycles)
     for (int i = 0; i < 20000; ++i)
     {
         const double y = filter.Process(std::sin(2.0 * std::numbers::pi * cycles * i));
-        if (i > 10000)
-            peak = std::max(peak, std::abs(y));
+        if (i > 10000) peak = std::max(peak, std::abs(y));
     }
     return peak;
 }
@@ -35,8 +35,8 @@ TEST(DecimationFilter, CoefficientsForEightTimesOversampling)
 {
     const DecimationFilter filter = Designed();
     EXPECT_NEAR(filter.gain, 0.012158720478451969, 1e-16);
-    const double expected[8] = {3.988080519954173,   -7.328169515721717,  8.043876731109458,
-                                -5.735067651532098,  2.706754271291999,   -0.8226185560590226,
+    const double expected[8] = {3.988080519954173,   -7.328169515721717,   8.043876731109458,
+                                -5.735067651532098,  2.706754271291999,    -0.8226185560590226,
                                 0.14670868452896038, -0.011723204050205199};
     for (int j = 1; j <= 8; ++j)
         EXPECT_NEAR(filter.feedback[j], expected[j - 1], 1e-13) << "feedback " << j;
@@ -71,15 +71,22 @@ TEST(DecimationFilter, HistoryShiftsAndLatestOutputComesFirst)
     EXPECT_EQ(filter.history[0], second);
 }
 
-TEST(DecimationFilter, TailDecaysToExactZeroAndNonFiniteInputIsFlushed)
+TEST(DecimationFilter, TailFadesToRoundingResidueAndNonFiniteInputIsFlushed)
 {
     DecimationFilter filter = Designed();
     filter.Process(1.0);
-    double y = 1.0;
-    for (int i = 0; i < 20000 && y != 0.0; ++i)
-        y = filter.Process(0.0);
-    EXPECT_EQ(y, 0.0);
+    double largest = 0.0;
+    for (int i = 0; i < 20000; ++i)
+    {
+        const double y = filter.Process(0.0);
+        if (i > 10000)
+            largest = std::max(largest, std::abs(y));
+    }
+    // The recursion keeps circulating rounding residue; it must stay at that level, not grow.
+    EXPECT_LT(largest, 1e-14);
 
     EXPECT_EQ(filter.Process(std::nan("")), 0.0);
-    EXPECT_EQ(filter.Process(0.0), 0.0);
+    EXPECT_EQ(filter.Process(std::numeric_limits<double>::infinity()), 0.0);
+    for (double h : filter.history)
+        EXPECT_TRUE(std::isfinite(h));
 }

@@ -33,7 +33,10 @@ public:
         m.data2 = static_cast<std::uint8_t>(data2);
         return m;
     }
-    void NoteOn(int note, int velocity = 127, int offset = 0) { instrument->DeliverMidi(Midi(0x90, note, velocity, offset)); }
+    void NoteOn(int note, int velocity = 127, int offset = 0)
+    {
+        instrument->DeliverMidi(Midi(0x90, note, velocity, offset));
+    }
     void NoteOff(int note, int offset = 0) { instrument->DeliverMidi(Midi(0x80, note, 0, offset)); }
     void Set(int index, double value) { instrument->SetParameterValue(index, value); }
 
@@ -43,8 +46,7 @@ public:
         double* outs[2] = {buffers_[0].data(), buffers_[1].data()};
         instrument->ProcessBlock(outs, frames);
         left.insert(left.end(), buffers_[0].begin(), buffers_[0].begin() + frames);
-        if (outputs_ > 1)
-            right.insert(right.end(), buffers_[1].begin(), buffers_[1].begin() + frames);
+        if (outputs_ > 1) right.insert(right.end(), buffers_[1].begin(), buffers_[1].begin() + frames);
     }
     // Renders whole blocks until `frames` more frames have been produced.
     void Render(long frames)

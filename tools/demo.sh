@@ -4,3 +4,10 @@ set -euo pipefail
 build_dir=${1:-build}
 echo "Built in $build_dir:"
 find "$build_dir" -maxdepth 3 -type f \( -name '*.a' -o -name '*.so' -o -name 'brisbleep-render' \) -printf '  %p (%s bytes)\n' | sort
+
+# The VST3 module goes where hosts look for it (~/.vst3 unless configured otherwise).
+if [[ -d "$build_dir/VST3/Brisbleep.vst3" ]]; then
+    cmake --install "$build_dir" --component vst3 >/dev/null
+    vst3_dir=$(sed -n 's/^BRISBLEEP_VST3_INSTALL_DIR:PATH=//p' "$build_dir/CMakeCache.txt")
+    echo "VST3 module installed: ${vst3_dir:-$HOME/.vst3}/Brisbleep.vst3"
+fi

@@ -74,15 +74,6 @@ protected:
 };
 } // namespace
 
-TEST_F(MidiInputTest, StartsEmpty)
-{
-    EXPECT_EQ(input.heldKeyCount, 0);
-    EXPECT_EQ(input.blockPosition, 0);
-    for (const auto& key : input.keyDown)
-        EXPECT_EQ(key, 0);
-    EXPECT_EQ(input.queue.Capacity(), 1024);
-}
-
 TEST_F(MidiInputTest, MessagesPlayJustBeforeTheirSampleInQueueOrder)
 {
     Push(5, 0x90, 64, 100);

@@ -76,13 +76,6 @@ protected:
 };
 } // namespace
 
-TEST_F(VoiceManagerTest, FourVoicesStartFreeAndSilent)
-{
-    EXPECT_EQ(Notes(), (std::vector<int>{-1, -1, -1, -1}));
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(RenderHostSample(), 0.0);
-}
-
 TEST_F(VoiceManagerTest, FifthNoteIsDroppedAndNotRememberedAfterRelease)
 {
     for (int key : {60, 62, 64, 65, 67})
@@ -263,4 +256,27 @@ TEST_F(VoiceManagerTest, SettingsReachAllFourVoices)
         EXPECT_EQ(voice.pitchEnvelope.highFrequency, NoteFrequency(100));
         EXPECT_EQ(voice.cents, (std::array<std::int32_t, 5>{}));
     }
+}
+
+TEST_F(VoiceManagerTest, ControllerMessagesAreInaudible)
+{
+    const auto render = [this](bool withControllers)
+    {
+        SetUp(); // a fresh receiver and voice manager
+        Send(0x90, 69, 127, 2);
+        if (withControllers)
+        {
+            Send(0xE0, 0, 127, 3);
+            Send(0xB0, 74, 127, 4);
+            Send(0xA0, 69, 90, 5);
+            Send(0xD0, 100, 0, 6);
+        }
+        std::vector<double> out;
+        for (int i = 0; i < 200; ++i)
+            out.push_back(RenderHostSample());
+        return out;
+    };
+    const std::vector<double> plain = render(false);
+    EXPECT_GT(plain.back(), 0.0);
+    EXPECT_EQ(render(true), plain);
 }

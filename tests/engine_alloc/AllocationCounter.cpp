@@ -51,6 +51,15 @@ std::size_t Stop()
     counting.store(false);
     return allocations.load();
 }
+
+bool CountsMalloc()
+{
+#if !defined(ALLOCATION_COUNTER_SANITIZED) && defined(__GLIBC__)
+    return true;
+#else
+    return false;
+#endif
+}
 } // namespace allocation_counter
 
 // operator new is counted itself and again by malloc below; only the zero/non-zero result matters.

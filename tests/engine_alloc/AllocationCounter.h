@@ -10,4 +10,6 @@ namespace allocation_counter
 void Start();
 // Stops counting and returns the number of allocations since Start.
 std::size_t Stop();
+// False in sanitizer builds, whose runtime owns malloc; operator new is counted in every build.
+bool CountsMalloc();
 } // namespace allocation_counter

@@ -79,8 +79,7 @@ TEST(DecimationFilter, TailFadesToRoundingResidueAndNonFiniteInputIsFlushed)
     for (int i = 0; i < 20000; ++i)
     {
         const double y = filter.Process(0.0);
-        if (i > 10000)
-            largest = std::max(largest, std::abs(y));
+        if (i > 10000) largest = std::max(largest, std::abs(y));
     }
     // The recursion keeps circulating rounding residue; it must stay at that level, not grow.
     EXPECT_LT(largest, 1e-14);

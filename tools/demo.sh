@@ -11,3 +11,10 @@ if [[ -d "$build_dir/VST3/Brisbleep.vst3" ]]; then
     vst3_dir=$(sed -n 's/^BRISBLEEP_VST3_INSTALL_DIR:PATH=//p' "$build_dir/CMakeCache.txt")
     echo "VST3 module installed: ${vst3_dir:-$HOME/.vst3}/Brisbleep.vst3"
 fi
+
+# The VST2 plug-in goes where hosts look for it (~/.vst unless configured otherwise).
+if [[ -f "$build_dir/VST2/Brisbleep.so" ]]; then
+    cmake --install "$build_dir" --component vst2 >/dev/null
+    vst2_dir=$(sed -n 's/^BRISBLEEP_VST2_INSTALL_DIR:PATH=//p' "$build_dir/CMakeCache.txt")
+    echo "VST2 plug-in installed: ${vst2_dir:-$HOME/.vst}/Brisbleep.so"
+fi

@@ -1,0 +1,112 @@
+// A small instrument on the VST2 binding, loaded by the tests as a plug-in of its own. It exercises the
+// parts of the binding the real instrument does not reach yet: an attached editor, note names, system
+// exclusive messages sent back, and a renderer whose output is known exactly.
+
+#include "vst2/IBindingVST2.h"
+
+#include "frame/FrameText.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+
+IFrameConfig BrisbleepFrameConfig()
+{
+    IFrameConfig config;
+    config.parameterCount = 3;
+    config.channelIOs = "1-1 2-2 4-4";
+    config.presetCount = 2;
+    config.effectName = "Stub";
+    config.productName = "Stub Product";
+    config.manufacturerName = "Stub Vendor";
+    config.version = MakeVersion(2, 3, 4);
+    config.uniqueId = FourCC("stub");
+    config.manufacturerId = FourCC("Stbv");
+    config.doesMidi = false;
+    config.isInstrument = false;
+    return config;
+}
+
+namespace
+{
+class StubEditor : public IFrameEditor
+{
+public:
+    void PushValueToControls(int, double, bool) override {}
+    void PrepareDraw() override {}
+    int Width() const override { return 320; }
+    int Height() const override { return 200; }
+    // Opens when the host gives a parent window.
+    void* OpenWindow(void* parent) override { return parent; }
+    void CloseWindow() override {}
+};
+
+class StubInstrument : public IBindingVST2
+{
+public:
+    explicit StubInstrument(HostContext host) : IBindingVST2(host)
+    {
+        GetParam(0)->DefineDouble("Level", 0.5, 0.0, 1.0, 0.01, "dB");
+        GetParam(1)->DefineDouble("Offset", 0.0, -10.0, 10.0, 0.1, "st");
+        GetParam(1)->SetNegateDisplay(true);
+        GetParam(2)->DefineEnum("Mode", 0, 3);
+        GetParam(2)->AddDisplayText(0, "A");
+        GetParam(2)->AddDisplayText(1, "B");
+        GetParam(2)->AddDisplayText(2, "C");
+        AttachEditor(new StubEditor);
+    }
+
+    // Every output sample is the Level parameter plus the output's index times 0.125.
+    void RenderDouble(double**, double** outputs, int frames) override
+    {
+        for (int c = 0; c < NOutChannels(); ++c)
+            std::fill_n(outputs[c], frames, GetParam(0)->Value() + 0.125 * c);
+    }
+
+    // Note 60 has a name; notes 61 to 63 report what the host's time queries answered, so that the
+    // tests can read them through the key-name opcode.
+    bool GetMidiNoteName(int note, std::span<char> out) override
+    {
+        switch (note)
+        {
+        case 60:
+            CopyText(out.data(), out.size(), "Middle C");
+            return true;
+        case 61:
+        {
+            int numerator = -1, denominator = -1;
+            HostTimeSignature(numerator, denominator);
+            std::snprintf(out.data(), out.size(), "%g %g %d/%d", HostTempo(), HostSamplePosition(), numerator,
+                          denominator);
+            return true;
+        }
+        case 62:
+        {
+            ITimeInfo info;
+            info.tempo = -1;
+            info.samplePosition = info.ppqPosition = info.lastBarPosition = -1;
+            info.cycleStart = info.cycleEnd = -1;
+            info.numerator = info.denominator = -1;
+            HostTimeInfo(info);
+            std::snprintf(out.data(), out.size(), "%g %g %g %g %g %g %d/%d %d%d", info.tempo,
+                          info.samplePosition, info.ppqPosition, info.lastBarPosition, info.cycleStart,
+                          info.cycleEnd, info.numerator, info.denominator, info.transportRunning,
+                          info.loopActive);
+            return true;
+        }
+        case 63:
+            std::snprintf(out.data(), out.size(), "%d %d", IsOfflineRender(), HostKind());
+            return true;
+        default:
+            return IBindingVST2::GetMidiNoteName(note, out);
+        }
+    }
+
+    void OnSysEx(const ISysExMessage& message) override { SendSysExToHost(message); }
+};
+} // namespace
+
+IBindingVST2* CreateVST2Instance(vst2::HostCallback host)
+{
+    return new (std::nothrow) StubInstrument(host);
+}

@@ -20,7 +20,7 @@ using namespace layout;
 
 void Field(Canvas& canvas, Cell c)
 {
-    ValueField(canvas, c.x + 6, c.y + c.h - kValueBand - 1, c.x + c.w - 6, c.y + c.h);
+    ValueField(canvas, c.x + 4, c.y + c.h - kValueBand - 1, c.x + c.w - 4, c.y + c.h);
 }
 
 void KnobFields(Canvas& canvas)

@@ -56,6 +56,6 @@ constexpr Cell kIndexDisplay = {548, 240, 55, 30};
 // The band with the name plate, which is also where a click opens the about page, and the keyboard.
 constexpr int kBandTop = 658;
 constexpr int kBandBottom = 707;
-constexpr Cell kPlate = {268, 666, 310, 33};
+constexpr Cell kPlate = {255, 668, 335, 33};
 
 } // namespace artwork::layout

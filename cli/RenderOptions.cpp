@@ -2,6 +2,7 @@
 
 #include "cli/ClosestNames.h"
 #include "cli/NoteName.h"
+#include "cli/SoundBatch.h"
 
 #include <CLI/CLI.hpp>
 
@@ -84,8 +85,12 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         ->allow_extra_args(false);
     app.add_option("--state", options.statePath, "Load a saved state before the --set changes")
         ->type_name("FILE");
-    app.add_option("--save-state", options.saveStatePath, "Write the state after all settings are applied")
-        ->type_name("FILE");
+    CLI::Option* saveState =
+        app.add_option("--save-state", options.saveStatePath,
+                       "Write the state after all settings are applied; without FILE, beside each audio file")
+            ->type_name("[FILE]")
+            ->expected(0, 1);
+    AddGenerationOptions(app, options);
     app.add_flag("--list-params", options.listParams,
                  "Print every parameter: index, name, range, default, unit and value texts");
 
@@ -109,6 +114,8 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
     };
 
     if (options.listParams) return {};
+    options.saveStateBeside = saveState->count() > 0 && options.saveStatePath.empty();
+    if (const std::string problem = CheckGenerationOptions(options); !problem.empty()) return fail(problem);
     if (options.output.empty() && options.saveStatePath.empty())
         return fail("no output file given: use -o FILE (see --help)");
 
@@ -118,7 +125,7 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         if (!parsed) return fail("unknown format \"" + format + "\": use wav, flac or ogg");
         options.format = *parsed;
     }
-    else if (!options.output.empty())
+    else if (!options.output.empty() && !IsOutputDirectory(options.output))
     {
         const auto fromName = FormatFromExtension(options.output);
         if (!fromName)

@@ -108,8 +108,6 @@ const RecipeRow kRecipeTable[] = {
     {50, {To(0, 2), kMin, kMax, kMin, kMin, kMin, Is(0)}},
 };
 
-constexpr std::string_view kRecipeNames[kSoundRecipeCount] = {"coin", "shoot", "powerup", "hit",
-                                                              "jump", "blip",  "blade"};
 
 // The random sound's steps after the choice of source: each parameter gets a fresh draw times scale.
 struct ScaledDraw
@@ -164,11 +162,6 @@ double MutatedPosition(double position, double amount)
 }
 
 } // namespace
-
-std::string_view SoundRecipeName(SoundRecipe recipe)
-{
-    return kRecipeNames[static_cast<int>(recipe)];
-}
 
 double UnitDraw()
 {

@@ -31,9 +31,6 @@ enum class SoundRecipe
 };
 inline constexpr int kSoundRecipeCount = 7;
 
-// The recipe's command-line name ("coin", "shoot", ...).
-std::string_view SoundRecipeName(SoundRecipe recipe);
-
 // One draw of the generator scaled by 1 / 32766: [0, 32767 / 32766], slightly above 1 at the top.
 double UnitDraw();
 

@@ -116,10 +116,10 @@ TEST(SoundRecipes, AssignOnlyTheirParametersInTableOrder)
         RecordingTarget target;
         RandomSeed(99);
         ApplySoundRecipe(recipe, target);
-        EXPECT_EQ(target.Order(), kRecipeOrder) << SoundRecipeName(recipe);
+        EXPECT_EQ(target.Order(), kRecipeOrder) << static_cast<int>(recipe);
         for (int untouched : {0,  2,  3,  5,  6,  9,  10, 11, 12, 13, 14, 15, 16, 17,
                               19, 20, 21, 22, 23, 25, 26, 34, 35, 56, 57, 58, 59})
-            EXPECT_EQ(target.positions[untouched], 0.5) << SoundRecipeName(recipe) << " " << untouched;
+            EXPECT_EQ(target.positions[untouched], 0.5) << static_cast<int>(recipe) << " " << untouched;
     }
 }
 

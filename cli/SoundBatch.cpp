@@ -34,9 +34,11 @@ struct RecipeAction
 
 // The editor's sound buttons, by the names the command line takes.
 constexpr RecipeAction kRecipeActions[] = {
-    {"coin", &Brisbleep::CoinRecipe},   {"shoot", &Brisbleep::ShootRecipe}, {"powerup", &Brisbleep::PowerupRecipe},
-    {"hit", &Brisbleep::HitRecipe},     {"jump", &Brisbleep::JumpRecipe},   {"blip", &Brisbleep::BlipRecipe},
-    {"blade", &Brisbleep::BladeRecipe}, {"random", &Brisbleep::RandomSound}, {"reset", &Brisbleep::ResetToInitial},
+    {"coin", &Brisbleep::CoinRecipe},       {"shoot", &Brisbleep::ShootRecipe},
+    {"powerup", &Brisbleep::PowerupRecipe}, {"hit", &Brisbleep::HitRecipe},
+    {"jump", &Brisbleep::JumpRecipe},       {"blip", &Brisbleep::BlipRecipe},
+    {"blade", &Brisbleep::BladeRecipe},     {"random", &Brisbleep::RandomSound},
+    {"reset", &Brisbleep::ResetToInitial},
 };
 
 constexpr int kMaxCount = 100000;
@@ -112,9 +114,10 @@ bool PrepareVariation(Brisbleep& instrument, const RenderOptions& options, std::
 
 void AddGenerationOptions(CLI::App& app, RenderOptions& options)
 {
-    app.add_option("--recipe", options.recipe,
-                   "Make the sound with an editor button first: coin, shoot, powerup, hit, jump, blip, blade, "
-                   "random or reset (--set changes apply after it)")
+    app.add_option(
+           "--recipe", options.recipe,
+           "Make the sound with an editor button first: coin, shoot, powerup, hit, jump, blip, blade, "
+           "random or reset (--set changes apply after it)")
         ->type_name(RecipeNames());
     app.add_option("--mutate", options.mutations, "Mutate the sound K times after the recipe [0]")
         ->type_name("K");
@@ -257,7 +260,8 @@ std::string StatePathBeside(const std::string& audioPath)
 
 int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream& err)
 {
-    const auto fail = [&err](const std::string& message) {
+    const auto fail = [&err](const std::string& message)
+    {
         err << "brisbleep-render: " << message << '\n';
         return 1;
     };
@@ -279,7 +283,8 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
         }
     }
 
-    const std::uint32_t seed = options.seedGiven ? options.seed : static_cast<std::uint32_t>(std::time(nullptr));
+    const std::uint32_t seed =
+        options.seedGiven ? options.seed : static_cast<std::uint32_t>(std::time(nullptr));
     if (!options.seedGiven) out << "seed " << seed << " (from the clock; --seed " << seed << " repeats it)\n";
 
     const bool showProgress = options.count > 1 && isatty(STDERR_FILENO);
@@ -288,7 +293,8 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
     {
         const std::uint32_t variationSeed = seed + static_cast<std::uint32_t>(i);
         const std::string path = names ? names->Name(i + 1) : std::string();
-        if (showProgress) err << "\rrendering " << (i + 1) << "/" << options.count << "  " << path << std::flush;
+        if (showProgress)
+            err << "\rrendering " << (i + 1) << "/" << options.count << "  " << path << std::flush;
 
         auto instrument = std::make_unique<Brisbleep>(OfflineHostContext{});
         if (!PrepareVariation(*instrument, options, variationSeed, error)) return fail(error);

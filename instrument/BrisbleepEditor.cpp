@@ -73,8 +73,7 @@ IBitmapRef Image(IGraphics& graphics, int id)
 }
 
 // Runs one of the instrument's sound actions from a button.
-template <void (Brisbleep::*Action)()>
-void Run(void* instrument)
+template <void (Brisbleep::*Action)()> void Run(void* instrument)
 {
     (static_cast<Brisbleep*>(instrument)->*Action)();
 }
@@ -91,7 +90,11 @@ struct ButtonLayout
 // Ten large buttons in a grid of five 108-pixel columns and two 50-pixel rows, then the history row.
 const ButtonLayout kButtons[] = {
     {{153, 556, 261, 606}, kButtonsImage, 0, &Run<&Brisbleep::ResetToInitial>, "Reset to the initial values"},
-    {{153, 606, 261, 656}, kButtonsImage, 3, &Run<&Brisbleep::RandomSound>, "Random! Great to discover new sounds!"},
+    {{153, 606, 261, 656},
+     kButtonsImage,
+     3,
+     &Run<&Brisbleep::RandomSound>,
+     "Random! Great to discover new sounds!"},
     {{261, 556, 369, 606}, kButtonsImage, 6, &Run<&Brisbleep::CoinRecipe>, "Pickup/Coin sounds"},
     {{261, 606, 369, 656},
      kButtonsImage,
@@ -99,7 +102,11 @@ const ButtonLayout kButtons[] = {
      &Run<&Brisbleep::ShootRecipe>,
      "Shoots, Lasers, Blasters! Maybe a flanger would be great!"},
     {{369, 556, 477, 606}, kButtonsImage, 12, &Run<&Brisbleep::PowerupRecipe>, "Powerups!!"},
-    {{369, 606, 477, 656}, kButtonsImage, 15, &Run<&Brisbleep::HitRecipe>, "Hit, Hurt! Try with others waveforms!"},
+    {{369, 606, 477, 656},
+     kButtonsImage,
+     15,
+     &Run<&Brisbleep::HitRecipe>,
+     "Hit, Hurt! Try with others waveforms!"},
     {{477, 556, 585, 606}, kButtonsImage, 18, &Run<&Brisbleep::JumpRecipe>, "Jump!!"},
     {{477, 606, 585, 656}, kButtonsImage, 21, &Run<&Brisbleep::BlipRecipe>, "Blips and Select sounds"},
     {{585, 556, 693, 606}, kButtonsImage, 9, &Run<&Brisbleep::BladeRecipe>, "Blade Slashes"},
@@ -108,7 +115,11 @@ const ButtonLayout kButtons[] = {
      27,
      &Run<&Brisbleep::MutateSound>,
      "Mutate the current values. Change the amount with the Mutation % Knob"},
-    {{320, 240, 396, 270}, kSmallButtonsImage, 0, &Run<&Brisbleep::PreviousSound>, "Go to the previous data index"},
+    {{320, 240, 396, 270},
+     kSmallButtonsImage,
+     0,
+     &Run<&Brisbleep::PreviousSound>,
+     "Go to the previous data index"},
     {{396, 240, 472, 270}, kSmallButtonsImage, 3, &Run<&Brisbleep::NextSound>, "Go to the next data index"},
     {{472, 240, 548, 270}, kSmallButtonsImage, 6, &Run<&Brisbleep::SaveSound>, "Save the current data index"},
 };
@@ -141,8 +152,8 @@ void Brisbleep::CreateEditor()
 
     graphics->AddBackground(kBackgroundImage, "resources/img/Background.png");
 
-    auto* keyboard =
-        new IKeyboardControl(this, Image(*graphics, kWhiteKeyImage), Image(*graphics, kBlackKeyImage), kKeyOffsets);
+    auto* keyboard = new IKeyboardControl(this, Image(*graphics, kWhiteKeyImage),
+                                          Image(*graphics, kBlackKeyImage), kKeyOffsets);
     keyboard->SetHeldNotes({&midiReceiver.heldKeyCount, midiReceiver.keyDown.data(),
                             static_cast<int>(midiReceiver.keyDown.size())});
     graphics->AddControl(keyboard);
@@ -157,13 +168,14 @@ void Brisbleep::CreateEditor()
     leftMeterControl = graphics->AddControl(new IPeakMeterBitmapBitmapFont(
         this, kLeftMeterArea, Image(*graphics, kLeftMeterImage), style, meterFont,
         IPeakMeterBitmapBitmapFont::kTextRight, kLeftMeterTextOffset));
-    rightMeterControl = graphics->AddControl(new IPeakMeterBitmapBitmapFont(
-        this, kRightMeterArea, Image(*graphics, kRightMeterImage), style, meterFont,
-        IPeakMeterBitmapBitmapFont::kTextLeft, 0));
+    rightMeterControl = graphics->AddControl(
+        new IPeakMeterBitmapBitmapFont(this, kRightMeterArea, Image(*graphics, kRightMeterImage), style,
+                                       meterFont, IPeakMeterBitmapBitmapFont::kTextLeft, 0));
 
     for (const ButtonLayout& layout : kButtons)
     {
-        auto* button = new IButtonControl(this, layout.area, Image(*graphics, layout.image), layout.baseFrame);
+        auto* button =
+            new IButtonControl(this, layout.area, Image(*graphics, layout.image), layout.baseFrame);
         button->AddClickHandler(this, layout.action);
         button->SetTooltip(layout.tooltip);
         graphics->AddControl(button);
@@ -191,7 +203,8 @@ void Brisbleep::CreateEditor()
         graphics->AddControl(control);
     }
 
-    aboutOverlay = new IBitmapOverlayControl(this, kAboutArea, Image(*graphics, kAboutImage), kAboutClosedTarget);
+    aboutOverlay =
+        new IBitmapOverlayControl(this, kAboutArea, Image(*graphics, kAboutImage), kAboutClosedTarget);
     graphics->AddControl(aboutOverlay);
 
     graphics->SetHandleMouseOver(true);

@@ -108,7 +108,6 @@ const RecipeRow kRecipeTable[] = {
     {50, {To(0, 2), kMin, kMax, kMin, kMin, kMin, Is(0)}},
 };
 
-
 // The random sound's steps after the choice of source: each parameter gets a fresh draw times scale.
 struct ScaledDraw
 {
@@ -175,6 +174,9 @@ double RandomInRange(int paramIdx, double lo, double hi)
     const double a = std::pow((lo - row.minValue) / span, 1.0 / row.shape);
     const double b = std::pow((hi - row.minValue) / span, 1.0 / row.shape);
     const double u = UnitDraw();
+    // A fixed value must land exactly on its position, which the blend can miss by a rounding step;
+    // an unchanged control is then not sent to the host again.
+    if (lo == hi) return a;
     return a * (1.0 - u) + b * u;
 }
 

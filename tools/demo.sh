@@ -25,3 +25,16 @@ if [[ -x "$build_dir/cli/brisbleep-render" ]]; then
     "$build_dir/cli/brisbleep-render" -o out/default-note.wav
     echo "Rendered a default note: $(pwd)/out/default-note.wav"
 fi
+
+# One seeded sound from each of the editor's sound buttons, and the editor as the last one left it.
+if [[ -x "$build_dir/cli/brisbleep-render" ]]; then
+    mkdir -p out
+    recipes=(coin shoot powerup hit jump blip blade random)
+    for recipe in "${recipes[@]}"; do
+        extra=()
+        [[ $recipe == "${recipes[-1]}" ]] && extra=(--editor-png out/editor.png)
+        "$build_dir/cli/brisbleep-render" --recipe "$recipe" --seed 2026 --length 0.4 -o "out/$recipe.wav" \
+            "${extra[@]}" | sed -n 's/^  /Rendered a recipe sound: /p'
+    done
+    echo "Drew the editor after the last recipe: $(pwd)/out/editor.png"
+fi

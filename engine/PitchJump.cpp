@@ -12,13 +12,14 @@ void PitchJump::ScheduleJump(const IMidiMessage& message, IMidiEventQueue& queue
 {
     if (jumpDelay == 0.0) return;
 
-    // A note-on with velocity 0 is a release, so it counts as a note-off here as it does for the
-    // MIDI receiver: it must not start an on-note-on jump, and it does start an on-note-off one.
-    const IMidiKind kind = message.Kind();
+    // The status byte alone decides: a note-on with velocity 0 still counts as a note-on here and
+    // schedules a pair whose note-on carries that velocity 0 (the receiver then treats it as a
+    // release of the jump key). Only a real note-off status triggers the on-note-off jump.
+    const std::uint8_t type = message.status & 0xF0;
     std::uint8_t velocity = 0;
-    if (kind == IMidiKind::NoteOn && (jumpTrigger == JumpOnNoteOn || jumpTrigger == JumpOnBoth))
+    if (type == kNoteOnStatus && (jumpTrigger == JumpOnNoteOn || jumpTrigger == JumpOnBoth))
         velocity = message.data2;
-    else if (kind == IMidiKind::NoteOff && (jumpTrigger == JumpOnNoteOff || jumpTrigger == JumpOnBoth))
+    else if (type == kNoteOffStatus && (jumpTrigger == JumpOnNoteOff || jumpTrigger == JumpOnBoth))
         velocity = kFullVelocity;
     else
         return;

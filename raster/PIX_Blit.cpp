@@ -286,8 +286,25 @@ void PIX_Blit(PIX_IBitmap* dest, PIX_IBitmap* src, int x, int y, const PIX_Rect*
     }
     const int w = IntWeight(weight);
     if (w == 0) return;
-    ForEachPixel(*dest, *src, x, y, sx, sy, cols, rows,
-                 [mode, w](PIX_Pixel s, PIX_Pixel d) { return Composite(mode, s, d, w); });
+    // The modes the editor draws with get loops of their own; the rest share the general step.
+    auto run = [&](auto op) { ForEachPixel(*dest, *src, x, y, sx, sy, cols, rows, op); };
+    switch (mode)
+    {
+    case PIX_kUseSourceAlpha | PIX_kCopy:
+        if (w == 256)
+            run([](PIX_Pixel s, PIX_Pixel d) { return CopySourceAlpha(s, d, 256); });
+        else
+            run([w](PIX_Pixel s, PIX_Pixel d) { return CopySourceAlpha(s, d, w); });
+        return;
+    case PIX_kUseSourceAlpha | PIX_kAdd:
+        run([w](PIX_Pixel s, PIX_Pixel d) { return AddSourceAlpha(s, d, w); });
+        return;
+    case PIX_kUseSourceAlpha | PIX_kDodge:
+        run([w](PIX_Pixel s, PIX_Pixel d) { return DodgeBytes(s, d, SourceAlphaWeight(s, w)); });
+        return;
+    default:
+        run([mode, w](PIX_Pixel s, PIX_Pixel d) { return Composite(mode, s, d, w); });
+    }
 }
 
 void PIX_Fill(PIX_IBitmap* dest, int x, int y, int w, int h, PIX_Pixel colour, float weight, int mode)

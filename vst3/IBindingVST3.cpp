@@ -2,9 +2,9 @@
 
 #include "vst3/IBindingVST3View.h"
 #include "vst3/VST3Parameters.h"
+#include "vst3/VST3Text.h"
 
 #include "pluginterfaces/base/ibstream.h"
-#include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/vst/ivstcontextmenu.h"
 #include "pluginterfaces/vst/ivstevents.h"
 #include "pluginterfaces/vst/ivsthostapplication.h"
@@ -30,12 +30,6 @@ IFrameConfig VST3Config()
     IFrameConfig config = BrisbleepFrameConfig();
     config.apiKind = kApiVST3;
     return config;
-}
-
-// Fills a UTF-16 host text from an 8-bit one.
-void CopyToString128(String128 out, const char* text)
-{
-    UString(out, 128).fromAscii(text ? text : "");
 }
 
 int ChannelsOf(SpeakerArrangement arrangement)
@@ -191,7 +185,7 @@ void IBindingVST3::AddBuses()
     for (std::size_t i = 0; i < inputBusNames_.size(); ++i)
     {
         String128 name;
-        CopyToString128(name, inputBusNames_[i].c_str());
+        ToString128(name, inputBusNames_[i].c_str());
         addAudioInput(name, ArrangementForChannels(NInChannels()), i == 0 ? kMain : kAux);
     }
     const int busCount = static_cast<int>(outputBusNames_.size());
@@ -200,7 +194,7 @@ void IBindingVST3::AddBuses()
         int first = 0, count = 0;
         OutputBusChannels(bus, busCount, NOutChannels(), first, count);
         String128 name;
-        CopyToString128(name, outputBusNames_[bus].c_str());
+        ToString128(name, outputBusNames_[bus].c_str());
         addAudioOutput(name, ArrangementForChannels(count), kMain);
     }
     if (DoesMidi()) addEventInput(STR16("MIDI Input"), 1);
@@ -485,10 +479,10 @@ void IBindingVST3::ForwardEvents(IEventList* events)
         if (event.type == Event::kNoteOnEvent)
         {
             if (event.noteOn.pitch < 0 || event.noteOn.pitch > 127) continue;
-            const float velocity = std::clamp(event.noteOn.velocity, 0.0f, 1.0f);
+            const double velocity = std::clamp(static_cast<double>(event.noteOn.velocity), 0.0, 1.0);
             message.status = static_cast<uint8_t>(0x90 | (event.noteOn.channel & 0x0F));
             message.data1 = static_cast<uint8_t>(event.noteOn.pitch);
-            message.data2 = static_cast<uint8_t>(velocity * 127.0f);
+            message.data2 = static_cast<uint8_t>(velocity * 127.0);
         }
         else if (event.type == Event::kNoteOffEvent)
         {
@@ -578,7 +572,7 @@ tresult PLUGIN_API IBindingVST3::getParamStringByValue(ParamID id, ParamValue no
     if (!param) return EditControllerEx1::getParamStringByValue(id, normalized, text);
     char buffer[32] = {};
     param->FormatValue(normalized, true, buffer, true);
-    CopyToString128(text, buffer);
+    ToString128(text, buffer);
     return kResultOk;
 }
 
@@ -668,14 +662,14 @@ tresult PLUGIN_API IBindingVST3::getUnitInfo(int32 unitIndex, UnitInfo& info)
         info.id = kRootUnitId;
         info.parentUnitId = kNoParentUnitId;
         info.programListId = NPresets() > 0 ? static_cast<ProgramListID>(kPresetListId) : kNoProgramListId;
-        CopyToString128(info.name, "Root");
+        ToString128(info.name, "Root");
     }
     else
     {
         info.id = unitIndex;
         info.parentUnitId = kRootUnitId;
         info.programListId = kNoProgramListId;
-        CopyToString128(info.name, parameterGroups_[unitIndex - 1].c_str());
+        ToString128(info.name, parameterGroups_[unitIndex - 1].c_str());
     }
     return kResultTrue;
 }
@@ -693,7 +687,7 @@ tresult PLUGIN_API IBindingVST3::getProgramListInfo(int32 listIndex, ProgramList
     info = ProgramListInfo{};
     info.id = static_cast<ProgramListID>(kPresetListId);
     info.programCount = NPresets();
-    CopyToString128(info.name, "Presets");
+    ToString128(info.name, "Presets");
     return kResultTrue;
 }
 
@@ -703,7 +697,7 @@ tresult PLUGIN_API IBindingVST3::getProgramName(ProgramListID listId, int32 prog
     if (listId != static_cast<ProgramListID>(kPresetListId) || !name || programIndex < 0 ||
         programIndex >= NPresets())
         return kResultFalse;
-    CopyToString128(name, PresetName(programIndex));
+    ToString128(name, PresetName(programIndex));
     return kResultTrue;
 }
 

@@ -42,7 +42,7 @@ tresult PLUGIN_API IBindingVST3View::attached(void* parent, FIDString type)
     // host otherwise would leave it showing an empty frame.
     if (!IsOurPlatformType(type) || !parent) return kResultFalse;
     {
-        std::lock_guard<std::recursive_mutex> lock(plugin->Mutex());
+        IFrameBase::Lock lock(plugin->Mutex());
         if (!editor->OpenWindow(parent)) return kResultFalse;
         editorOpen = true;
         plugin->OnEditorOpen();
@@ -54,7 +54,7 @@ tresult PLUGIN_API IBindingVST3View::removed()
 {
     if (editorOpen)
     {
-        std::lock_guard<std::recursive_mutex> lock(plugin->Mutex());
+        IFrameBase::Lock lock(plugin->Mutex());
         if (IFrameEditor* editor = plugin->GetEditor())
         {
             plugin->OnEditorClose();

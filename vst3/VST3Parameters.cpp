@@ -1,6 +1,6 @@
 #include "vst3/VST3Parameters.h"
 
-#include "pluginterfaces/base/ustring.h"
+#include "vst3/VST3Text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,11 +10,6 @@ using namespace Steinberg::Vst;
 
 namespace
 {
-void ToString128(String128 out, const char* text)
-{
-    UString(out, 128).fromAscii(text ? text : "");
-}
-
 // A range whose normalised form is ((x - min) / (max - min))^(1 / shape), as the frame's.
 class ShapedRangeParameter : public RangeParameter
 {

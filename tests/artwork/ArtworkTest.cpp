@@ -4,6 +4,7 @@
 #include "tools/artwork/Generator.h"
 #include "tools/artwork/GlyphWidths.h"
 #include "tools/artwork/ImageTable.h"
+#include "tools/artwork/Layout.h"
 #include "tools/artwork/Painters.h"
 #include "tools/artwork/PixelFont.h"
 #include "tools/artwork/PngFile.h"
@@ -13,8 +14,8 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 #include <sstream>
+#include <unistd.h>
 
 namespace
 {
@@ -245,6 +246,26 @@ TEST(Keys, HeldWhiteKeysLeaveTheBlackKeyColumnsClear)
     EXPECT_FALSE(clear(2, 8, 10));
     EXPECT_FALSE(clear(5, 1, 10));
     EXPECT_FALSE(clear(5, 8, 10));
+}
+
+TEST(Layout, SixtyControlCellsThatNeverOverlap)
+{
+    // Captions and value fields are painted for these cells; one per parameter, none sharing pixels,
+    // all on the face plate above the band.
+    const auto cells = layout::ControlCells();
+    ASSERT_EQ(cells.size(), 60u);
+    for (size_t i = 0; i < cells.size(); ++i)
+    {
+        const auto& a = cells[i];
+        EXPECT_LE(a.y + a.h, layout::kBandTop) << i;
+        EXPECT_LE(a.x + a.w, 846) << i;
+        for (size_t j = i + 1; j < cells.size(); ++j)
+        {
+            const auto& b = cells[j];
+            const bool overlap = a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+            EXPECT_FALSE(overlap) << "cells " << i << " and " << j;
+        }
+    }
 }
 
 TEST(Background, IdleKeyboardIsPaintedWhereTheKeyboardControlSits)

@@ -83,8 +83,8 @@ TEST(ModuleVST3, InstancesAreIndependentAndExposeEveryRole)
     EXPECT_NE(first.get(), second.get());
     EXPECT_FALSE(factory.createInstance<Vst::IComponent>(VST3::UID()));
 
-    auto host = owned(new Vst::HostApplication());
-    ASSERT_EQ(first->initialize(host), kResultOk);
+    Vst::HostApplication host; // not reference counted
+    ASSERT_EQ(first->initialize(&host), kResultOk);
     FUnknownPtr<Vst::IEditController> controller(first);
     FUnknownPtr<Vst::IAudioProcessor> processor(first);
     ASSERT_TRUE(controller);

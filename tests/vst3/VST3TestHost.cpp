@@ -19,13 +19,12 @@ tresult PLUGIN_API NamedHostApplication::getName(String128 out)
     return kResultTrue;
 }
 
-VST3TestHost::VST3TestHost(int32 sampleSize, const char* hostName) : sampleSize(sampleSize)
+VST3TestHost::VST3TestHost(int32 sampleSize, const char* hostName) : hostApp(hostName), sampleSize(sampleSize)
 {
     FUnknown* created = CreateVST3InstanceLocked(nullptr);
     plugin =
         static_cast<RecordingBrisbleep*>(static_cast<IBindingVST3*>(static_cast<IAudioProcessor*>(created)));
-    hostApp = owned(new NamedHostApplication(hostName));
-    Component()->initialize(hostApp);
+    Component()->initialize(&hostApp);
     ProcessSetup setup{kRealtime, sampleSize, kBlockSize, kSampleRate};
     Processor()->setupProcessing(setup);
     // Hosts activate the buses the plug-in marks as active by default.

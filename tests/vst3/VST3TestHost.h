@@ -72,8 +72,9 @@ public:
     Steinberg::tresult LoadState(const std::vector<char>& bytes);
 
 private:
+    // The SDK's host application is not reference counted: it lives as long as the host.
+    NamedHostApplication hostApp;
     RecordingBrisbleep* plugin = nullptr;
-    Steinberg::IPtr<Steinberg::Vst::HostApplication> hostApp;
     Steinberg::Vst::HostProcessData data;
     Steinberg::Vst::ParameterChanges changes;
     Steinberg::Vst::EventList events;

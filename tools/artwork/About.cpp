@@ -1,4 +1,5 @@
 #include "tools/artwork/Decor.h"
+#include "tools/artwork/Layout.h"
 #include "tools/artwork/Painters.h"
 #include "tools/artwork/Palette.h"
 #include "tools/artwork/PixelFont.h"
@@ -62,7 +63,8 @@ Canvas PaintAbout(int width, int height)
     Centred(canvas, 600, "CLICK ANYWHERE TO CLOSE", kInkSoft, 1);
 
     // The band continues across the bottom edge, matching the editor's own.
-    PaintBand(canvas, 658, 707, 268, 666, 578, 699);
+    using namespace layout;
+    PaintBand(canvas, kBandTop, kBandBottom, kPlate.x, kPlate.y, kPlate.x + kPlate.w, kPlate.y + kPlate.h);
     return canvas;
 }
 

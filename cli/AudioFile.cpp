@@ -1,0 +1,163 @@
+#include "cli/AudioFile.h"
+
+#include "cli/ClosestNames.h"
+
+#include <sndfile.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+// A temporary file next to the destination, removed again unless Commit succeeds.
+class TemporaryFile
+{
+public:
+    explicit TemporaryFile(const std::string& destination) : destination_(destination)
+    {
+        std::string pattern = destination + ".tmp-XXXXXX";
+        fd_ = mkstemp(pattern.data());
+        if (fd_ >= 0)
+        {
+            path_ = pattern;
+            // mkstemp creates the file private; give it the permissions a plain create would.
+            const mode_t mask = umask(0);
+            umask(mask);
+            fchmod(fd_, 0666 & ~mask);
+        }
+        else
+            error_ = std::strerror(errno);
+    }
+    ~TemporaryFile()
+    {
+        if (fd_ >= 0) close(fd_);
+        if (!committed_ && !path_.empty()) std::remove(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    int Fd() const { return fd_; }
+    const std::string& OpenError() const { return error_; }
+
+    // Closes the file and moves it into place; returns the error text on failure.
+    std::string Commit()
+    {
+        if (fd_ >= 0 && close(fd_) != 0)
+        {
+            fd_ = -1;
+            return std::strerror(errno);
+        }
+        fd_ = -1;
+        if (std::rename(path_.c_str(), destination_.c_str()) != 0) return std::strerror(errno);
+        committed_ = true;
+        return {};
+    }
+
+private:
+    std::string destination_;
+    std::string path_;
+    std::string error_;
+    int fd_ = -1;
+    bool committed_ = false;
+};
+
+std::string CannotWrite(const std::string& path, const std::string& reason)
+{
+    return "cannot write \"" + path + "\": " + reason;
+}
+
+int SndFileFormat(AudioFormat format, SampleEncoding encoding)
+{
+    switch (format)
+    {
+    case AudioFormat::Wav:
+        return SF_FORMAT_WAV | (encoding == SampleEncoding::Pcm16   ? SF_FORMAT_PCM_16
+                                : encoding == SampleEncoding::Pcm24 ? SF_FORMAT_PCM_24
+                                                                    : SF_FORMAT_FLOAT);
+    case AudioFormat::Flac:
+        return SF_FORMAT_FLAC | (encoding == SampleEncoding::Pcm24 ? SF_FORMAT_PCM_24 : SF_FORMAT_PCM_16);
+    case AudioFormat::Ogg:
+        return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    }
+    return 0;
+}
+
+} // namespace
+
+std::optional<AudioFormat> ParseAudioFormat(std::string_view text)
+{
+    if (EqualsIgnoreCase(text, "wav")) return AudioFormat::Wav;
+    if (EqualsIgnoreCase(text, "flac")) return AudioFormat::Flac;
+    if (EqualsIgnoreCase(text, "ogg")) return AudioFormat::Ogg;
+    return std::nullopt;
+}
+
+std::optional<AudioFormat> FormatFromExtension(std::string_view path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
+        return std::nullopt;
+    const std::string_view extension = path.substr(dot + 1);
+    if (EqualsIgnoreCase(extension, "oga")) return AudioFormat::Ogg;
+    return ParseAudioFormat(extension);
+}
+
+std::optional<SampleEncoding> ParseBits(std::string_view text)
+{
+    if (text == "16") return SampleEncoding::Pcm16;
+    if (text == "24") return SampleEncoding::Pcm24;
+    if (text == "32f") return SampleEncoding::Float32;
+    return std::nullopt;
+}
+
+std::string WriteAudioFile(const std::string& path, AudioFormat format, SampleEncoding encoding,
+                           int sampleRate, int channels, const std::vector<double>& interleaved)
+{
+    TemporaryFile file(path);
+    if (file.Fd() < 0) return CannotWrite(path, file.OpenError());
+
+    SF_INFO info{};
+    info.samplerate = sampleRate;
+    info.channels = channels;
+    info.format = SndFileFormat(format, encoding);
+    if (sf_format_check(&info) == 0)
+        return CannotWrite(path, "the format does not support this sample rate or encoding");
+
+    SNDFILE* sound = sf_open_fd(file.Fd(), SFM_WRITE, &info, SF_FALSE);
+    if (sound == nullptr) return CannotWrite(path, sf_strerror(nullptr));
+    // Integer formats saturate instead of wrapping samples beyond full scale.
+    sf_command(sound, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    const sf_count_t frames = static_cast<sf_count_t>(interleaved.size() / channels);
+    const sf_count_t written = sf_writef_double(sound, interleaved.data(), frames);
+    std::string error = written == frames ? std::string() : std::string(sf_strerror(sound));
+    if (sf_close(sound) != 0 && error.empty()) error = "the file could not be completed";
+    if (!error.empty()) return CannotWrite(path, error);
+    error = file.Commit();
+    return error.empty() ? error : CannotWrite(path, error);
+}
+
+std::string WriteFileAtomically(const std::string& path, const void* data, std::size_t size)
+{
+    TemporaryFile file(path);
+    if (file.Fd() < 0) return CannotWrite(path, file.OpenError());
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    std::size_t done = 0;
+    while (done < size)
+    {
+        const ssize_t n = write(file.Fd(), bytes + done, size - done);
+        if (n < 0)
+        {
+            if (errno == EINTR) continue;
+            return CannotWrite(path, std::strerror(errno));
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    const std::string error = file.Commit();
+    return error.empty() ? error : CannotWrite(path, error);
+}

@@ -1,0 +1,165 @@
+#include "cli/RenderOptions.h"
+
+#include "cli/ClosestNames.h"
+#include "cli/NoteName.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cmath>
+#include <iostream>
+
+namespace
+{
+
+constexpr const char* kExamples = R"(Examples:
+  brisbleep-render -o coin.wav
+      the default patch, note A4 (69) at full velocity, held 1 s, 16-bit stereo WAV at 44100 Hz
+  brisbleep-render -o laser.flac --note C6 --length 0.3 --set "Osc1 Type=Square" --set "Pitch End=-1"
+      a falling square wave, written as FLAC
+  brisbleep-render -o hit.ogg --rate 48000 --channels 1 --set "White Level=0" --set 1=Off
+      white noise only (parameters by name or by index), mono Ogg Vorbis at 48000 Hz
+  brisbleep-render -o blip.wav --bits 32f --state blip.state --set "Output Gain=-3"
+      a saved state with one change, as 32-bit float WAV
+  brisbleep-render --set "Pitch Jump Delay=0.1" --set "Pitch Jump Transpose=12" --save-state jump.state
+      only write the state after the settings (no audio file)
+  brisbleep-render --list-params
+      every parameter with its index, range, default, unit and value texts
+
+Values are given in the parameter's own unit (dB, s, Hz, semitones...); enumerations take their
+display text ("Osc1 Type=Square") or their number. A state file holds the instrument's 484-byte
+state, optionally preceded by the 8-byte chunk header. The rendering stops when every voice has
+finished and the output stays below -120 dBFS, or --max-tail seconds after the note-off.
+On failure a one-line message goes to standard error, the exit status is 1, and no output file
+is left behind.)";
+
+std::string Lowered(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// CLI11 reports the first problem in its own words; give it one line naming the option.
+std::string OneLine(const std::string& text)
+{
+    std::string out = text;
+    for (char& c : out)
+        if (c == '\n') c = ' ';
+    while (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    return out;
+}
+
+} // namespace
+
+ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options)
+{
+    CLI::App app{"brisbleep-render: plays one note of the Brisbleep instrument headless into an audio file.",
+                 "brisbleep-render"};
+    app.footer(kExamples);
+    app.get_formatter()->column_width(34);
+
+    std::string format, bits, note;
+    app.add_option("-o,--output", options.output,
+                   "Audio file to write; the format follows the extension (.wav, .flac, .ogg)")
+        ->type_name("FILE");
+    app.add_option("--format", format, "Output format, overriding the extension: wav, flac or ogg")
+        ->type_name("wav|flac|ogg");
+    app.add_option("--bits", bits, "Sample format: 16, 24 or 32f (float) for WAV, 16 or 24 for FLAC [16]")
+        ->type_name("16|24|32f");
+    app.add_option("--rate", options.rate, "Sample rate in Hz, 8000 to 384000 [44100]")->type_name("HZ");
+    app.add_option("--block", options.block, "Frames per processing block, 1 to 65536 [512]")->type_name("N");
+    app.add_option("--note", note, "MIDI note: a number 0 to 127 or a name such as C4 (= 60), F#2, Bb5 [69]")
+        ->type_name("NOTE");
+    app.add_option("--velocity", options.velocity, "Note-on velocity, 1 to 127 [127]")->type_name("1-127");
+    app.add_option("--length", options.length, "Seconds the note is held before its note-off [1]")
+        ->type_name("SECONDS");
+    app.add_option("--max-tail", options.maxTail,
+                   "Longest time rendered after the note-off while voices still sound [10]")
+        ->type_name("SECONDS");
+    app.add_option("--channels", options.channels, "1 (mono) or 2 (both outputs) [2]")->type_name("1|2");
+    app.add_option("--set", options.settings,
+                   "Set a parameter, by name or index, in its own unit; repeatable, applied in order")
+        ->type_name("\"NAME=VALUE\"")
+        ->allow_extra_args(false);
+    app.add_option("--state", options.statePath, "Load a saved state before the --set changes")
+        ->type_name("FILE");
+    app.add_option("--save-state", options.saveStatePath, "Write the state after all settings are applied")
+        ->type_name("FILE");
+    app.add_flag("--list-params", options.listParams,
+                 "Print every parameter: index, name, range, default, unit and value texts");
+
+    try
+    {
+        app.parse(argc, argv);
+    }
+    catch (const CLI::CallForHelp&)
+    {
+        std::cout << app.help();
+        return {ParseOutcome::Done, {}};
+    }
+    catch (const CLI::ParseError& error)
+    {
+        std::string message = OneLine(error.what());
+        return {ParseOutcome::Failed, message + " (see --help)"};
+    }
+
+    const auto fail = [](std::string message) {
+        return ParseOutcome{ParseOutcome::Failed, std::move(message)};
+    };
+
+    if (options.listParams) return {};
+    if (options.output.empty() && options.saveStatePath.empty())
+        return fail("no output file given: use -o FILE (see --help)");
+
+    if (!format.empty())
+    {
+        const auto parsed = ParseAudioFormat(format);
+        if (!parsed) return fail("unknown format \"" + format + "\": use wav, flac or ogg");
+        options.format = *parsed;
+    }
+    else if (!options.output.empty())
+    {
+        const auto fromName = FormatFromExtension(options.output);
+        if (!fromName)
+            return fail("cannot tell the format of \"" + options.output +
+                        "\" from its extension: use .wav, .flac or .ogg, or --format");
+        options.format = *fromName;
+    }
+
+    if (!bits.empty())
+    {
+        const auto parsed = ParseBits(Lowered(bits));
+        if (!parsed) return fail("unknown sample format \"" + bits + "\" for --bits: use 16, 24 or 32f");
+        if (options.format == AudioFormat::Ogg) return fail("--bits does not apply to Ogg Vorbis output");
+        if (options.format == AudioFormat::Flac && *parsed == SampleEncoding::Float32)
+            return fail("FLAC stores integers only: use --bits 16 or 24");
+        options.encoding = *parsed;
+    }
+    if (options.format == AudioFormat::Ogg) options.encoding = SampleEncoding::Vorbis;
+
+    if (options.rate < kMinRate || options.rate > kMaxRate)
+        return fail("sample rate " + std::to_string(options.rate) +
+                    " is out of range: use 8000 to 384000 Hz");
+    if (options.block < 1 || options.block > kMaxBlock)
+        return fail("block size " + std::to_string(options.block) +
+                    " is out of range: use 1 to 65536 frames");
+    if (!note.empty())
+    {
+        const auto parsed = ParseNote(note);
+        if (!parsed)
+            return fail("invalid note \"" + note + "\": use 0 to 127 or a name from C-1 to G9, such as C4");
+        options.note = *parsed;
+    }
+    if (options.velocity < 1 || options.velocity > 127)
+        return fail("velocity " + std::to_string(options.velocity) + " is out of range: use 1 to 127");
+    if (!std::isfinite(options.length) || options.length < 0.0 || options.length > 3600.0)
+        return fail("note length must be 0 to 3600 seconds");
+    if (!std::isfinite(options.maxTail) || options.maxTail < 0.0 || options.maxTail > 3600.0)
+        return fail("--max-tail must be 0 to 3600 seconds");
+    if (std::llround(options.rate * (options.length + options.maxTail)) < 1)
+        return fail("nothing to render: --length and --max-tail are both 0");
+    if (options.channels != 1 && options.channels != 2)
+        return fail("channel count " + std::to_string(options.channels) + " is not supported: use 1 or 2");
+    return {};
+}

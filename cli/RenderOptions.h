@@ -1,0 +1,43 @@
+#pragma once
+
+#include "cli/AudioFile.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// Everything a brisbleep-render run is asked to do.
+struct RenderOptions
+{
+    std::string output;
+    AudioFormat format = AudioFormat::Wav;
+    SampleEncoding encoding = SampleEncoding::Pcm16;
+    int rate = 44100;
+    int block = 512;
+    int note = 69;
+    int velocity = 127;
+    double length = 1.0;   // seconds the note is held
+    double maxTail = 10.0; // seconds rendered at most after the note-off
+    int channels = 2;
+    std::vector<std::string> settings; // "NAME=VALUE"
+    std::string statePath;
+    std::string saveStatePath;
+    bool listParams = false;
+};
+
+struct ParseOutcome
+{
+    enum Kind
+    {
+        Run,   // options are valid
+        Done,  // help or version printed: exit successfully
+        Failed // message holds the one-line problem
+    } kind = Run;
+    std::string message;
+};
+
+inline constexpr int kMinRate = 8000;
+inline constexpr int kMaxRate = 384000;
+inline constexpr int kMaxBlock = 65536;
+
+ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options);

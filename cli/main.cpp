@@ -1,0 +1,83 @@
+// brisbleep-render: the instrument played headless into an audio file.
+
+#include "cli/AudioFile.h"
+#include "cli/ParamSettings.h"
+#include "cli/Render.h"
+#include "cli/RenderOptions.h"
+#include "cli/StateFile.h"
+
+#include "instrument/Brisbleep.h"
+
+#include <iostream>
+#include <memory>
+
+namespace
+{
+
+constexpr const char* kProgram = "brisbleep-render";
+
+int Fail(const std::string& message)
+{
+    std::cerr << kProgram << ": " << message << '\n';
+    return 1;
+}
+
+std::vector<const IParameter*> Parameters(const Brisbleep& instrument)
+{
+    std::vector<const IParameter*> params;
+    for (int i = 0; i < instrument.NParams(); ++i)
+        params.push_back(instrument.GetParam(i));
+    return params;
+}
+
+int Run(int argc, char** argv)
+{
+    RenderOptions options;
+    const ParseOutcome parsed = ParseRenderOptions(argc, argv, options);
+    if (parsed.kind == ParseOutcome::Done) return 0;
+    if (parsed.kind == ParseOutcome::Failed) return Fail(parsed.message);
+
+    auto instrument = std::make_unique<Brisbleep>(OfflineHostContext{});
+    const std::vector<const IParameter*> params = Parameters(*instrument);
+    if (options.listParams)
+    {
+        PrintParameterList(std::cout, params);
+        return 0;
+    }
+
+    std::string error;
+    if (!options.statePath.empty() && !LoadStateFile(*instrument, options.statePath, error))
+        return Fail(error);
+    for (const std::string& setting : options.settings)
+    {
+        const auto assignment = ParseAssignment(setting, params, error);
+        if (!assignment) return Fail(error);
+        instrument->SetParameterValue(assignment->index, assignment->value);
+    }
+    if (!options.saveStatePath.empty() && !SaveStateFile(*instrument, options.saveStatePath, error))
+        return Fail(error);
+    if (options.output.empty()) return 0;
+
+    const RenderResult result = RenderNote(*instrument, options);
+    error = WriteAudioFile(options.output, options.format, options.encoding, options.rate, options.channels,
+                           result.interleaved);
+    if (!error.empty()) return Fail(error);
+    if (result.tailCut)
+        std::cerr << kProgram
+                  << ": note: the sound was still playing after --max-tail; the file ends there\n";
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    try
+    {
+        return Run(argc, argv);
+    }
+    catch (const std::exception& e)
+    {
+        return Fail(e.what());
+    }
+}

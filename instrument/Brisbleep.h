@@ -1,0 +1,73 @@
+#pragma once
+
+#include "engine/PitchJump.h"
+#include "instrument/BrisbleepBinding.h"
+#include "instrument/DecimationFilter.h"
+#include "instrument/KeyboardState.h"
+#include "instrument/ParamLayoutSpec.h"
+
+#include "engine/Compressor.h"
+#include "engine/MidiInput.h"
+#include "engine/PeakMeter.h"
+#include "engine/Signal.h"
+#include "engine/VoiceManager.h"
+#include "engine/ZKBitCrusher2.h"
+
+#include <cstdint>
+
+// The instrument: sixty parameters driving four voices rendered eight times oversampled, then
+// decimated, optionally bit-crushed, compressed, gain-smoothed and metered. Output is mono,
+// copied to the second output when that is connected.
+class Brisbleep : public BrisbleepBinding
+{
+public:
+    // The instrument's state: the plug-in version word, then the sixty parameter values.
+    static constexpr int kStateSize = 4 + 8 * kParamCount;
+
+    explicit Brisbleep(BrisbleepBinding::HostContext host);
+    ~Brisbleep() override;
+
+    Brisbleep(const Brisbleep&) = delete;
+    Brisbleep& operator=(const Brisbleep&) = delete;
+
+    void OnReset() override;
+    void OnParameterChange(int index) override;
+    void RenderDouble(double** inputs, double** outputs, int frames) override;
+    void OnMidiMessage(const IMidiMessage& message) override;
+    bool SaveState(IStateChunk& chunk) override;
+    int32_t LoadState(const IStateChunk& chunk, int32_t position) override;
+    bool StateMatches(const IStateChunk& chunk, int32_t position) override;
+
+    // Sends the mouse-played keyboard's note changes through the MIDI path (once per block).
+    void PollKeyboard(int pressedKey, double touchDepth);
+
+    // True when no voice sounds and no MIDI message is waiting: only the filter tail remains.
+    bool IsIdle() const;
+
+    // Audio members. Public so that the editor, the tests and the offline renderer can read
+    // levels and engine state; they are written only under the frame mutex.
+    double hostSampleRate = 44100.0;
+    std::int32_t lastKeyboardNote = 11;
+    Signal<double> SampleRateChanged;
+    MidiInput midiReceiver;
+    KeyboardState* keyboardControl = nullptr;
+    VoiceManager voiceManager;
+    Compressor compressor;
+    PitchJump pitchJump;
+    std::int32_t crushPosition = 0;
+    ZKBitCrusher2 crusher;
+    double mutationAmount = 0.05;
+    double outputGainTarget = 1.0;
+    double outputGainSmoothing = 0.99;
+    double outputGainStep = 1.0 - 0.99;
+    double outputGain = 0.0;
+    std::int32_t leftMeterControl = -1;
+    std::int32_t rightMeterControl = -1;
+    PeakMeter peakMeter;
+    std::int32_t oversampling = 8;
+    DecimationFilter decimation;
+
+private:
+    void CreateParameters();
+    void OnProgramChange(int program);
+};

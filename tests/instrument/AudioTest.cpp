@@ -1,0 +1,317 @@
+#include "InstrumentHarness.h"
+
+#include "instrument/ParamLayoutSpec.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+
+constexpr double kRate = 44100.0;
+constexpr double kMinus6dB = 0.50118723362727224; // 10^(-6/20)
+
+} // namespace
+
+TEST(Audio, DefaultNoteIsACompressedTriangleAtMinus6dBOnBothOutputs)
+{
+    InstrumentHarness h;
+    h.NoteOn(69);
+    h.Render(44100);
+    ASSERT_EQ(h.left.size(), 44100u);
+    EXPECT_EQ(h.left, h.right);
+
+    EXPECT_NEAR(MeasuredFrequency(h.left, 4410, 44100, kRate), 414.857, 0.05);
+    // After the fade-in and the attack the peak is the gain itself: the curve keeps +-1 at +-1.
+    EXPECT_NEAR(Peak(h.left, 4410, 44100), kMinus6dB, kMinus6dB * 0.01);
+    // A triangle compressed by x^(1/2.2) has mean |y| = 1 / (1 + 1/2.2) of its peak (0.5 uncompressed).
+    EXPECT_NEAR(MeanAbs(h.left, 4410, 44100) / kMinus6dB, 1.0 / (1.0 + 1.0 / 2.2), 0.01);
+    // The gain starts at 0 and reaches 63 % of its target after about 100 samples.
+    EXPECT_LT(Peak(h.left, 0, 20), 0.2 * kMinus6dB);
+}
+
+TEST(Audio, GainAndCompressionSettings)
+{
+    {
+        InstrumentHarness h;
+        h.Set(kCompressionFactor, 0.0);
+        EXPECT_EQ(h->compressor.compressionExponent, 1.0);
+        h.NoteOn(69);
+        h.Render(22050);
+        EXPECT_NEAR(MeanAbs(h.left, 4410, 22050) / Peak(h.left, 4410, 22050), 0.5, 0.01); // plain triangle
+    }
+    {
+        // Three triangles in phase sum to 3; the curve limits that to 2 before the gain.
+        InstrumentHarness h;
+        h.Set(kCompressionFactor, 0.0);
+        h.Set(kOutputGain, 0.0);
+        h.Set(2, 1);
+        h.Set(3, 1);
+        h.Set(5, 0.0);
+        h.Set(6, 0.0);
+        h.NoteOn(69);
+        h.Render(22050);
+        EXPECT_NEAR(Peak(h.left, 4410, 22050), 2.0, 1e-3);
+    }
+    {
+        InstrumentHarness h;
+        h.Set(kOutputGain, 12.0);
+        EXPECT_NEAR(h->outputGainTarget, 3.981, 1e-3);
+        h.NoteOn(69);
+        h.Render(22050);
+        EXPECT_NEAR(Peak(h.left, 4410, 22050), 3.981, 0.04); // beyond full scale: the limit comes first
+    }
+}
+
+TEST(Audio, ParameterRoutingReachesEveryVoice)
+{
+    InstrumentHarness h;
+    h.Set(4, -95.0);
+    h.Set(5, -95.5);
+    h.Set(7, -20.0);
+    h.Set(10, -2);
+    h.Set(14, 7);
+    h.Set(17, -33);
+    h.Set(19, 0.25);
+    h.Set(23, 0.75);
+    h.Set(27, 0.4);
+    h.Set(31, 0.5);
+    h.Set(kPitchHighNote, 100);
+    h.Set(kPitchLowNote, 20);
+    h.Set(kPitchDuration, 2.0);
+    h.Set(kPitchCurve, 4.0);
+    h.Set(kFilterLpCutoff, 5000.0);
+    h.Set(kFilterLpResonance, 3.0);
+    h.Set(kFilterHpEnvDepth, -0.5);
+    h.Set(53, 0.25);
+    for (const Voice& v : h->voiceManager.voices)
+    {
+        EXPECT_NEAR(v.sourceLevel[0], std::pow(10.0, -95.0 / 20.0), 1e-12);
+        EXPECT_EQ(v.sourceLevel[1], 0.0); // below -95 dB a source is off
+        EXPECT_NEAR(v.sourceLevel[3], 0.1, 1e-9);
+        EXPECT_EQ(v.octave[1], -2);
+        EXPECT_EQ(v.transpose[2], 7);
+        EXPECT_EQ(v.cents[2], -33);
+        EXPECT_EQ(v.oscillators[1].squareDuty, 0.25);
+        EXPECT_EQ(v.startPhase[2], 0.75);
+        EXPECT_EQ(v.envDepth[3], 0.4);
+        EXPECT_EQ(v.ampEnvelope.stageSetting[StageDecay], 0.5);
+        EXPECT_EQ(v.filterEnvelope.stageSetting[StageDecay], 0.25);
+        EXPECT_EQ(v.pitchEnvelope.highNote, 100);
+        EXPECT_EQ(v.pitchEnvelope.lowNote, 20);
+        EXPECT_EQ(v.pitchEnvelope.duration, 2.0);
+        EXPECT_EQ(v.pitchEnvelope.curve, 4.0);
+        EXPECT_EQ(v.lowPassCutoff, 5000.0);
+        EXPECT_EQ(v.lowPassFilter.q, 3.0);
+        EXPECT_EQ(v.highPassEnvDepth, -0.5);
+    }
+    h.Set(kPitchJumpTranspose, -7);
+    h.Set(kPitchJumpDelay, 0.25);
+    h.Set(kPitchJumpTrigger, 2);
+    h.Set(kBitCrushPosition, 2);
+    h.Set(kBitCrushSampleRate, 8000.0);
+    h.Set(kBitCrushBitDepth, 4.5);
+    h.Set(kMutationPercent, 7.5);
+    EXPECT_EQ(h->pitchJump.jumpTranspose, -7);
+    EXPECT_EQ(h->pitchJump.jumpDelay, 0.25);
+    EXPECT_EQ(h->pitchJump.jumpTrigger, 2);
+    EXPECT_EQ(h->crushPosition, 2);
+    EXPECT_EQ(h->crusher.targetRate, 8000.0);
+    EXPECT_EQ(h->crusher.bitDepth, 4.5);
+    EXPECT_DOUBLE_EQ(h->mutationAmount, 0.075);
+
+    // Out-of-range indices are ignored.
+    h->OnParameterChange(-1);
+    h->OnParameterChange(60);
+}
+
+TEST(Audio, RightOutputUnconnectedLeavesOnlyTheLeftWritten)
+{
+    InstrumentHarness h(kRate, 512, 1);
+    h.NoteOn(69);
+    h.Render(4096);
+    EXPECT_GT(Peak(h.left, 0, 4096), 0.4);
+    EXPECT_GT(h->peakMeter.levelLeft, 0.4);
+    EXPECT_EQ(h->peakMeter.levelRight, 0.0); // the right channel's scratch holds zeros
+}
+
+TEST(Audio, NoteOnBeyondTheBlockIsCarriedIntoTheNext)
+{
+    InstrumentHarness h(kRate, 64);
+    h.NoteOn(69, 127, 100);
+    h.Block(64);
+    EXPECT_EQ(Peak(h.left, 0, 64), 0.0);
+    ASSERT_EQ(h->midiReceiver.queue.Pending(), 1);
+    EXPECT_EQ(h->midiReceiver.queue[0].offset, 36);
+    h.Block(64);
+    EXPECT_EQ(Peak(h.left, 64, 64 + 36), 0.0);
+    EXPECT_NE(h.left[64 + 36], 0.0);
+    EXPECT_TRUE(h->voiceManager.voices[0].active);
+}
+
+TEST(Audio, CrusherOffKeepsItsStateAndAfterQuantises)
+{
+    InstrumentHarness h;
+    h.Set(kBitCrushSampleRate, 200.0);
+    h.Set(kBitCrushBitDepth, 2.0);
+    h->crusher.holdCounter = 17;
+    h->crusher.heldSample = 0.25;
+    h.NoteOn(69);
+    h.Render(2048);
+    EXPECT_EQ(h->crusher.holdCounter, 17);
+    EXPECT_EQ(h->crusher.heldSample, 0.25);
+
+    h.Set(kBitCrushPosition, 2);
+    h.left.clear();
+    h.Render(4096);
+    EXPECT_NE(h->crusher.holdCounter, 17);
+    // Held values on a grid of 1/4 before the compressor: 221 equal samples per new value.
+    int longestRun = 0, run = 1;
+    for (std::size_t i = 1; i < h.left.size(); ++i)
+    {
+        run = std::abs(h.left[i] - h.left[i - 1]) < 1e-3 * std::abs(h.left[i]) + 1e-12 ? run + 1 : 1;
+        longestRun = std::max(longestRun, run);
+    }
+    EXPECT_GE(longestRun, 200);
+}
+
+TEST(Audio, SystemMessagesReachTheHostButNotTheQueue)
+{
+    InstrumentHarness h;
+    h->DeliverMidi(InstrumentHarness::Midi(0xF8, 0, 0));
+    h->DeliverMidi(InstrumentHarness::Midi(0xF0, 0x7E, 0x01));
+    EXPECT_EQ(h->midiReceiver.queue.Pending(), 0);
+    h.NoteOn(60);
+    EXPECT_EQ(h->midiReceiver.queue.Pending(), 1);
+    ASSERT_EQ(h->MidiSentToHost().size(), 3u);
+    EXPECT_EQ(h->MidiSentToHost()[0].status, 0xF8);
+    EXPECT_EQ(h->MidiSentToHost()[1].status, 0xF0);
+    EXPECT_EQ(h->MidiSentToHost()[2].status, 0x90);
+}
+
+TEST(Audio, ResetDuringSustainedNotesKeepsThemSounding)
+{
+    InstrumentHarness h;
+    h.NoteOn(60);
+    h.NoteOn(67);
+    h.Render(8192);
+    h->voiceManager.voices[0].lowPassFilter.s1 = 0.5; // stands for any filter memory
+    h->SetHostSampleRate(48000.0);
+    EXPECT_EQ(h->hostSampleRate, 48000.0);
+    EXPECT_EQ(OscillatorSampleRate, 384000);
+    EXPECT_EQ(h->crusher.sourceRate, 48000.0);
+    EXPECT_EQ(h->voiceManager.voices[0].ampEnvelope.sampleRate, 384000.0);
+    for (double x : h->decimation.history)
+        EXPECT_EQ(x, 0.0);
+    EXPECT_EQ(h->voiceManager.voices[0].lowPassFilter.s1, 0.0);
+    EXPECT_TRUE(h->voiceManager.voices[0].active);
+    EXPECT_TRUE(h->voiceManager.voices[1].active);
+    h.left.clear();
+    h.Render(4800);
+    EXPECT_GT(Peak(h.left, 480, 4800), 0.4);
+    EXPECT_NEAR(h->outputGain, kMinus6dB, 1e-6); // the gain is not reset
+}
+
+TEST(Audio, PitchJumpThroughTheMidiPath)
+{
+    InstrumentHarness h;
+    h.Set(kPitchJumpDelay, 0.1);
+    h.Set(kPitchJumpTime, 0.5);
+    h.Set(kPitchJumpTranspose, 12);
+    h.NoteOn(60, 100, 10);
+    IMidiEventQueue& queue = h->midiReceiver.queue;
+    ASSERT_EQ(queue.Pending(), 3);
+    EXPECT_EQ(queue[0].offset, 10);
+    EXPECT_EQ(queue[1].offset, 4420);
+    EXPECT_EQ(queue[1].data1, 72);
+    EXPECT_EQ(queue[1].status, 0x90);
+    EXPECT_EQ(queue[2].offset, 26470);
+    EXPECT_EQ(queue[2].data1, 72);
+    EXPECT_EQ(queue[2].status, 0x80);
+    EXPECT_EQ(h->MidiSentToHost().size(), 1u); // only the played note goes back to the host
+
+    h.Render(4420);
+    EXPECT_FALSE(h->voiceManager.voices[1].active);
+    h.Block(1);
+    EXPECT_TRUE(h->voiceManager.voices[1].active);
+    EXPECT_EQ(h->voiceManager.voices[1].note, 72);
+    EXPECT_EQ(h->voiceManager.voices[1].velocity, 100);
+    h.Render(26470 - 4421);
+    EXPECT_EQ(h->voiceManager.voices[1].ampEnvelope.stage, StageSustain);
+    h.Block(1);
+    EXPECT_EQ(h->voiceManager.voices[1].ampEnvelope.stage, StageRelease);
+    h.Render(static_cast<long>(0.25 * kRate));
+    EXPECT_FALSE(h->voiceManager.voices[1].active);
+    EXPECT_TRUE(h->voiceManager.voices[0].active); // the played note is still held
+}
+
+TEST(Audio, StateRoundTripAndComparison)
+{
+    InstrumentHarness h;
+    h.Set(kOutputGain, -12.5);
+    h.Set(1, 3);
+    IStateChunk saved;
+    ASSERT_TRUE(h->SaveState(saved));
+    ASSERT_EQ(saved.Size(), Brisbleep::kStateSize);
+    EXPECT_TRUE(h->StateMatches(saved, 0));
+
+    h.Set(kOutputGain, 0.0);
+    EXPECT_FALSE(h->StateMatches(saved, 0));
+    EXPECT_EQ(h->LoadState(saved, 0), 484);
+    EXPECT_EQ(h->GetParam(kOutputGain)->Value(), -12.5);
+    EXPECT_NEAR(h->outputGainTarget, std::pow(10.0, -12.5 / 20.0), 1e-12); // the engine follows
+    EXPECT_EQ(h->voiceManager.voices[3].oscillators[0].waveform, OscilatorWaveform::Square);
+
+    IStateChunk wrongVersion = saved;
+    wrongVersion.Data()[0] ^= 1;
+    EXPECT_FALSE(h->StateMatches(wrongVersion, 0));
+
+    IStateChunk shortChunk;
+    shortChunk.PutBytes(saved.Data(), 3);
+    EXPECT_EQ(h->LoadState(shortChunk, 0), -1);
+    EXPECT_EQ(h->GetParam(kOutputGain)->Value(), -12.5); // nothing touched
+}
+
+TEST(Audio, KeyboardPollPlaysThroughTheMidiPath)
+{
+    struct FakeKeyboard : KeyboardState
+    {
+        int key = -1;
+        double depth = 0.0;
+        int dirty = 0;
+        int PressedKey() const override { return key; }
+        double TouchDepth() const override { return depth; }
+        void MarkDirty() override { ++dirty; }
+    } keyboard;
+
+    InstrumentHarness h;
+    h.Block(64); // no keyboard: nothing happens
+    EXPECT_EQ(h->MidiSentToHostCount(), 0u);
+    h->keyboardControl = &keyboard;
+    keyboard.key = 48; // note 60
+    keyboard.depth = 0.5;
+    h.Block(64);
+    ASSERT_EQ(h->MidiSentToHost().size(), 1u);
+    EXPECT_EQ(h->MidiSentToHost()[0].status, 0x90);
+    EXPECT_EQ(h->MidiSentToHost()[0].data1, 60);
+    EXPECT_EQ(h->MidiSentToHost()[0].data2, 64); // trunc(0.5 * 126 + 0.5) + 1
+    EXPECT_TRUE(h->voiceManager.voices[0].active);
+    h.Block(64);
+    EXPECT_EQ(h->MidiSentToHost().size(), 1u); // held: no repeat
+
+    keyboard.key = 50;
+    keyboard.depth = 1.0;
+    h.Block(64);
+    ASSERT_EQ(h->MidiSentToHost().size(), 3u);
+    EXPECT_EQ(h->MidiSentToHost()[1].status, 0x80);
+    EXPECT_EQ(h->MidiSentToHost()[1].data1, 60);
+    EXPECT_EQ(h->MidiSentToHost()[2].data1, 62);
+    EXPECT_EQ(h->MidiSentToHost()[2].data2, 127);
+
+    keyboard.key = -1;
+    h.Block(64);
+    ASSERT_EQ(h->MidiSentToHost().size(), 4u);
+    EXPECT_EQ(h->MidiSentToHost()[3].status, 0x80);
+    EXPECT_EQ(h->lastKeyboardNote, 11);
+    EXPECT_EQ(keyboard.dirty, 4);
+    h->keyboardControl = nullptr;
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "instrument/Brisbleep.h"
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+// Plays the headless instrument as a host would and collects what it rendered.
+class InstrumentHarness
+{
+public:
+    explicit InstrumentHarness(double rate = 44100.0, int block = 512, int outputs = 2)
+        : instrument(std::make_unique<Brisbleep>(OfflineHostContext{})), block_(block), outputs_(outputs)
+    {
+        instrument->SetHostSampleRate(rate);
+        instrument->SetHostBlockSize(block);
+        instrument->ConnectOutputs(outputs);
+        instrument->SetProcessing(true);
+        for (auto& channel : buffers_)
+            channel.assign(static_cast<std::size_t>(block), 0.0);
+    }
+
+    Brisbleep& operator*() { return *instrument; }
+    Brisbleep* operator->() { return instrument.get(); }
+
+    static IMidiMessage Midi(int status, int data1, int data2, int offset = 0)
+    {
+        IMidiMessage m;
+        m.offset = offset;
+        m.status = static_cast<std::uint8_t>(status);
+        m.data1 = static_cast<std::uint8_t>(data1);
+        m.data2 = static_cast<std::uint8_t>(data2);
+        return m;
+    }
+    void NoteOn(int note, int velocity = 127, int offset = 0)
+    {
+        instrument->DeliverMidi(Midi(0x90, note, velocity, offset));
+    }
+    void NoteOff(int note, int offset = 0) { instrument->DeliverMidi(Midi(0x80, note, 0, offset)); }
+    void Set(int index, double value) { instrument->SetParameterValue(index, value); }
+
+    // Renders one block of `frames` (at most the block size) and appends it to left/right.
+    void Block(int frames)
+    {
+        double* outs[2] = {buffers_[0].data(), buffers_[1].data()};
+        instrument->ProcessBlock(outs, frames);
+        left.insert(left.end(), buffers_[0].begin(), buffers_[0].begin() + frames);
+        if (outputs_ > 1) right.insert(right.end(), buffers_[1].begin(), buffers_[1].begin() + frames);
+    }
+    // Renders whole blocks until `frames` more frames have been produced.
+    void Render(long frames)
+    {
+        while (frames > 0)
+        {
+            const int n = static_cast<int>(std::min<long>(frames, block_));
+            Block(n);
+            frames -= n;
+        }
+    }
+
+    std::unique_ptr<Brisbleep> instrument;
+    std::vector<double> left, right;
+
+private:
+    int block_;
+    int outputs_;
+    std::vector<double> buffers_[2];
+};
+
+// Frequency from the rising zero crossings of x[begin, end), interpolated between samples.
+inline double MeasuredFrequency(const std::vector<double>& x, std::size_t begin, std::size_t end, double rate)
+{
+    double first = -1.0, last = -1.0;
+    int crossings = 0;
+    for (std::size_t i = begin + 1; i < end; ++i)
+    {
+        if (x[i - 1] < 0.0 && x[i] >= 0.0)
+        {
+            const double t = (i - 1) + x[i - 1] / (x[i - 1] - x[i]);
+            if (first < 0.0)
+                first = t;
+            else
+                ++crossings;
+            last = t;
+        }
+    }
+    return crossings > 0 ? crossings * rate / (last - first) : 0.0;
+}
+
+inline double Peak(const std::vector<double>& x, std::size_t begin, std::size_t end)
+{
+    double peak = 0.0;
+    for (std::size_t i = begin; i < end && i < x.size(); ++i)
+        peak = std::max(peak, std::abs(x[i]));
+    return peak;
+}
+
+inline double MeanAbs(const std::vector<double>& x, std::size_t begin, std::size_t end)
+{
+    double sum = 0.0;
+    for (std::size_t i = begin; i < end; ++i)
+        sum += std::abs(x[i]);
+    return sum / static_cast<double>(end - begin);
+}

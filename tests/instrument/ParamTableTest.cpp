@@ -1,0 +1,157 @@
+#include "InstrumentHarness.h"
+
+#include "instrument/ParamLayoutSpec.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+namespace
+{
+
+std::string Display(const IParameter& p, double value)
+{
+    char text[64];
+    p.FormatValue(value, false, text, true);
+    return text;
+}
+
+} // namespace
+
+TEST(ParamTable, NamesAreUniqueWithTheTwoFamousSpellings)
+{
+    std::set<std::string> names;
+    for (const ParamLayoutSpec& row : kParamLayout)
+    {
+        EXPECT_TRUE(names.insert(row.name).second) << row.name;
+        EXPECT_LE(std::strlen(row.name), 31u);
+        EXPECT_LE(std::strlen(row.label), 31u);
+    }
+    EXPECT_STREQ(kParamLayout[17].name, "Osc3 Cents");
+    EXPECT_STREQ(kParamLayout[27].name, "Whiite EnvDepth");
+    EXPECT_STREQ(kParamLayout[27].tooltip, "White EnvDepth");
+    EXPECT_STREQ(kParamLayout[0].tooltip, "Output Gain");
+    EXPECT_STREQ(kParamLayout[48].tooltip, "Delay to trigger the new note");
+    EXPECT_STREQ(kParamLayout[59].name, "Mutation %");
+    // Positions of a few controls the editor depends on.
+    EXPECT_EQ(kParamLayout[50].h, 44);
+    EXPECT_EQ(kParamLayout[56].x, 680);
+    EXPECT_EQ(kParamLayout[56].y, 190);
+    EXPECT_EQ(kParamLayout[0].x, 752);
+    EXPECT_EQ(kParamLayout[35].step, 0.001); // the row keeps its value; the parameter steps by 1
+}
+
+TEST(ParamTable, ParametersTakeKindRangeAndDisplayFromTheirRows)
+{
+    InstrumentHarness h;
+    ASSERT_EQ(h->NParams(), 60);
+    for (int i = 0; i < 60; ++i)
+    {
+        const IParameter& p = *h->GetParam(i);
+        const ParamLayoutSpec& row = kParamLayout[i];
+        EXPECT_STREQ(p.Name(), row.name);
+        EXPECT_STREQ(p.Label(), row.label);
+        const bool real = p.Type() == IParameterType::Double;
+        EXPECT_EQ(p.Min(), real ? row.minValue : std::trunc(row.minValue)) << row.name;
+        EXPECT_EQ(p.Max(), real ? row.maxValue : std::trunc(row.maxValue)) << row.name;
+        EXPECT_EQ(p.Default(), real ? row.defaultValue : std::trunc(row.defaultValue)) << row.name;
+        EXPECT_EQ(p.Value(), p.Default()) << row.name;
+    }
+    for (int i : {1, 2, 3, 50, 56})
+        EXPECT_EQ(h->GetParam(i)->Type(), IParameterType::Enum) << i;
+    for (int i : {9, 10, 11, 12, 13, 14, 15, 16, 17, 34, 35, 47})
+    {
+        EXPECT_EQ(h->GetParam(i)->Type(), IParameterType::Int) << i;
+        EXPECT_EQ(h->GetParam(i)->Step(), 1.0) << i;
+        EXPECT_EQ(h->GetParam(i)->DisplayPrecision(), 0) << i;
+    }
+    EXPECT_EQ(h->GetParam(kOutputGain)->Type(), IParameterType::Double);
+    EXPECT_EQ(h->GetParam(kOutputGain)->DisplayPrecision(), 1);
+    EXPECT_EQ(h->GetParam(kOsc1SquareDuty)->DisplayPrecision(), 2);
+    EXPECT_EQ(h->GetParam(kPitchCurve)->DisplayPrecision(), 3);
+    EXPECT_EQ(h->GetParam(kAmpEnvAttack)->Shape(), 3.0);
+    EXPECT_EQ(h->GetParam(kAmpEnvAttack + 3)->Shape(), 2.0);
+
+    const IParameter& osc1 = *h->GetParam(1);
+    const char* waveforms[] = {"Off", "Triangle", "Sin", "Square", "Saw", "Breaker", "Tan", "Whistle"};
+    for (int v = 0; v < 8; ++v)
+        EXPECT_EQ(Display(osc1, v), waveforms[v]);
+    EXPECT_EQ(Display(osc1, osc1.Value()), "Triangle");
+    EXPECT_EQ(Display(*h->GetParam(2), h->GetParam(2)->Value()), "Off");
+    EXPECT_EQ(Display(*h->GetParam(3), h->GetParam(3)->Value()), "Off");
+    EXPECT_EQ(Display(*h->GetParam(50), 1), "On NoteOff");
+    EXPECT_EQ(Display(*h->GetParam(50), 2), "Both");
+    EXPECT_EQ(Display(*h->GetParam(56), 1), "Inside");
+    EXPECT_EQ(Display(*h->GetParam(56), 2), "After");
+    EXPECT_STREQ(osc1.HostLabel(), "");
+    EXPECT_EQ(Display(*h->GetParam(kOutputGain), -6.0), "-6.0");
+    EXPECT_EQ(h->GetParam(kPitchHighNote)->DisplayTextCount(), 0);
+}
+
+TEST(ParamTable, RangeEndsAndDefaultsUsersMeet)
+{
+    InstrumentHarness h;
+    const IParameter& lowNote = *h->GetParam(kPitchLowNote);
+    EXPECT_EQ(lowNote.Step(), 1.0);
+    EXPECT_EQ(h->GetParam(32)->Min(), 0.000001); // amplitude sustain never reaches 0
+    EXPECT_EQ(h->GetParam(54)->Min(), 0.001);
+    EXPECT_EQ(h->GetParam(kFilterLpCutoff)->Default(), 22050.0);
+    EXPECT_EQ(h->GetParam(kFilterLpCutoff)->Max(), 22050.0);
+    EXPECT_EQ(h->GetParam(kFilterHpCutoff)->Default(), 0.0);
+    EXPECT_EQ(h->GetParam(kFilterLpResonance)->Default(), 0.7071067811865476);
+    EXPECT_EQ(h->GetParam(kFilterHpResonance)->Default(), h->GetParam(kFilterHpResonance)->Min());
+}
+
+TEST(ParamTable, CurveAndJumpDelayReadOneAtTheMiddleOfTheirControls)
+{
+    InstrumentHarness h;
+    const IParameter& curve = *h->GetParam(kPitchCurve);
+    EXPECT_DOUBLE_EQ(curve.Shape(), 3.1699250014423126);
+    EXPECT_NEAR(curve.FromNormalized(0.5), 1.0, 1e-12);
+    EXPECT_DOUBLE_EQ(curve.FromNormalized(0.0), 0.125);
+    EXPECT_DOUBLE_EQ(curve.FromNormalized(1.0), 8.0);
+    const IParameter& delay = *h->GetParam(kPitchJumpDelay);
+    EXPECT_DOUBLE_EQ(delay.Shape(), 2.321928094887362);
+    EXPECT_NEAR(delay.FromNormalized(0.5), 1.0, 1e-12);
+    // The rows themselves keep shape 1 for the sound recipes.
+    EXPECT_EQ(kParamLayout[kPitchCurve].shape, 1.0);
+    EXPECT_EQ(kParamLayout[kPitchJumpDelay].shape, 1.0);
+}
+
+TEST(ParamTable, EngineStartsFromTheDefaultsAndTheDefaultPresetHoldsThem)
+{
+    InstrumentHarness h;
+    for (const Voice& voice : h->voiceManager.voices)
+    {
+        EXPECT_EQ(voice.oscillators[0].waveform, OscilatorWaveform::Triangle);
+        EXPECT_EQ(voice.oscillators[1].waveform, OscilatorWaveform::Off);
+        EXPECT_EQ(voice.oscillators[2].waveform, OscilatorWaveform::Off);
+        EXPECT_EQ(voice.sourceLevel[0], 1.0); // 0 dB
+        for (int s = 1; s < 5; ++s)
+            EXPECT_EQ(voice.sourceLevel[s], 0.0) << s; // -96 dB switches a source off
+        EXPECT_EQ(voice.pitchEnvelope.endPosition, 0.0);
+        EXPECT_EQ(voice.ampEnvelope.stageSetting[StageRelease], 0.2);
+    }
+    EXPECT_DOUBLE_EQ(h->compressor.compressionExponent, 1.0 / 2.2);
+    EXPECT_NEAR(h->outputGainTarget, std::pow(10.0, -6.0 / 20.0), 1e-12);
+    EXPECT_EQ(h->outputGain, 0.0); // fades in from silence
+    EXPECT_EQ(h->pitchJump.jumpTime, 0.5);
+    EXPECT_EQ(h->crusher.targetRate, 44100.0);
+    EXPECT_EQ(h->crusher.bitDepth, 24.0);
+    EXPECT_EQ(h->crushPosition, 0);
+    EXPECT_DOUBLE_EQ(h->mutationAmount, 0.05);
+
+    ASSERT_EQ(h->NPresets(), 1);
+    EXPECT_STREQ(h->PresetName(0), "-");
+    const IPresetEntry& preset = *h->GetPreset(0);
+    EXPECT_TRUE(preset.initialised);
+    ASSERT_EQ(preset.chunk.Size(), 484);
+    std::int32_t version = 0;
+    EXPECT_EQ(preset.chunk.GetInt32(version, 0), 4);
+    EXPECT_EQ(version, 0x00010001);
+    double gain = 0.0;
+    preset.chunk.GetDouble(gain, 4);
+    EXPECT_EQ(gain, -6.0);
+}

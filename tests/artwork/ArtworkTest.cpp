@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -266,6 +267,37 @@ TEST(Layout, SixtyControlCellsThatNeverOverlap)
             EXPECT_FALSE(overlap) << "cells " << i << " and " << j;
         }
     }
+}
+
+TEST(Layout, CaptionColumnsAndRowsSitOverRealControls)
+{
+    // The column heads and row labels are painted from the caption grid; each grid point must be
+    // a control of the parameter table, or a caption would name an empty spot.
+    const auto cells = layout::ControlCells();
+    auto isCell = [&](int x, int y)
+    {
+        return std::any_of(cells.begin(), cells.end(),
+                           [&](const layout::Cell& c) { return c.x == x && c.y == y; });
+    };
+    using namespace layout;
+    for (int y : kOscRows)
+        for (int x : kOscColumns)
+            EXPECT_TRUE(isCell(x, y)) << x << "," << y;
+    for (int y : kNoiseRows)
+        for (int x : kNoiseColumns)
+            EXPECT_TRUE(isCell(x, y)) << x << "," << y;
+    for (int y : kEnvRows)
+    {
+        for (int x : kEnvColumns)
+            EXPECT_TRUE(isCell(x, y)) << x << "," << y;
+        for (int x : kFilterColumns)
+            EXPECT_TRUE(isCell(x, y)) << x << "," << y;
+    }
+    for (int x : kPitchColumns)
+        EXPECT_TRUE(isCell(x, kPitchRow)) << x;
+    // The wave column of the noise rows is free: the background names the noise source there.
+    EXPECT_FALSE(isCell(kOscColumns[0], kNoiseRows[0]));
+    EXPECT_FALSE(isCell(kOscColumns[0], kNoiseRows[1]));
 }
 
 TEST(Background, IdleKeyboardIsPaintedWhereTheKeyboardControlSits)

@@ -1,34 +1,16 @@
 #include "tools/artwork/Layout.h"
 
+#include "instrument/ParamLayoutSpec.h"
+
 namespace artwork::layout
 {
 
 std::vector<Cell> ControlCells()
 {
+    // The instrument's parameter table places every control; the artwork follows it.
     std::vector<Cell> cells;
-    auto knob = [&](int x, int y) { cells.push_back({x, y, kCellWidth, kKnobCell}); };
-    for (int y : kOscRows)
-        for (int x : kOscColumns)
-            knob(x, y);
-    for (int y : kNoiseRows)
-        for (int x : kNoiseColumns)
-            knob(x, y);
-    for (int y : kEnvRows)
-    {
-        for (int x : kEnvColumns)
-            knob(x, y);
-        for (int x : kFilterColumns)
-            knob(x, y);
-    }
-    for (int x : kPitchColumns)
-        knob(x, kPitchRow);
-    for (int y : kRightColumnRows)
-        knob(kRightColumn, y);
-    for (int y : kCrushRows)
-        knob(kCrushColumn, y);
-    knob(kMutation.x, kMutation.y);
-    cells.push_back(kCrushSwitch);
-    cells.push_back(kJumpSwitch);
+    for (const ParamLayoutSpec& row : kParamLayout)
+        cells.push_back({row.x, row.y, row.w, row.h});
     return cells;
 }
 

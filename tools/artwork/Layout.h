@@ -35,14 +35,9 @@ constexpr std::array<const char*, 6> kPitchHeads = {"HIGH NOTE", "LOW NOTE", "DU
                                                     "START",     "END",      "CURVE"};
 constexpr int kPitchRow = 304;
 constexpr int kRightColumn = 752; // output gain, compression and the pitch jump column
-constexpr std::array<int, 5> kRightColumnRows = {32, 304, 404, 472, 540};
 constexpr int kCrushColumn = 680;
-constexpr std::array<int, 2> kCrushRows = {32, 100};
-constexpr Cell kCrushSwitch = {680, 190, kCellWidth, kSwitchCell};
-constexpr Cell kJumpSwitch = {752, 612, kCellWidth, kSwitchCell};
-constexpr Cell kMutation = {32, 558, kCellWidth, kKnobCell};
 
-// Every knob and switch cell of the editor.
+// Every knob and switch cell of the editor, in parameter order.
 std::vector<Cell> ControlCells();
 
 // The two meters side by side, their level texts in the last 16 rows.

@@ -1,13 +1,17 @@
 #include "tools/artwork/Preview.h"
 
+#include "instrument/ParamLayoutSpec.h"
 #include "tools/artwork/GlyphWidths.h"
 #include "tools/artwork/Keyboard.h"
 #include "tools/artwork/Layout.h"
 #include "tools/artwork/PngFile.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <map>
 #include <ostream>
+#include <string>
 #include <string_view>
 
 namespace artwork
@@ -46,6 +50,26 @@ void DrawFrame(Canvas& dst, const Canvas& strip, int frames, int i, int x, int y
     dst.Draw(frame, x, y);
 }
 
+// The value text of a parameter at its default: display names for the choices, note names for the
+// two pitch notes, otherwise the number with the decimals its step implies and the unit.
+std::string DefaultText(int index, const ParamLayoutSpec& row)
+{
+    static const char* const kWaves[] = {"Off", "Triangle", "Sin", "Square",
+                                         "Saw", "Breaker",  "Tan", "Whistle"};
+    static const char* const kNotes[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+    const int v = int(row.defaultValue);
+    if (index >= 1 && index <= 3) return kWaves[v];
+    static const char* const kJumpTriggers[] = {"On NoteOn", "On NoteOff", "Both"};
+    static const char* const kCrushPlaces[] = {"Off", "Inside", "After"};
+    if (index == 50) return kJumpTriggers[v];
+    if (index == 56) return kCrushPlaces[v];
+    if (index == 34 || index == 35) return std::string(kNotes[v % 12]) + " " + std::to_string(v / 12 - 1);
+    const int decimals = row.step >= 1 ? 0 : row.step >= 0.1 ? 1 : row.step >= 0.01 ? 2 : 3;
+    char number[32];
+    std::snprintf(number, sizeof number, "%.*f", decimals, row.defaultValue);
+    return std::string(number) + row.label;
+}
+
 int TextWidth(std::string_view text, const std::array<int16_t, 96>& widths)
 {
     int w = 0;
@@ -80,28 +104,22 @@ bool WriteEditorPreview(const std::string& dir, const std::string& path, std::os
         return false;
     }
 
-    // Knobs and switches at assorted positions with plausible value texts.
-    const char* samples[] = {
-        "Triangle", "0.0dB",   "1.00",   "0oct",   "-12st",  "0cts",     "0.250",     "0.50",  "Square",
-        "-12.5dB",  "0.75",    "1oct",   "7st",    "-25cts", "0.000",    "0.25",      "Off",   "-96.0dB",
-        "1.00",     "0oct",    "0st",    "100cts", "1.000",  "0.01",     "-18.0dB",   "0.40",  "-96.0dB",
-        "1.00",     "0.010s",  "0.001s", "0.120s", "1.000",  "0.200s",   "22050.0Hz", "0.707", "0.0",
-        "0.010s",   "0.001s",  "0.300s", "0.500",  "1.500s", "1800.0Hz", "3.250",     "-0.5",  "C 7",
-        "C 0",      "1.000s",  "0.000",  "-1.000", "1.000",  "-6.0dB",   "0.300",     "12st",  "0.150s",
-        "0.500s",   "44100.0", "24.00",  "5.0",    "Off",    "Both"};
+    // Every knob and switch at its parameter's default, with the value text the editor would write.
     const auto cells = ControlCells();
     for (size_t i = 0; i < cells.size(); ++i)
     {
         const Cell& c = cells[i];
+        const ParamLayoutSpec& row = kParamLayout[i];
         const bool isSwitch = c.h == kSwitchCell;
         const Canvas& strip = isSwitch ? switch3 : knob;
         const int frames = isSwitch ? 3 : 33;
-        const int fw = strip.Width();
-        const int frame = isSwitch ? int(i % 2) * 2 : int((i * 7) % 33);
-        DrawFrame(editor, strip, frames, frame, c.x + (c.w - fw) / 2, c.y);
-        const std::string_view text = samples[i % std::size(samples)];
-        const int cx = c.x + c.w / 2;
-        DrawText(editor, font14, kSpacing14, text, cx - TextWidth(text, kSpacing14) / 2,
+        const double shape = row.shape > 0 ? row.shape : 1.0;
+        const double normal =
+            std::pow((row.defaultValue - row.minValue) / (row.maxValue - row.minValue), 1.0 / shape);
+        DrawFrame(editor, strip, frames, int((frames - 1) * normal + 0.5), c.x + (c.w - strip.Width()) / 2,
+                  c.y);
+        const std::string text = DefaultText(int(i), row);
+        DrawText(editor, font14, kSpacing14, text, c.x + c.w / 2 - TextWidth(text, kSpacing14) / 2,
                  c.y + c.h - kValueBand, c.x + c.w);
     }
 

@@ -66,18 +66,15 @@ IBindingVST2::IBindingVST2(HostContext host) : IFrameBase(VST2FrameConfig()), ho
     effect_.processDoubleReplacing = &ProcessDoubleReplacingCallback;
 
     UpdateArrangements();
-    for (int i = 0; i < std::min(effect_.numInputs, NInChannels()); ++i)
+    // The record announces every channel, so all of them start connected.
+    for (int i = 0; i < NInChannels(); ++i)
         SetInputChannelConnected(i, true);
-    for (int i = 0; i < std::min(effect_.numOutputs, NOutChannels()); ++i)
+    for (int i = 0; i < NOutChannels(); ++i)
         SetOutputChannelConnected(i, true);
     SetMaxBlockSize(1024);
 }
 
-IBindingVST2::~IBindingVST2()
-{
-    // A host that still holds the record after closing must not reach a destroyed instance.
-    effect_.object = nullptr;
-}
+IBindingVST2::~IBindingVST2() = default;
 
 void IBindingVST2::UpdateArrangements()
 {

@@ -231,3 +231,25 @@ TEST(EGTest, ChangesAtTheVeryEndOfAStageKeepTheMultiplier)
     EXPECT_TRUE(std::isfinite(eg.level));
     EXPECT_EQ(eg.NextSample(), 0.2);
 }
+
+TEST(EGTest, StagesWithoutLengthStillAdvance)
+{
+    // At 500 samples per second every 0.001 s stage truncates to 0 samples. Each stage must still
+    // give way after one sample, or the envelope (and the voice it frees) would never finish.
+    EG eg;
+    eg.sampleRate = 500.0;
+    eg.stageSetting = {0.0, 0.001, 0.001, 0.001, 0.5, 0.001};
+    CycleCounter counter;
+    eg.CycleFinished.Connect<&CycleCounter::OnFinished>(&counter);
+    eg.Retrigger();
+    EXPECT_EQ(eg.NextSample(), 1.0); // straight into hold, which is flat even without length
+    EXPECT_EQ(eg.stage, StageHold);
+    eg.NextSample();
+    EXPECT_EQ(eg.stage, StageDecay);
+    EXPECT_EQ(eg.NextSample(), 0.5);
+    EXPECT_EQ(eg.stage, StageSustain);
+    eg.EnterStage(StageRelease);
+    eg.NextSample();
+    EXPECT_EQ(eg.stage, StageOff);
+    EXPECT_EQ(counter.finished, 1);
+}

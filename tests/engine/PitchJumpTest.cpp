@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <vector>
 
 namespace
@@ -145,4 +147,22 @@ TEST(PitchJumpTest, KeysOutsideTheMidiRangeDropThePair)
     ASSERT_EQ(pending.size(), 4u);
     EXPECT_EQ(pending[0].data1, 0);
     EXPECT_EQ(pending[1].data1, 127);
+}
+
+TEST(PitchJumpTest, AbsurdHostRatesSaturateTheOffsets)
+{
+    IMidiEventQueue queue;
+    const PitchJump jump = Jump(JumpOnNoteOn); // delay 0.1 s, time 0.5 s
+    jump.ScheduleJump(Message(100, 0x90, 60, 100), queue, 1e12);
+    auto pending = Pending(queue);
+    ASSERT_EQ(pending.size(), 2u);
+    EXPECT_EQ(pending[0].offset, std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(pending[1].offset, std::numeric_limits<std::int32_t>::max());
+
+    IMidiEventQueue undefinedRate;
+    jump.ScheduleJump(Message(100, 0x90, 60, 100), undefinedRate, std::nan(""));
+    pending = Pending(undefinedRate);
+    ASSERT_EQ(pending.size(), 2u);
+    EXPECT_EQ(pending[0].offset, 100); // no rate: no delay and no length
+    EXPECT_EQ(pending[1].offset, 100);
 }

@@ -125,11 +125,17 @@ void PaintBand(Canvas& canvas, int y0, int y1, int plateX0, int plateY0, int pla
     // Unlit lamps fill the window so it reads as a real matrix display.
     const float gx0 = (plateX0 + plateX1) * 0.5f - w * 0.5f, gy0 = (plateY0 + plateY1) * 0.5f - h * 0.5f;
     const int colsLeft = int((gx0 - plateX0 - 3) / pitch), colsRight = int((plateX1 - 3 - (gx0 + w)) / pitch);
+    Canvas lamps(canvas.Width(), canvas.Height());
     for (int row = 0; row < 9; ++row)
         for (int col = -colsLeft; col < int(w / pitch) + colsRight; ++col)
-            FillCircle(canvas, gx0 + (col + 0.5f) * pitch, gy0 + (row + 0.5f) * pitch, pitch * 0.36f,
-                       kLedOff);
-    DotMatrix(canvas, gx0, gy0, pitch, name);
+            FillCircle(lamps, gx0 + (col + 0.5f) * pitch, gy0 + (row + 0.5f) * pitch, pitch * 0.36f, kLedOff);
+    DotMatrix(lamps, gx0, gy0, pitch, name);
+    // The glow stays behind the glass: nothing of it reaches the bevel.
+    lamps.ClearRect(0, 0, lamps.Width(), plateY0);
+    lamps.ClearRect(0, plateY1, lamps.Width(), lamps.Height());
+    lamps.ClearRect(0, 0, plateX0, lamps.Height());
+    lamps.ClearRect(plateX1, 0, lamps.Width(), lamps.Height());
+    canvas.Draw(lamps, 0, 0);
 }
 
 float DotMatrixWidth(std::string_view text, float pitch)

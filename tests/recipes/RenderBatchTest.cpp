@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <regex>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 
 namespace
 {
@@ -65,6 +67,8 @@ TEST_F(RenderBatch, SameSeedGivesIdenticalFilesAndEachVariationCanBeMadeAlone)
 {
     const Outcome a = Render(dir, "--recipe coin --seed 500 --count 3 --length 0.2 -o 'a_%02d.wav'");
     ASSERT_EQ(a.status, 0) << a.out;
+    // A second later, so that nothing time-stamped in the file can pass unnoticed.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
     const Outcome b = Render(dir, "--recipe coin --seed 500 --count 3 --length 0.2 -o 'b_%02d.wav'");
     ASSERT_EQ(b.status, 0) << b.out;
     for (const char* n : {"01", "02", "03"})

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "raster/PIX_Blit.h"
 
 namespace
@@ -234,4 +236,42 @@ TEST(FillTest, SourceAlphaScalesTheWeightAndClipping)
     PIX_Fill(&dst, 0, 0, 0, 3, 0xff0000ff, 1.0f, PIX_kCopy);
     PIX_Fill(&dst, 0, 0, 4, 3, 0xff0000ff, 0.0f, PIX_kCopy);
     EXPECT_EQ(At(dst, 2, 2), 0u);
+}
+
+TEST(BlitClipTest, ExtremeCoordinatesDrawNothing)
+{
+    // Positions far outside every bitmap must not wrap around into a read or write inside one.
+    constexpr int kMin = std::numeric_limits<int>::min();
+    constexpr int kMax = std::numeric_limits<int>::max();
+    PIX_MemBitmap src(4, 4), dst(4, 4);
+    FillPattern(src);
+    FillWith(dst, kUntouched);
+    PIX_Blit(&dst, &src, kMin, 0, nullptr, 1.0f, PIX_kCopy);
+    PIX_Blit(&dst, &src, 0, kMin, nullptr, 0.5f, PIX_kCopy);
+    PIX_Blit(&dst, &src, kMax, kMax, nullptr, 1.0f, PIX_kCopy);
+    const PIX_Rect farLeft{kMin, kMin, 4, 4};
+    PIX_Blit(&dst, &src, 0, 0, &farLeft, 1.0f, PIX_kUseSourceAlpha);
+    PIX_Blit(&dst, &src, kMax, kMax, &farLeft, 1.0f, PIX_kCopy);
+    PIX_Fill(&dst, kMin, kMin, -5, -5, 0xffffffff, 1.0f, PIX_kCopy);
+    PIX_Fill(&dst, kMax, kMax, kMax, kMax, 0xffffffff, 1.0f, PIX_kCopy);
+    PIX_Fill(&dst, 2, 2, kMax, kMax, 0xff00ff00, 1.0f, PIX_kCopy);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(At(dst, x, y), x >= 2 && y >= 2 ? 0xff00ff00u : kUntouched) << x << "," << y;
+}
+
+TEST(BlitModeTest, WeightsOutsideZeroToOne)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    // Above 1 counts as full weight: 2 * 256 would turn s + (d - s) * (256 - w) / 256 into
+    // 2s - d, out of the byte range.
+    EXPECT_EQ(BlitOne(0x80c80000, 0x406400c8, 2.0f, PIX_kCopy), 0x80c80000u);
+    EXPECT_EQ(BlitOne(0x80c80000, 0x406400c8, 1.5f, PIX_kUseSourceAlpha), 0xc0970063u);
+    EXPECT_EQ(FillOne(0xff804020, 0x00204080, 3.0f), 0xff804020u);
+    // Negative and NaN weights draw nothing.
+    EXPECT_EQ(BlitOne(0xffffffff, 0x12345678, -0.5f, PIX_kCopy), 0x12345678u);
+    EXPECT_EQ(BlitOne(0xffffffff, 0x12345678, nan, PIX_kCopy), 0x12345678u);
+    EXPECT_EQ(BlitOne(0xffffffff, 0x12345678, nan, PIX_kUseSourceAlpha | PIX_kAdd), 0x12345678u);
+    EXPECT_EQ(FillOne(0xffffffff, 0x12345678, nan), 0x12345678u);
+    EXPECT_EQ(FillOne(0xffffffff, 0x12345678, -1.0f, PIX_kUseSourceAlpha), 0x12345678u);
 }

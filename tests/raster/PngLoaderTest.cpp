@@ -158,8 +158,31 @@ TEST(PngLoaderTest, FilesByPathAndByName)
     EXPECT_TRUE(Bitmap(PIX_LoadPNGFile(other.c_str()))); // the content decides for a path
     EXPECT_FALSE(Bitmap(PIX_LoadPNGByName(other.c_str())));
     EXPECT_FALSE(Bitmap(PIX_LoadPNGFile((dir / "missing.png").c_str())));
+    EXPECT_FALSE(Bitmap(PIX_LoadPNGFile(dir.c_str()))); // a directory
+
+    // A file cut inside its image data fails; one with bytes after the image decodes.
+    const auto rows = EncodePng(Image(3, 3, PNG_COLOR_TYPE_RGB, 8, std::vector<std::uint8_t>(27, 0x42)));
+    const std::string cut = (dir / "cut.png").string();
+    std::ofstream(cut, std::ios::binary).write(reinterpret_cast<const char*>(rows.data()), rows.size() - 20);
+    EXPECT_FALSE(Bitmap(PIX_LoadPNGFile(cut.c_str())));
+    const std::string padded = (dir / "padded.png").string();
+    {
+        std::ofstream out(padded, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(rows.data()), rows.size());
+        out << std::string(1000, 'x');
+    }
+    Bitmap fromPadded(PIX_LoadPNGFile(padded.c_str()));
+    ASSERT_TRUE(fromPadded);
+    EXPECT_EQ(At(*fromPadded, 2, 2), 0xff424242u);
     EXPECT_STREQ(PIX_kPNGFileTypes, "PNG files (*.PNG)");
     std::filesystem::remove_all(dir);
+}
+
+TEST(PngLoaderTest, EndlessFileIsRejectedByItsSignature)
+{
+    // The signature is checked before the rest of a file is read, so a stream without end that is
+    // not a PNG image is turned away at once instead of being read into memory.
+    EXPECT_FALSE(Bitmap(PIX_LoadPNGFile("/dev/zero")));
 }
 
 TEST(ResourceTest, TableListsTheTwentyOneImages)

@@ -39,7 +39,7 @@ bool LoadStateFile(Brisbleep& instrument, const std::string& path, std::string& 
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (in.bad())
     {
-        error = "cannot read state file " + quoted + ": read error";
+        error = "cannot read state file " + quoted + ": " + std::strerror(errno);
         return false;
     }
     bytes.resize(static_cast<std::size_t>(in.gcount()));

@@ -1,5 +1,7 @@
 #include "instrument/ParamLayoutSpec.h"
 
+#include "engine/Oscilator.h"
+
 #include <cmath>
 
 // Name, x, y, w, h, default, minimum, maximum, step, label, shape, tooltip.
@@ -87,7 +89,6 @@ const std::array<ParamLayoutSpec, kParamCount> kParamLayout = {{
 namespace
 {
 
-const char* const kWaveformTexts[] = {"Off", "Triangle", "Sin", "Square", "Saw", "Breaker", "Tan", "Whistle"};
 const char* const kJumpTriggerTexts[] = {"On NoteOn", "On NoteOff", "Both"};
 const char* const kCrushPositionTexts[] = {"Off", "Inside", "After"};
 
@@ -105,7 +106,7 @@ EnumTexts ParamEnumTexts(int index)
     case 1:
     case 2:
     case 3:
-        return TextsOf(kWaveformTexts);
+        return {kOscilatorWaveformNames.data(), static_cast<int>(kOscilatorWaveformNames.size())};
     case 50:
         return TextsOf(kJumpTriggerTexts);
     case 56:

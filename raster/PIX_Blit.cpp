@@ -1,4 +1,5 @@
 #include "raster/PIX_Blit.h"
+#include "raster/PIX_PixelOps.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,11 +7,6 @@
 
 namespace
 {
-inline int Chan(PIX_Pixel p, int i)
-{
-    return static_cast<int>((p >> (i * 8)) & 0xff);
-}
-
 inline PIX_Pixel WithChan(PIX_Pixel p, int i, int v)
 {
     return (p & ~(PIX_Pixel{0xff} << (i * 8))) | (static_cast<PIX_Pixel>(v & 0xff) << (i * 8));
@@ -28,12 +24,6 @@ inline PIX_Pixel HalfMix(PIX_Pixel a, PIX_Pixel b)
 inline PIX_Pixel Quarter(PIX_Pixel p)
 {
     return (p >> 2) & 0x3f3f3f3f;
-}
-
-// Weight 0..1 as an integer 0..256, truncated.
-inline int IntWeight(float weight)
-{
-    return std::clamp(static_cast<int>(weight * 256.0f), 0, 256);
 }
 
 // Runs op(source, destination) -> new destination over a clipped block.
@@ -55,48 +45,48 @@ PIX_Pixel CopyWeighted(PIX_Pixel s, PIX_Pixel d, int w)
     PIX_Pixel out = 0;
     for (int i = 0; i < 4; ++i)
     {
-        const int sc = Chan(s, i);
-        out = WithChan(out, i, sc + (Chan(d, i) - sc) * (256 - w) / 256);
+        const int sc = PIX_Chan(s, i);
+        out = WithChan(out, i, sc + (PIX_Chan(d, i) - sc) * (256 - w) / 256);
     }
     return out;
 }
 
 PIX_Pixel CopySourceAlpha(PIX_Pixel s, PIX_Pixel d, int w)
 {
-    const int sa = Chan(s, PIX_kAlphaByte);
+    const int sa = PIX_Chan(s, PIX_kAlphaByte);
     if (sa == 0) return d;
     int keep; // how much of the destination colour survives, out of 256
     int alpha;
     if (w == 256)
     {
         if (sa == 255) return s | 0xff000000u;
-        alpha = std::min(255, sa + Chan(d, PIX_kAlphaByte));
+        alpha = std::min(255, sa + PIX_Chan(d, PIX_kAlphaByte));
         keep = 255 - sa;
     }
     else
     {
         const int k = w * (sa + 1) / 256;
-        alpha = std::min(255, k + Chan(d, PIX_kAlphaByte));
+        alpha = std::min(255, k + PIX_Chan(d, PIX_kAlphaByte));
         keep = 256 - k;
     }
     PIX_Pixel out = static_cast<PIX_Pixel>(alpha) << 24;
     for (int i = 0; i < 3; ++i)
     {
-        const int sc = Chan(s, i);
-        out = WithChan(out, i, sc + (Chan(d, i) - sc) * keep / 256);
+        const int sc = PIX_Chan(s, i);
+        out = WithChan(out, i, sc + (PIX_Chan(d, i) - sc) * keep / 256);
     }
     return out;
 }
 
 PIX_Pixel AddSourceAlpha(PIX_Pixel s, PIX_Pixel d, int w)
 {
-    const int sa = Chan(s, PIX_kAlphaByte);
+    const int sa = PIX_Chan(s, PIX_kAlphaByte);
     if (sa == 0) return d;
     const int k = w * (sa + 1) / 256;
     PIX_Pixel out = 0;
     for (int i = 0; i < 3; ++i)
-        out = WithChan(out, i, Clamp255(Chan(d, i) + k * Chan(s, i) / 256));
-    return WithChan(out, PIX_kAlphaByte, Clamp255(Chan(d, PIX_kAlphaByte) + sa * k / 256));
+        out = WithChan(out, i, Clamp255(PIX_Chan(d, i) + k * PIX_Chan(s, i) / 256));
+    return WithChan(out, PIX_kAlphaByte, Clamp255(PIX_Chan(d, PIX_kAlphaByte) + sa * k / 256));
 }
 
 // Dodge brightens each byte by dividing it by (256 - t) / 256; k is the effective weight.
@@ -105,8 +95,8 @@ PIX_Pixel DodgeBytes(PIX_Pixel s, PIX_Pixel d, int k)
     PIX_Pixel out = 0;
     for (int i = 0; i < 4; ++i)
     {
-        const int t = k * Chan(s, i) / 256;
-        const int dc = Chan(d, i);
+        const int t = k * PIX_Chan(s, i) / 256;
+        const int dc = PIX_Chan(d, i);
         out = WithChan(out, i, t > 254 ? std::min(255, dc * 256) : std::min(255, dc * 256 / (256 - t)));
     }
     return out;
@@ -114,14 +104,14 @@ PIX_Pixel DodgeBytes(PIX_Pixel s, PIX_Pixel d, int k)
 
 inline int SourceAlphaWeight(PIX_Pixel s, int w)
 {
-    return w * (Chan(s, PIX_kAlphaByte) + 1) / 256;
+    return w * (PIX_Chan(s, PIX_kAlphaByte) + 1) / 256;
 }
 
 PIX_Pixel AddBytes(PIX_Pixel s, PIX_Pixel d, int k)
 {
     PIX_Pixel out = 0;
     for (int i = 0; i < 4; ++i)
-        out = WithChan(out, i, std::min(255, Chan(d, i) + k * Chan(s, i) / 256));
+        out = WithChan(out, i, std::min(255, PIX_Chan(d, i) + k * PIX_Chan(s, i) / 256));
     return out;
 }
 
@@ -131,8 +121,8 @@ PIX_Pixel MixColour(PIX_Pixel target, PIX_Pixel d, int k)
     PIX_Pixel out = d;
     for (int i = 0; i < 3; ++i)
     {
-        const int dc = Chan(d, i);
-        out = WithChan(out, i, dc + (Chan(target, i) - dc) * k / 256);
+        const int dc = PIX_Chan(d, i);
+        out = WithChan(out, i, dc + (PIX_Chan(target, i) - dc) * k / 256);
     }
     return out;
 }
@@ -141,7 +131,7 @@ PIX_Pixel Multiplied(PIX_Pixel s, PIX_Pixel d)
 {
     PIX_Pixel out = d;
     for (int i = 0; i < 3; ++i)
-        out = WithChan(out, i, Chan(d, i) * Chan(s, i) / 255);
+        out = WithChan(out, i, PIX_Chan(d, i) * PIX_Chan(s, i) / 255);
     return out;
 }
 
@@ -150,8 +140,8 @@ PIX_Pixel Overlaid(PIX_Pixel s, PIX_Pixel d)
     PIX_Pixel out = d;
     for (int i = 0; i < 3; ++i)
     {
-        const int dc = Chan(d, i);
-        const int sc = Chan(s, i);
+        const int dc = PIX_Chan(d, i);
+        const int sc = PIX_Chan(s, i);
         out = WithChan(out, i, dc < 128 ? 2 * dc * sc / 255 : 255 - 2 * (255 - dc) * (255 - sc) / 255);
     }
     return out;
@@ -160,9 +150,9 @@ PIX_Pixel Overlaid(PIX_Pixel s, PIX_Pixel d)
 // Hue turned by red / 256 of a turn, saturation and value scaled by green / 128 and blue / 128.
 PIX_Pixel HSVAdjusted(PIX_Pixel s, PIX_Pixel d)
 {
-    const float r = Chan(d, PIX_kRedByte) / 255.0f;
-    const float g = Chan(d, PIX_kGreenByte) / 255.0f;
-    const float b = Chan(d, PIX_kBlueByte) / 255.0f;
+    const float r = PIX_Chan(d, PIX_kRedByte) / 255.0f;
+    const float g = PIX_Chan(d, PIX_kGreenByte) / 255.0f;
+    const float b = PIX_Chan(d, PIX_kBlueByte) / 255.0f;
     const float mx = std::max({r, g, b});
     const float mn = std::min({r, g, b});
     const float delta = mx - mn;
@@ -177,9 +167,9 @@ PIX_Pixel HSVAdjusted(PIX_Pixel s, PIX_Pixel d)
             h = (r - g) / delta + 4.0f;
     }
     float sat = mx > 0.0f ? delta / mx : 0.0f;
-    h = std::fmod(h + Chan(s, PIX_kRedByte) * 6.0f / 256.0f, 6.0f);
-    sat = std::min(1.0f, sat * Chan(s, PIX_kGreenByte) / 128.0f);
-    const float v = std::min(1.0f, mx * Chan(s, PIX_kBlueByte) / 128.0f);
+    h = std::fmod(h + PIX_Chan(s, PIX_kRedByte) * 6.0f / 256.0f, 6.0f);
+    sat = std::min(1.0f, sat * PIX_Chan(s, PIX_kGreenByte) / 128.0f);
+    const float v = std::min(1.0f, mx * PIX_Chan(s, PIX_kBlueByte) / 128.0f);
     const float c = v * sat;
     const float xx = c * (1.0f - std::fabs(std::fmod(h, 2.0f) - 1.0f));
     float rgb[3] = {0, 0, 0};
@@ -211,7 +201,7 @@ PIX_Pixel Composite(int mode, PIX_Pixel s, PIX_Pixel d, int w)
     default:
         break;
     }
-    if (sourceAlpha && Chan(s, PIX_kAlphaByte) == 0) return d;
+    if (sourceAlpha && PIX_Chan(s, PIX_kAlphaByte) == 0) return d;
     const int k = sourceAlpha ? SourceAlphaWeight(s, w) : w;
     switch (op)
     {
@@ -284,7 +274,7 @@ void PIX_Blit(PIX_IBitmap* dest, PIX_IBitmap* src, int x, int y, const PIX_Rect*
         ForEachPixel(*dest, *src, x, y, sx, sy, cols, rows, HalfMix);
         return;
     }
-    const int w = IntWeight(weight);
+    const int w = PIX_IntWeight(weight);
     if (w == 0) return;
     // The modes the editor draws with get loops of their own; the rest share the general step.
     auto run = [&](auto op) { ForEachPixel(*dest, *src, x, y, sx, sy, cols, rows, op); };
@@ -324,7 +314,7 @@ void PIX_Fill(PIX_IBitmap* dest, int x, int y, int w, int h, PIX_Pixel colour, f
     w = std::min(w, dest->Width() - x);
     h = std::min(h, dest->Height() - y);
     if (weight == 0.0f || !dest->Bits() || w <= 0 || h <= 0) return;
-    const int iw = IntWeight(weight);
+    const int iw = PIX_IntWeight(weight);
     if (iw == 0) return;
 
     const PIX_Pixel c = colour;
@@ -367,10 +357,10 @@ void PIX_Fill(PIX_IBitmap* dest, int x, int y, int w, int h, PIX_Pixel colour, f
             PIX_Pixel out = 0;
             for (int i = 0; i < 3; ++i)
             {
-                const int cc = Chan(c, i);
-                out = WithChan(out, i, (Chan(d, i) - cc) * (256 - iw) / 256 + cc);
+                const int cc = PIX_Chan(c, i);
+                out = WithChan(out, i, (PIX_Chan(d, i) - cc) * (256 - iw) / 256 + cc);
             }
-            const int da = Chan(d, PIX_kAlphaByte);
+            const int da = PIX_Chan(d, PIX_kAlphaByte);
             return WithChan(out, PIX_kAlphaByte, iw + (da - iw) * (256 - iw) / 256);
         });
 }

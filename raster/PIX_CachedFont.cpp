@@ -1,4 +1,5 @@
 #include "raster/PIX_CachedFont.h"
+#include "raster/PIX_PixelOps.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,11 +9,6 @@ namespace
 inline bool IsContinuation(unsigned char b)
 {
     return b >= 0x80 && b <= 0xBF;
-}
-
-inline int Chan(PIX_Pixel p, int i)
-{
-    return static_cast<int>((p >> (i * 8)) & 0xff);
 }
 
 PIX_Rect Intersect(const PIX_Rect& a, const PIX_Rect& b)
@@ -154,7 +150,7 @@ void PIX_CachedFont::DrawGlyph(PIX_IBitmap& bitmap, const Glyph& glyph, int x, i
     const int gy = y + glyph.top;
     const PIX_Rect box = Intersect(clip, {gx, gy, gx + glyph.width, gy + glyph.height});
     if (box.L >= box.R || box.T >= box.B) return;
-    const int w = std::clamp(static_cast<int>(weight * 256.0f), 0, 256);
+    const int w = PIX_IntWeight(weight);
     const bool add = (mCombineMode & 0xff) == PIX_kAdd;
     const PIX_Pixel colour = mTextColor;
     for (int py = box.T; py < box.B; ++py)
@@ -170,12 +166,12 @@ void PIX_CachedFont::DrawGlyph(PIX_IBitmap& bitmap, const Glyph& glyph, int x, i
             PIX_Pixel out = 0;
             for (int i = 0; i < 3; ++i)
             {
-                const int dc = Chan(d, i);
-                const int cc = Chan(colour, i);
+                const int dc = PIX_Chan(d, i);
+                const int cc = PIX_Chan(colour, i);
                 const int v = add ? std::min(255, dc + cc * k / 256) : dc + (cc - dc) * k / 256;
                 out |= static_cast<PIX_Pixel>(v) << (i * 8);
             }
-            const int da = Chan(d, PIX_kAlphaByte);
+            const int da = PIX_Chan(d, PIX_kAlphaByte);
             row[px] = out | static_cast<PIX_Pixel>(da + (255 - da) * k / 256) << 24;
         }
     }

@@ -18,3 +18,10 @@ if [[ -f "$build_dir/VST2/Brisbleep.so" ]]; then
     vst2_dir=$(sed -n 's/^BRISBLEEP_VST2_INSTALL_DIR:PATH=//p' "$build_dir/CMakeCache.txt")
     echo "VST2 plug-in installed: ${vst2_dir:-$HOME/.vst}/Brisbleep.so"
 fi
+
+# A default note, rendered headless by the command-line renderer.
+if [[ -x "$build_dir/cli/brisbleep-render" ]]; then
+    mkdir -p out
+    "$build_dir/cli/brisbleep-render" -o out/default-note.wav
+    echo "Rendered a default note: $(pwd)/out/default-note.wav"
+fi

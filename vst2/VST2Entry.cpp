@@ -1,4 +1,5 @@
-// The two exported entry points of the plug-in library. Everything else in the library is hidden.
+// The plug-in library's entry point (the older alias `main` is in VST2LegacyEntry.cpp, which only the
+// loadable library contains, since an executable has a main of its own).
 
 #include "vst2/IBindingVST2.h"
 
@@ -31,15 +32,4 @@ extern "C" __attribute__((visibility("default"))) vst2::EffectRecord* VSTPluginM
     {
         return nullptr;
     }
-}
-
-// Older hosts look for an entry named `main`. It receives the same host callback pointer; the whole
-// pointer is kept, since a callback above 4 GiB (the usual case for a 64-bit host) would not survive
-// being cut to 32 bits.
-extern "C" __attribute__((visibility("default"))) vst2::EffectRecord*
-VSTLegacyMain(vst2::HostCallback host) __asm__("main");
-
-extern "C" vst2::EffectRecord* VSTLegacyMain(vst2::HostCallback host)
-{
-    return VSTPluginMain(host);
 }

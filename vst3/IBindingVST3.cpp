@@ -56,6 +56,14 @@ template <typename Sample> void PassThroughChannel(const Sample* input, Sample* 
         std::fill_n(output, frames, Sample(0));
 }
 
+// Channel c of a host bus in both sample sizes; none where the host passed no buffer for it.
+void TakeHostChannel(const AudioBusBuffers* buffers, int c, double*& out64, float*& out32)
+{
+    const bool present = buffers && c < buffers->numChannels;
+    out64 = present && buffers->channelBuffers64 ? buffers->channelBuffers64[c] : nullptr;
+    out32 = present && buffers->channelBuffers32 ? buffers->channelBuffers32[c] : nullptr;
+}
+
 bool WriteExactly(IBStream* stream, const void* buffer, int32 n)
 {
     int32 written = 0;
@@ -378,34 +386,30 @@ tresult PLUGIN_API IBindingVST3::process(ProcessData& data)
     {
         int first = 0, count = 0;
         OutputBusChannels(bus, outBusCount, NOutChannels(), first, count);
-        const Bus* sdkBus = audioOutputs[bus].get();
-        const int arranged = ChannelsOf(FCast<AudioBus>(audioOutputs[bus].get())->getArrangement());
+        const auto* audioBus = FCast<AudioBus>(audioOutputs[bus].get());
+        const int arranged = ChannelsOf(audioBus->getArrangement());
         const AudioBusBuffers* buffers = bus < data.numOutputs && data.outputs ? &data.outputs[bus] : nullptr;
         for (int c = 0; c < count; ++c)
         {
-            const bool connected = sdkBus->isActive() && c < arranged;
+            const bool connected = audioBus->isActive() && c < arranged;
             SetOutputChannelConnected(first + c, connected);
             if (!connected || nOut >= kMaxHostChannels) continue;
-            const bool hasBuffer = buffers && c < buffers->numChannels;
-            hostOut64[nOut] = hasBuffer && buffers->channelBuffers64 ? buffers->channelBuffers64[c] : nullptr;
-            hostOut32[nOut] = hasBuffer && buffers->channelBuffers32 ? buffers->channelBuffers32[c] : nullptr;
+            TakeHostChannel(buffers, c, hostOut64[nOut], hostOut32[nOut]);
             ++nOut;
         }
     }
     const int inBusCount = static_cast<int>(audioInputs.size());
     for (int bus = 0, channel = 0; bus < inBusCount && channel < NInChannels(); ++bus)
     {
-        const Bus* sdkBus = audioInputs[bus].get();
-        const int arranged = ChannelsOf(FCast<AudioBus>(audioInputs[bus].get())->getArrangement());
+        const auto* audioBus = FCast<AudioBus>(audioInputs[bus].get());
+        const int arranged = ChannelsOf(audioBus->getArrangement());
         const AudioBusBuffers* buffers = bus < data.numInputs && data.inputs ? &data.inputs[bus] : nullptr;
         for (int c = 0; c < arranged && channel < NInChannels(); ++c, ++channel)
         {
-            const bool connected = sdkBus->isActive();
+            const bool connected = audioBus->isActive();
             SetInputChannelConnected(channel, connected);
             if (!connected || nIn >= kMaxHostChannels) continue;
-            const bool hasBuffer = buffers && c < buffers->numChannels;
-            hostIn64[nIn] = hasBuffer && buffers->channelBuffers64 ? buffers->channelBuffers64[c] : nullptr;
-            hostIn32[nIn] = hasBuffer && buffers->channelBuffers32 ? buffers->channelBuffers32[c] : nullptr;
+            TakeHostChannel(buffers, c, hostIn64[nIn], hostIn32[nIn]);
             ++nIn;
         }
     }

@@ -4,17 +4,19 @@
 #include "tools/artwork/Generator.h"
 #include "tools/artwork/GlyphWidths.h"
 #include "tools/artwork/ImageTable.h"
+#include "tools/artwork/Layout.h"
 #include "tools/artwork/Painters.h"
 #include "tools/artwork/PixelFont.h"
 #include "tools/artwork/PngFile.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 #include <sstream>
+#include <unistd.h>
 
 namespace
 {
@@ -245,6 +247,57 @@ TEST(Keys, HeldWhiteKeysLeaveTheBlackKeyColumnsClear)
     EXPECT_FALSE(clear(2, 8, 10));
     EXPECT_FALSE(clear(5, 1, 10));
     EXPECT_FALSE(clear(5, 8, 10));
+}
+
+TEST(Layout, SixtyControlCellsThatNeverOverlap)
+{
+    // Captions and value fields are painted for these cells; one per parameter, none sharing pixels,
+    // all on the face plate above the band.
+    const auto cells = layout::ControlCells();
+    ASSERT_EQ(cells.size(), 60u);
+    for (size_t i = 0; i < cells.size(); ++i)
+    {
+        const auto& a = cells[i];
+        EXPECT_LE(a.y + a.h, layout::kBandTop) << i;
+        EXPECT_LE(a.x + a.w, 846) << i;
+        for (size_t j = i + 1; j < cells.size(); ++j)
+        {
+            const auto& b = cells[j];
+            const bool overlap = a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+            EXPECT_FALSE(overlap) << "cells " << i << " and " << j;
+        }
+    }
+}
+
+TEST(Layout, CaptionColumnsAndRowsSitOverRealControls)
+{
+    // The column heads and row labels are painted from the caption grid; each grid point must be
+    // a control of the parameter table, or a caption would name an empty spot.
+    const auto cells = layout::ControlCells();
+    auto isCell = [&](int x, int y)
+    {
+        return std::any_of(cells.begin(), cells.end(),
+                           [&](const layout::Cell& c) { return c.x == x && c.y == y; });
+    };
+    using namespace layout;
+    for (int y : kOscRows)
+        for (int x : kOscColumns)
+            EXPECT_TRUE(isCell(x, y)) << x << "," << y;
+    for (int y : kNoiseRows)
+        for (int x : kNoiseColumns)
+            EXPECT_TRUE(isCell(x, y)) << x << "," << y;
+    for (int y : kEnvRows)
+    {
+        for (int x : kEnvColumns)
+            EXPECT_TRUE(isCell(x, y)) << x << "," << y;
+        for (int x : kFilterColumns)
+            EXPECT_TRUE(isCell(x, y)) << x << "," << y;
+    }
+    for (int x : kPitchColumns)
+        EXPECT_TRUE(isCell(x, kPitchRow)) << x;
+    // The wave column of the noise rows is free: the background names the noise source there.
+    EXPECT_FALSE(isCell(kOscColumns[0], kNoiseRows[0]));
+    EXPECT_FALSE(isCell(kOscColumns[0], kNoiseRows[1]));
 }
 
 TEST(Background, IdleKeyboardIsPaintedWhereTheKeyboardControlSits)

@@ -315,3 +315,34 @@ TEST(Audio, KeyboardPollPlaysThroughTheMidiPath)
     EXPECT_EQ(keyboard.dirty, 4);
     h->keyboardControl = nullptr;
 }
+
+TEST(HeadlessBinding, RecordsWhatReachesTheHostAndAnswersAsAStoppedTransport)
+{
+    InstrumentHarness h;
+    h->BeginHostParameterEdit(kOutputGain);
+    h->SetParameterFromEditor(kOutputGain, 0.5); // -48 + 0.5 * 60
+    h->EndHostParameterEdit(kOutputGain);
+    ASSERT_EQ(h->HostEdits().size(), 3u);
+    EXPECT_EQ(h->HostEdits()[0].kind, IBindingOffline::HostEdit::Begin);
+    EXPECT_EQ(h->HostEdits()[1].kind, IBindingOffline::HostEdit::Value);
+    EXPECT_EQ(h->HostEdits()[1].paramIdx, kOutputGain);
+    EXPECT_EQ(h->HostEdits()[1].normalizedValue, 0.5);
+    EXPECT_EQ(h->HostEdits()[2].kind, IBindingOffline::HostEdit::End);
+    EXPECT_NEAR(h->outputGainTarget, std::pow(10.0, -18.0 / 20.0), 1e-12);
+
+    h->AutomateParameter(1, 1.0);
+    EXPECT_EQ(h->GetParam(1)->Value(), 7.0);
+    EXPECT_EQ(h->voiceManager.voices[2].oscillators[0].waveform, OscilatorWaveform::Whistle);
+    EXPECT_EQ(h->HostEdits().size(), 3u); // automation comes from the host, nothing goes back
+
+    ITimeInfo info;
+    info.samplePosition = 99.0;
+    info.transportRunning = true;
+    h->HostTimeInfo(info);
+    EXPECT_FALSE(info.transportRunning);
+    EXPECT_EQ(info.samplePosition, 0.0);
+    EXPECT_EQ(h->HostTempo(), 120.0);
+    EXPECT_TRUE(h->IsOfflineRender());
+    h->ClearHostRecords();
+    EXPECT_TRUE(h->HostEdits().empty());
+}

@@ -96,12 +96,9 @@ TEST(PlatformFontTest, StandInFacesAndHeights)
     PIX_DeletePlatformFont(bold);
 }
 
-TEST(CachedFontTest, InitialStateAndColours)
+TEST(CachedFontTest, WithoutPlatformFontNothingIsLaidOut)
 {
     PIX_CachedFont font;
-    EXPECT_EQ(font.TextColor(), 0u);
-    EXPECT_EQ(font.LineHeight(), 0);
-    EXPECT_EQ(font.PlatformFont(), nullptr);
     EXPECT_EQ(font.SetTextColor(0xff102030), 0u);
     EXPECT_EQ(font.SetTextColor(0x80000000), 0xff102030u);
     PIX_Rect r{0, 0, 10, 10};

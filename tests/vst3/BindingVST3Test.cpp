@@ -408,6 +408,20 @@ TEST(BindingVST3State, ShortOrGarbageStreamsFailAndTheInstanceKeepsWorking)
     host.NoteOn(81, 1.0f);
     EXPECT_GT(Peak(host.Render(8)), 0.05);
     EXPECT_EQ(host.LoadState(good), kResultOk);
+
+    // A full-length stream of damaged values (all bytes 0xFF: NaN parameters) lands inside every
+    // parameter's range, and the instrument still renders finite samples.
+    std::vector<char> damaged(good.size(), '\xFF');
+    host.LoadState(damaged);
+    for (int i = 0; i < 60; ++i)
+    {
+        const IParameter& param = *host.Plugin().GetParam(i);
+        EXPECT_GE(param.Value(), param.Min()) << i;
+        EXPECT_LE(param.Value(), param.Max()) << i;
+    }
+    host.NoteOn(81, 1.0f);
+    for (double v : host.Render(8))
+        ASSERT_TRUE(std::isfinite(v));
 }
 
 TEST(BindingVST3State, ComponentStateCallsAreNotImplemented)

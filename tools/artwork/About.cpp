@@ -1,9 +1,11 @@
 #include "tools/artwork/Decor.h"
+#include "tools/artwork/Layout.h"
 #include "tools/artwork/Painters.h"
 #include "tools/artwork/Palette.h"
 #include "tools/artwork/PixelFont.h"
 #include "tools/artwork/Shapes.h"
 
+#include <iterator>
 #include <string_view>
 
 namespace artwork
@@ -12,6 +14,60 @@ namespace artwork
 namespace
 {
 using namespace decor;
+
+// Little sprites for the kinds of sound the instrument makes, one character per pixel:
+// k ink, o accent, y gold, w cream, r red, s steel, '.' clear.
+constexpr const char* kSprites[][9] = {
+    {"..kkkkk..", ".kyyyyyk.", "kyywyyyyk", "kywyyyyyk", "kyyyyyyyk", "kyyyyyyok", "kyyyyyook", ".kyooook.",
+     "..kkkkk.."}, // coin
+    {".........", "o........", ".o..y....", "..oooyyyy", ".o..y....", "o........", ".........", ".........",
+     "........."}, // shot
+    {"....y....", "...yyy...", "yyyywyyyy", ".yyywyyy.", "..yyyyy..", "..yy.yy..", ".yy...yy.", ".y.....y.",
+     "........."}, // power-up
+    {".rr...rr.", "rwrr.rrrr", "rwrrrrrrr", "rrrrrrrrr", ".rrrrrrr.", "..rrrrr..", "...rrr...", "....r....",
+     "........."}, // hit
+    {"....k....", "...kkk...", "..kkkkk..", "....k....", "....k....", "....k....", ".........", "kkkkkkkkk",
+     "........."}, // jump
+    {".........", "..kkkkk..", "..k...k..", "..k...k..", "kkk.kkk..", "kkk.kkk..", ".........", ".........",
+     "........."}, // blip
+    {"........s", ".......ss", "......ss.", ".....ss..", "o...ss...", ".o.ss....", "..ok.....", ".kooo....",
+     "k...o...."}, // blade
+};
+
+Colour SpriteColour(char c)
+{
+    using namespace palette;
+    switch (c)
+    {
+    case 'k':
+        return kInk;
+    case 'o':
+        return kAccent;
+    case 'y':
+        return Rgb(0xF0B43A);
+    case 'w':
+        return kCream;
+    case 'r':
+        return kRed;
+    case 's':
+        return Rgb(0x8E979E);
+    default:
+        return Colour{0, 0, 0, 0};
+    }
+}
+
+void PaintSprites(Canvas& canvas, int y, int scale)
+{
+    const int count = int(std::size(kSprites)), size = 9 * scale, gap = 4 * scale;
+    const int x0 = (canvas.Width() - count * size - (count - 1) * gap) / 2;
+    for (int i = 0; i < count; ++i)
+        for (int row = 0; row < 9; ++row)
+            for (int col = 0; col < 9; ++col)
+            {
+                const int px = x0 + i * (size + gap) + col * scale, py = y + row * scale;
+                canvas.FillRect(px, py, px + scale, py + scale, SpriteColour(kSprites[i][row][col]));
+            }
+}
 
 void Centred(Canvas& canvas, int y, std::string_view text, Colour c, int scale)
 {
@@ -59,10 +115,12 @@ Canvas PaintAbout(int width, int height)
     Centred(canvas, 472, "the VST 3 SDK, by Steinberg Media Technologies GmbH", kInk, 2);
     Centred(canvas, 512, "VST is a trademark of Steinberg Media Technologies GmbH", kInk, 2);
 
-    Centred(canvas, 600, "CLICK ANYWHERE TO CLOSE", kInkSoft, 1);
+    PaintSprites(canvas, 552, 3);
+    Centred(canvas, 610, "CLICK ANYWHERE TO CLOSE", kInkSoft, 1);
 
     // The band continues across the bottom edge, matching the editor's own.
-    PaintBand(canvas, 658, 707, 268, 666, 578, 699);
+    using namespace layout;
+    PaintBand(canvas, kBandTop, kBandBottom, kPlate.x, kPlate.y, kPlate.x + kPlate.w, kPlate.y + kPlate.h);
     return canvas;
 }
 

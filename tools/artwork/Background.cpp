@@ -1,5 +1,6 @@
 #include "tools/artwork/Decor.h"
 #include "tools/artwork/Keyboard.h"
+#include "tools/artwork/Layout.h"
 #include "tools/artwork/Painters.h"
 #include "tools/artwork/Palette.h"
 #include "tools/artwork/PixelFont.h"
@@ -15,69 +16,17 @@ namespace
 {
 using namespace decor;
 
-// Where the editor places its knob and switch cells (left, top, width, height); the value text of
-// each sits in the bottom 16 pixels, which get a recessed field.
-struct Cell
-{
-    int x, y, w, h;
-};
-constexpr int kCellWidth = 72;
-constexpr int kKnobCell = 68;
-constexpr int kSwitchCell = 44;
-
-// Oscillator grid columns, left to right, and their heads.
-constexpr std::array<int, 8> kOscColumns = {32, 104, 176, 248, 320, 392, 464, 536};
-constexpr std::array<const char*, 8> kOscHeads = {"WAVE",      "LEVEL", "ENV DEPTH", "OCTAVE",
-                                                  "TRANSPOSE", "CENTS", "PHASE",     "SQR DUTY"};
-constexpr std::array<int, 3> kOscRows = {32, 100, 168};
-constexpr std::array<int, 2> kNoiseRows = {236, 304};
-constexpr std::array<int, 5> kEnvColumns = {32, 104, 176, 248, 320};
-constexpr std::array<const char*, 5> kEnvHeads = {"ATTACK", "HOLD", "DECAY", "SUSTAIN", "RELEASE"};
-constexpr std::array<int, 2> kEnvRows = {404, 472};
-constexpr std::array<int, 3> kFilterColumns = {464, 536, 608};
-constexpr std::array<const char*, 3> kFilterHeads = {"CUTOFF", "RESONANCE", "ENV DEPTH"};
-constexpr std::array<int, 6> kPitchColumns = {320, 392, 464, 536, 608, 680};
-constexpr std::array<const char*, 6> kPitchHeads = {"HIGH NOTE", "LOW NOTE", "DURATION",
-                                                    "START",     "END",      "CURVE"};
-constexpr int kPitchRow = 304;
-constexpr int kRightColumn = 752;
-constexpr int kCrushColumn = 680;
-
-// Rows of the band and the keyboard at the bottom.
-constexpr int kBandTop = 658;
-constexpr int kBandBottom = 707;
-// The name plate is also where a click opens the about page.
-constexpr int kPlateX0 = 268, kPlateY0 = 666, kPlateX1 = 578, kPlateY1 = 699;
+using namespace layout;
 
 void Field(Canvas& canvas, Cell c)
 {
-    ValueField(canvas, c.x + 6, c.y + c.h - 17, c.x + c.w - 6, c.y + c.h);
+    ValueField(canvas, c.x + 4, c.y + c.h - kValueBand - 1, c.x + c.w - 4, c.y + c.h);
 }
 
 void KnobFields(Canvas& canvas)
 {
-    for (int y : kOscRows)
-        for (int x : kOscColumns)
-            Field(canvas, {x, y, kCellWidth, kKnobCell});
-    for (int y : kNoiseRows)
-        for (int x : {104, 176})
-            Field(canvas, {x, y, kCellWidth, kKnobCell});
-    for (int y : kEnvRows)
-    {
-        for (int x : kEnvColumns)
-            Field(canvas, {x, y, kCellWidth, kKnobCell});
-        for (int x : kFilterColumns)
-            Field(canvas, {x, y, kCellWidth, kKnobCell});
-    }
-    for (int x : kPitchColumns)
-        Field(canvas, {x, kPitchRow, kCellWidth, kKnobCell});
-    for (int y : {32, 304, 404, 472, 540})
-        Field(canvas, {kRightColumn, y, kCellWidth, kKnobCell});
-    for (int y : {32, 100})
-        Field(canvas, {kCrushColumn, y, kCellWidth, kKnobCell});
-    Field(canvas, {kCrushColumn, 190, kCellWidth, kSwitchCell});
-    Field(canvas, {kRightColumn, 612, kCellWidth, kSwitchCell});
-    Field(canvas, {32, 558, kCellWidth, kKnobCell});
+    for (const Cell& c : ControlCells())
+        Field(canvas, c);
 }
 
 void HeaderBar(Canvas& canvas)
@@ -160,7 +109,7 @@ void Captions(Canvas& canvas)
     RightCaption(canvas, 458, 502, "PASS");
 
     // Pitch jump: captions beside the knobs, in the free space to their left.
-    SectionTitle(canvas, 758, 380, "PITCH JUMP");
+    SectionTitle(canvas, 692, 380, "PITCH JUMP");
     RightCaption(canvas, 748, 420, "TRANSPOSE");
     RightCaption(canvas, 748, 488, "DELAY");
     RightCaption(canvas, 748, 556, "TIME");
@@ -207,8 +156,13 @@ void IndexWindow(Canvas& canvas)
 
 void MeterBezel(Canvas& canvas)
 {
-    FillRoundRect(canvas, 758.0f, 98.0f, 819.0f, 244.0f, 5.0f, WithAlpha(palette::kInk, 0.12f));
-    ValueField(canvas, 760, 225, 816, 240);
+    const int x0 = kMeterLeft.x, x1 = kMeterRight.x + kMeterRight.w, mid = kMeterRight.x;
+    const int textTop = kMeterLeft.y + kMeterLeft.h - kValueBand;
+    FillRoundRect(canvas, x0 - 2.0f, kMeterLeft.y - 2.0f, x1 + 2.0f, kMeterLeft.y + kMeterLeft.h + 2.0f, 5.0f,
+                  WithAlpha(palette::kInk, 0.12f));
+    // One field per channel: the left level ends at the middle, the right one starts there.
+    ValueField(canvas, x0, textTop, mid - 1, textTop + 15);
+    ValueField(canvas, mid + 1, textTop, x1, textTop + 15);
 }
 
 void KeyboardArea(Canvas& canvas)
@@ -246,7 +200,7 @@ Canvas PaintBackground(int width, int height)
     IndexWindow(canvas);
     Rules(canvas);
     Captions(canvas);
-    PaintBand(canvas, kBandTop, kBandBottom, kPlateX0, kPlateY0, kPlateX1, kPlateY1);
+    PaintBand(canvas, kBandTop, kBandBottom, kPlate.x, kPlate.y, kPlate.x + kPlate.w, kPlate.y + kPlate.h);
     KeyboardArea(canvas);
     return canvas;
 }

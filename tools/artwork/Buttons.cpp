@@ -28,13 +28,13 @@ enum class Icon
 
 struct CapColours
 {
-    Colour light, dark, edge, label, labelActive;
+    Colour light, dark, edge, label, labelActive, glow;
 };
 
-constexpr CapColours kDarkCap{palette::kCharcoalLight, palette::kCharcoal, palette::kCharcoalDark,
-                              palette::kCream, palette::kAccentBright};
-constexpr CapColours kRedCap{palette::kRedLight, palette::kRed, palette::kRedDark, palette::kCream,
-                             Rgb(0xFFE7C4)};
+constexpr CapColours kDarkCap{palette::kCharcoalLight, palette::kCharcoal,     palette::kCharcoalDark,
+                              palette::kCream,         palette::kAccentBright, palette::kAccent};
+constexpr CapColours kRedCap{palette::kRedLight, palette::kRed, palette::kRedDark,
+                             palette::kCream,    Rgb(0xFFE7C4), Rgb(0xF2B33D)};
 
 struct ButtonFace
 {
@@ -73,7 +73,7 @@ void PaintButton(Canvas& canvas, int top, int width, int height, int margin, int
                   WithAlpha(Rgb(0x000000), pressed ? 0.35f : 0.45f), pressed ? 1.5f : 3.0f);
     if (state == State::Hover)
         FillRoundRect(canvas, x0 - 1.5f, y0 - 1.5f, x1 + 1.5f, y1 + 1.5f, radius + 1.5f,
-                      WithAlpha(palette::kAccent, 0.85f));
+                      WithAlpha(c.glow, 0.9f));
     FillRoundRect(canvas, x0, y0, x1, y1, radius, c.edge);
     Colour light = c.light, dark = c.dark;
     if (state == State::Hover)

@@ -90,6 +90,28 @@ void PaintBand(Canvas& canvas, int y0, int y1, int plateX0, int plateY0, int pla
     canvas.FillRect(0, y0, canvas.Width(), y0 + 1, Rgb(0x807C77));
     canvas.FillRect(0, y1 - 1, canvas.Width(), y1, Rgb(0x252321));
 
+    // Screws at either end and the maker's and the instrument's names engraved beside the plate.
+    const float mid = (y0 + y1) * 0.5f;
+    for (float sx : {14.0f, canvas.Width() - 14.0f})
+    {
+        FillCircle(canvas, sx, mid + 0.8f, 5.0f, WithAlpha(Rgb(0x000000), 0.5f), 1.8f);
+        PaintShape(
+            canvas, Box{int(sx) - 6, int(mid) - 6, int(sx) + 7, int(mid) + 7},
+            [&](float x, float y) { return CircleDistance(x, y, sx, mid, 4.5f); },
+            [&](float, float y)
+            { return Mix(Rgb(0xC9C4BC), Rgb(0x6E6A64), std::clamp((y - mid + 4.5f) / 9.0f, 0.0f, 1.0f)); });
+        StrokeSegment(canvas, sx - 2.6f, mid + 1.5f, sx + 2.6f, mid - 1.5f, 0.6f, Rgb(0x3A3734));
+    }
+    const PixelFont& font = PixelFont::Regular();
+    const int textY = int(mid) - 4;
+    const Colour engraved = Rgb(0xD9D4CB), shadow = WithAlpha(Rgb(0x000000), 0.6f);
+    const std::string_view maker = "QUORVANE", kind = "8-BIT SOUND EFFECT SYNTHESIZER";
+    const int makerX = 34, kindX = canvas.Width() - 34 - font.Measure(kind, 1, 2);
+    font.Draw(canvas, makerX, textY + 1, maker, shadow, 1, 3);
+    font.Draw(canvas, makerX, textY, maker, engraved, 1, 3);
+    font.Draw(canvas, kindX, textY + 1, kind, shadow, 1, 2);
+    font.Draw(canvas, kindX, textY, kind, WithAlpha(engraved, 0.8f), 1, 2);
+
     // The name plate: a dark window set into the band, with a bevel.
     FillRoundRect(canvas, plateX0 - 2.0f, plateY0 - 2.0f, plateX1 + 2.0f, plateY1 + 2.0f, 5.0f,
                   Rgb(0x8E8A84));
@@ -103,11 +125,17 @@ void PaintBand(Canvas& canvas, int y0, int y1, int plateX0, int plateY0, int pla
     // Unlit lamps fill the window so it reads as a real matrix display.
     const float gx0 = (plateX0 + plateX1) * 0.5f - w * 0.5f, gy0 = (plateY0 + plateY1) * 0.5f - h * 0.5f;
     const int colsLeft = int((gx0 - plateX0 - 3) / pitch), colsRight = int((plateX1 - 3 - (gx0 + w)) / pitch);
+    Canvas lamps(canvas.Width(), canvas.Height());
     for (int row = 0; row < 9; ++row)
         for (int col = -colsLeft; col < int(w / pitch) + colsRight; ++col)
-            FillCircle(canvas, gx0 + (col + 0.5f) * pitch, gy0 + (row + 0.5f) * pitch, pitch * 0.36f,
-                       kLedOff);
-    DotMatrix(canvas, gx0, gy0, pitch, name);
+            FillCircle(lamps, gx0 + (col + 0.5f) * pitch, gy0 + (row + 0.5f) * pitch, pitch * 0.36f, kLedOff);
+    DotMatrix(lamps, gx0, gy0, pitch, name);
+    // The glow stays behind the glass: nothing of it reaches the bevel.
+    lamps.ClearRect(0, 0, lamps.Width(), plateY0);
+    lamps.ClearRect(0, plateY1, lamps.Width(), lamps.Height());
+    lamps.ClearRect(0, 0, plateX0, lamps.Height());
+    lamps.ClearRect(plateX1, 0, lamps.Width(), lamps.Height());
+    canvas.Draw(lamps, 0, 0);
 }
 
 float DotMatrixWidth(std::string_view text, float pitch)

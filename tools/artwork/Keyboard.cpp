@@ -56,22 +56,26 @@ void PaintWhiteKey(Canvas& canvas, int x, int y, int note, bool held, Colour tin
 void PaintBlackKey(Canvas& canvas, int x, int y, bool held, Colour tint)
 {
     using namespace palette;
-    const Colour body = held ? Mix(kEbony, tint, 0.55f) : kEbony;
-    const Colour face = held ? Mix(kEbonyLight, tint, 0.75f) : kEbonyLight;
-    const int front = held ? 3 : 5; // rows of the sloped front edge
+    // Dark sides, a slightly lighter top face with a glossy stripe, and a short front lip that
+    // shrinks when the key is down.
+    const int lip = held ? 2 : 4;
+    auto tinted = [&](Colour c) { return held ? Mix(c, tint, 0.72f) : c; };
     for (int cy = 0; cy < kBlackHeight; ++cy)
     {
         for (int cx = 0; cx < kBlackWidth; ++cx)
         {
-            const bool side = cx == 0 || cx == kBlackWidth - 1;
+            const float t = float(cy) / kBlackHeight;
             Colour c;
-            if (cy >= kBlackHeight - front)
-                c = Mix(face, Rgb(0xFFFFFF), held ? 0.15f : 0.1f);
-            else if (side)
-                c = body;
+            if (cx == 0 || cx == kBlackWidth - 1)
+                c = Mix(kEbony, Rgb(0x000000), 0.4f);
+            else if (cy >= kBlackHeight - lip)
+                c = Mix(kEbonyLight, kEbony, float(cy - (kBlackHeight - lip)) / lip);
             else
-                c = Mix(body, face, 0.25f + 0.75f * float(cy) / (kBlackHeight - front));
-            if (cy < 2) c = Mix(c, Rgb(0x000000), 0.4f);
+                c = Mix(Rgb(0x2A2623), kEbony, t);
+            c = tinted(c);
+            if (cx == 1 && cy >= 2 && cy < kBlackHeight - lip - 2)
+                c = Mix(c, Rgb(0xFFFFFF), held ? 0.22f : 0.12f * (1.0f - t));
+            if (cy < 2) c = Mix(c, Rgb(0x000000), 0.5f);
             canvas.Set(x + cx, y + cy, c);
         }
     }

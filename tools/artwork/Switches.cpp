@@ -11,7 +11,9 @@ namespace
 void PaintSwitchFrame(Canvas& canvas, int width, int positions, int selected)
 {
     const float margin = 6.5f;
-    auto stop = [&](int i) { return margin + (width - 2 * margin) * float(i) / float(positions - 1); };
+    // Stops sit on pixel centres so the thumb's grip lines stay crisp.
+    auto stop = [&](int i)
+    { return std::floor(margin + (width - 2 * margin) * float(i) / float(positions - 1)) + 0.5f; };
 
     for (int i = 0; i < positions; ++i)
     {

@@ -1,0 +1,368 @@
+// brisbleep-render run as a process: options, formats, settings, states and bad input.
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <array>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+struct Outcome
+{
+    int status = -1;
+    std::string out; // standard output
+    std::string err; // standard error
+};
+
+std::string Quote(const std::string& arg)
+{
+    std::string q = "'";
+    for (char c : arg)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string Slurp(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct Audio
+{
+    int rate = 0;
+    int channels = 0;
+    int format = 0;
+    std::vector<double> left;
+    std::vector<double> right;
+};
+
+Audio ReadAudio(const fs::path& path)
+{
+    Audio audio;
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr) return audio;
+    audio.rate = info.samplerate;
+    audio.channels = info.channels;
+    audio.format = info.format;
+    std::vector<double> interleaved(static_cast<std::size_t>(info.frames * info.channels));
+    sf_readf_double(file, interleaved.data(), info.frames);
+    sf_close(file);
+    for (sf_count_t i = 0; i < info.frames; ++i)
+    {
+        audio.left.push_back(interleaved[static_cast<std::size_t>(i * info.channels)]);
+        if (info.channels > 1)
+            audio.right.push_back(interleaved[static_cast<std::size_t>(i * info.channels + 1)]);
+    }
+    return audio;
+}
+
+double Frequency(const std::vector<double>& x, std::size_t begin, std::size_t end, double rate)
+{
+    double first = -1.0, last = -1.0;
+    int crossings = 0;
+    for (std::size_t i = begin + 1; i < end && i < x.size(); ++i)
+        if (x[i - 1] < 0.0 && x[i] >= 0.0)
+        {
+            const double t = (i - 1) + x[i - 1] / (x[i - 1] - x[i]);
+            crossings += first >= 0.0;
+            if (first < 0.0) first = t;
+            last = t;
+        }
+    return crossings > 0 ? crossings * rate / (last - first) : 0.0;
+}
+
+double Peak(const std::vector<double>& x)
+{
+    double peak = 0.0;
+    for (double v : x)
+        peak = std::max(peak, std::abs(v));
+    return peak;
+}
+
+class Cli : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        dir =
+            fs::temp_directory_path() /
+            ("brisbleep-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    Outcome Render(const std::vector<std::string>& args)
+    {
+        std::string command = Quote(BRISBLEEP_RENDER_PATH);
+        for (const std::string& a : args)
+        {
+            command += ' ';
+            command += Quote(a);
+        }
+        const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
+        command += " >" + Quote(out) + " 2>" + Quote(err);
+        Outcome run;
+        const int raw = std::system(command.c_str());
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = Slurp(out);
+        run.err = Slurp(err);
+        fs::remove(out);
+        fs::remove(err);
+        return run;
+    }
+
+    // A failed run: status 1, one line on standard error naming `what`, no file left behind.
+    void ExpectFailure(const std::vector<std::string>& args, const std::string& what)
+    {
+        const std::size_t before = std::distance(fs::directory_iterator(dir), fs::directory_iterator());
+        const Outcome run = Render(args);
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_NE(run.err.find(what), std::string::npos) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_EQ(run.err.rfind("brisbleep-render: ", 0), 0u) << run.err;
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), before);
+    }
+
+    std::string File(const std::string& name) const { return (dir / name).string(); }
+
+    fs::path dir;
+};
+
+} // namespace
+
+TEST_F(Cli, DefaultNoteIsA16BitStereoWavOfTheHeldTimePlusRelease)
+{
+    const Outcome run = Render({"-o", File("note.wav")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Audio a = ReadAudio(File("note.wav"));
+    EXPECT_EQ(a.rate, 44100);
+    EXPECT_EQ(a.channels, 2);
+    EXPECT_EQ(a.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    // Held 1 s; the 0.2 s release and the filter tail end well before 1.5 s.
+    EXPECT_GT(a.left.size(), 44100u + 4410u);
+    EXPECT_LT(a.left.size(), 66150u);
+    EXPECT_EQ(a.left, a.right);
+    EXPECT_NEAR(Frequency(a.left, 4410, 44100, 44100), 414.857, 0.1);
+    EXPECT_NEAR(Peak(a.left), 0.501, 0.01);
+    for (const auto& entry : fs::directory_iterator(dir))
+        EXPECT_EQ(entry.path().filename(), "note.wav"); // no temporary file left
+}
+
+TEST_F(Cli, FormatsBitsRatesAndChannels)
+{
+    ASSERT_EQ(Render({"-o", File("a.flac"), "--length", "0.2"}).status, 0);
+    EXPECT_EQ(ReadAudio(File("a.flac")).format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    ASSERT_EQ(Render({"-o", File("b.ogg"), "--length", "0.2"}).status, 0);
+    EXPECT_EQ(ReadAudio(File("b.ogg")).format, SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+    ASSERT_EQ(Render({"-o", File("c.raw"), "--format", "wav", "--bits", "24", "--length", "0.2"}).status, 0);
+    EXPECT_EQ(ReadAudio(File("c.raw")).format, SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+    ASSERT_EQ(Render({"-o", File("d.flac"), "--bits", "24", "--length", "0.2"}).status, 0);
+    EXPECT_EQ(ReadAudio(File("d.flac")).format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+
+    // Float output keeps samples beyond full scale: +12 dB of a full-scale triangle.
+    ASSERT_EQ(
+        Render({"-o", File("e.wav"), "--bits", "32f", "--length", "0.3", "--set", "Output Gain=12"}).status,
+        0);
+    const Audio loud = ReadAudio(File("e.wav"));
+    EXPECT_EQ(loud.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    EXPECT_NEAR(Peak(loud.left), 3.98, 0.05);
+
+    ASSERT_EQ(Render({"-o", File("f.wav"), "--rate", "48000", "--channels", "1", "--length", "0.5"}).status,
+              0);
+    const Audio mono = ReadAudio(File("f.wav"));
+    EXPECT_EQ(mono.rate, 48000);
+    EXPECT_EQ(mono.channels, 1);
+    EXPECT_NEAR(Frequency(mono.left, 4800, 24000, 48000), 414.857, 0.1);
+    ASSERT_EQ(Render({"-o", File("g.wav"), "--rate", "8000", "--length", "0.1"}).status, 0);
+    EXPECT_EQ(ReadAudio(File("g.wav")).rate, 8000);
+}
+
+TEST_F(Cli, NoteVelocityLengthAndTail)
+{
+    ASSERT_EQ(Render({"-o", File("a5.wav"), "--note", "A5", "--length", "0.5", "--bits", "32f"}).status, 0);
+    ASSERT_EQ(Render({"-o", File("81.wav"), "--note", "81", "--length", "0.5", "--bits", "32f"}).status, 0);
+    EXPECT_EQ(Slurp(File("a5.wav")), Slurp(File("81.wav")));
+    // The engine's tuning: note 81 is 880 Hz times the 0.97100782 cents factor of 0 cents.
+    EXPECT_NEAR(Frequency(ReadAudio(File("a5.wav")).left, 4410, 22050, 44100), 854.487, 0.2);
+
+    ASSERT_EQ(Render({"-o", File("soft.wav"), "--velocity", "64", "--length", "0.5", "--bits", "32f"}).status,
+              0);
+    // Velocity scales before the compressor curve x^(1/2.2).
+    EXPECT_NEAR(Peak(ReadAudio(File("soft.wav")).left), 0.501 * std::pow(64.0 / 127.0, 1.0 / 2.2), 0.01);
+
+    ASSERT_EQ(Render({"-o", File("short.wav"), "--length", "0.25"}).status, 0);
+    const std::size_t shortLength = ReadAudio(File("short.wav")).left.size();
+    EXPECT_GT(shortLength, 11025u + 4410u);
+    EXPECT_LT(shortLength, 11025u + 22050u);
+
+    ASSERT_EQ(Render({"-o", File("cut.wav"), "--length", "0.25", "--max-tail", "0.05"}).status, 0);
+    EXPECT_EQ(ReadAudio(File("cut.wav")).left.size(), 11025u + 2205u);
+
+    // The length does not depend on the block size.
+    ASSERT_EQ(Render({"-o", File("b64.wav"), "--length", "0.25", "--block", "64", "--bits", "32f"}).status,
+              0);
+    ASSERT_EQ(
+        Render({"-o", File("b1000.wav"), "--length", "0.25", "--block", "1000", "--bits", "32f"}).status, 0);
+    EXPECT_EQ(Slurp(File("b64.wav")), Slurp(File("b1000.wav")));
+}
+
+TEST_F(Cli, SettingsByNameIndexAndDisplayText)
+{
+    ASSERT_EQ(
+        Render({"-o", File("byname.wav"), "--length", "0.3", "--bits", "32f", "--set", "Osc1 Type=Square"})
+            .status,
+        0);
+    ASSERT_EQ(Render({"-o", File("byindex.wav"), "--length", "0.3", "--bits", "32f", "--set", "1=3"}).status,
+              0);
+    ASSERT_EQ(
+        Render({"-o", File("lower.wav"), "--length", "0.3", "--bits", "32f", "--set", "osc1 type = square"})
+            .status,
+        0);
+    EXPECT_EQ(Slurp(File("byname.wav")), Slurp(File("byindex.wav")));
+    EXPECT_EQ(Slurp(File("byname.wav")), Slurp(File("lower.wav")));
+    ASSERT_EQ(Render({"-o", File("tri.wav"), "--length", "0.3", "--bits", "32f"}).status, 0);
+    EXPECT_NE(Slurp(File("byname.wav")), Slurp(File("tri.wav")));
+    // A square compresses to full scale all the time: mean |y| equals the peak.
+    const Audio square = ReadAudio(File("byname.wav"));
+    double mean = 0.0;
+    for (std::size_t i = 4410; i < 11025; ++i)
+        mean += std::abs(square.left[i]);
+    EXPECT_NEAR(mean / (11025 - 4410) / Peak(square.left), 1.0, 0.05);
+}
+
+TEST_F(Cli, ListParams)
+{
+    const Outcome run = Render({"--list-params"});
+    ASSERT_EQ(run.status, 0);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 61);
+    EXPECT_NE(run.out.find("Whiite EnvDepth"), std::string::npos);
+    EXPECT_NE(run.out.find("0=Off, 1=Triangle, 2=Sin, 3=Square, 4=Saw, 5=Breaker, 6=Tan, 7=Whistle"),
+              std::string::npos);
+    EXPECT_NE(run.out.find("0=On NoteOn, 1=On NoteOff, 2=Both"), std::string::npos);
+    EXPECT_NE(run.out.find("-48"), std::string::npos);
+    EXPECT_NE(run.out.find("Hz"), std::string::npos);
+}
+
+TEST_F(Cli, StatesRoundTripWithAndWithoutHeader)
+{
+    const std::vector<std::string> settings = {"--set",        "Osc1 Type=Saw", "--set",
+                                               "Pitch End=-1", "--set",         "Output Gain=-3"};
+    std::vector<std::string> save = {"--save-state", File("s.state")};
+    save.insert(save.end(), settings.begin(), settings.end());
+    ASSERT_EQ(Render(save).status, 0);
+    const std::string state = Slurp(File("s.state"));
+    ASSERT_EQ(state.size(), 484u);
+    EXPECT_EQ(state.substr(0, 4), std::string("\x01\x00\x01\x00", 4));
+    EXPECT_FALSE(fs::exists(File("unused.wav")));
+
+    std::vector<std::string> direct = {"-o", File("direct.wav"), "--length", "0.3", "--bits", "32f"};
+    direct.insert(direct.end(), settings.begin(), settings.end());
+    ASSERT_EQ(Render(direct).status, 0);
+    ASSERT_EQ(
+        Render({"-o", File("loaded.wav"), "--length", "0.3", "--bits", "32f", "--state", File("s.state")})
+            .status,
+        0);
+    EXPECT_EQ(Slurp(File("direct.wav")), Slurp(File("loaded.wav")));
+
+    std::ofstream(File("h.state"), std::ios::binary)
+        << std::string("\x74\x66\x66\x70\x00\x00\x01\x00", 8) << state;
+    ASSERT_EQ(
+        Render({"-o", File("header.wav"), "--length", "0.3", "--bits", "32f", "--state", File("h.state")})
+            .status,
+        0);
+    EXPECT_EQ(Slurp(File("direct.wav")), Slurp(File("header.wav")));
+
+    // Settings apply after the state; the saved state reflects both.
+    ASSERT_EQ(Render({"--state", File("s.state"), "--set", "Output Gain=-9", "--save-state", File("t.state")})
+                  .status,
+              0);
+    const std::string changed = Slurp(File("t.state"));
+    double gain = 0.0;
+    std::memcpy(&gain, changed.data() + 4, 8);
+    EXPECT_EQ(gain, -9.0);
+    EXPECT_EQ(changed.substr(12), state.substr(12));
+}
+
+TEST_F(Cli, BadInputIsReportedOnOneLine)
+{
+    const std::string out = File("x.wav");
+    ExpectFailure({"-o", out, "--set", "Osc1 Tpye=Square"},
+                  "unknown parameter \"Osc1 Tpye\" (did you mean \"Osc1 Type\"");
+    ExpectFailure({"-o", out, "--set", "Pich End=1"}, "\"Pitch End\"");
+    ExpectFailure({"-o", out, "--set", "Output Gain=20"}, "out of range: use -48 to 12 dB");
+    ExpectFailure({"-o", out, "--set", "Osc1 Type=Squarish"}, "use one of \"Off\", \"Triangle\"");
+    ExpectFailure({"-o", out, "--set", "Osc1 Octave=1.5"}, "whole number");
+    ExpectFailure({"-o", out, "--set", "Output Gain"}, "has no value");
+    ExpectFailure({"-o", out, "--set", "60=1"}, "unknown parameter \"60\"");
+    ExpectFailure({"-o", out, "--rate", "7999"}, "sample rate 7999 is out of range");
+    ExpectFailure({"-o", out, "--rate", "384001"}, "sample rate 384001 is out of range");
+    ExpectFailure({"-o", out, "--channels", "3"}, "channel count 3");
+    ExpectFailure({"-o", out, "--velocity", "0"}, "velocity 0");
+    ExpectFailure({"-o", out, "--note", "H4"}, "invalid note \"H4\"");
+    ExpectFailure({"-o", out, "--note", "128"}, "invalid note \"128\"");
+    ExpectFailure({"-o", out, "--block", "0"}, "block size 0");
+    ExpectFailure({"-o", out, "--length", "0", "--max-tail", "0"}, "nothing to render");
+    ExpectFailure({"-o", File("x.mp3")}, "cannot tell the format");
+    ExpectFailure({"-o", out, "--format", "aiff"}, "unknown format \"aiff\"");
+    ExpectFailure({"-o", File("x.ogg"), "--bits", "16"}, "--bits does not apply to Ogg");
+    ExpectFailure({"-o", File("x.flac"), "--bits", "32f"}, "FLAC stores integers only");
+    ExpectFailure({"-o", out, "--bits", "8"}, "unknown sample format \"8\"");
+    ExpectFailure({"-o", out, "--frobnicate"}, "--frobnicate");
+    ExpectFailure({}, "no output file given");
+
+    ExpectFailure({"-o", out, "--state", File("missing.state")}, "cannot read state file");
+    std::ofstream(File("short.state"), std::ios::binary) << std::string(100, '\0');
+    ExpectFailure({"-o", out, "--state", File("short.state")},
+                  "expected 484 bytes (or 492 with the chunk header), found 100");
+    std::string wrong(484, '\0');
+    wrong[0] = 2;
+    std::ofstream(File("version.state"), std::ios::binary) << wrong;
+    ExpectFailure({"-o", out, "--state", File("version.state")},
+                  "has version word 0x00000002, expected 0x00010001");
+    std::string nan(484, '\0');
+    nan[0] = 1;
+    nan[2] = 1;
+    const double bad = std::nan("");
+    std::memcpy(nan.data() + 4 + 8 * 5, &bad, 8);
+    std::ofstream(File("nan.state"), std::ios::binary) << nan;
+    ExpectFailure({"-o", out, "--state", File("nan.state")}, "invalid value for \"Osc2 Level\"");
+
+    ExpectFailure({"-o", File("no/such/dir/x.wav")}, "cannot write");
+    fs::create_directory(File("taken.wav"));
+    ExpectFailure({"-o", File("taken.wav"), "--length", "0.05"}, "cannot write");
+    EXPECT_TRUE(fs::is_directory(File("taken.wav")));
+    ExpectFailure({"--save-state", File("no/such/dir/s.state")}, "cannot write");
+}
+
+TEST_F(Cli, FailedRunLeavesAnExistingOutputAlone)
+{
+    std::ofstream(File("keep.wav")) << "precious";
+    const Outcome run = Render({"-o", File("keep.wav"), "--set", "Nope=1"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(Slurp(File("keep.wav")), "precious");
+}
+
+TEST_F(Cli, HelpDocumentsEveryOptionWithExamples)
+{
+    const Outcome run = Render({"--help"});
+    EXPECT_EQ(run.status, 0);
+    for (const char* option :
+         {"--output", "--format", "--bits", "--rate", "--block", "--note", "--velocity", "--length",
+          "--max-tail", "--channels", "--set", "--state", "--save-state", "--list-params", "Examples:"})
+        EXPECT_NE(run.out.find(option), std::string::npos) << option;
+}

@@ -229,3 +229,14 @@ TEST_F(ControlFixture, NanValueIsNotClampedButStillRedrawn)
     EXPECT_TRUE(std::isnan(knob->Value()));
     EXPECT_TRUE(knob->IsDirty());
 }
+
+TEST_F(ControlFixture, KnobWithoutExtentKeepsItsValue)
+{
+    auto* flat = new TestKnob(&frame, {10, 10, 40, 10}, 0);
+    g.AddControl(flat);
+    flat->SetValueFromUser(0.5);
+    flat->OnMouseDrag(0, 0, 0, 0, {}); // the press of a bitmap-font knob re-sends this way
+    flat->OnMouseDrag(0, 0, 0, -5, {});
+    EXPECT_EQ(flat->Value(), 0.5);
+    EXPECT_EQ(frame.hostValues.back(), 0.5);
+}

@@ -133,6 +133,8 @@ std::string WriteAudioFile(const std::string& path, AudioFormat format, SampleEn
     if (sound == nullptr) return CannotWrite(path, sf_strerror(nullptr));
     // Integer formats saturate instead of wrapping samples beyond full scale.
     sf_command(sound, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+    // The PEAK chunk carries a time stamp; without it the same render gives the same bytes every time.
+    sf_command(sound, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
     const sf_count_t frames = static_cast<sf_count_t>(interleaved.size() / channels);
     const sf_count_t written = sf_writef_double(sound, interleaved.data(), frames);
     std::string error = written == frames ? std::string() : std::string(sf_strerror(sound));

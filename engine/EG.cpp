@@ -38,7 +38,9 @@ double EG::NextSample()
     if (stage == StageOff || stage == StageSustain) return level;
     // The end test comes before the multiplication, so a stage of n samples contributes exactly
     // n multiplied samples and the next stage's first sample already carries its own multiplier.
-    if (sampleIndex == stageEndIndex)
+    // A stage entered here with no length at all (a rate near 0) has its index already one past
+    // its end at the next sample; "at or past" ends it then instead of never.
+    if (sampleIndex >= stageEndIndex)
         EnterStage(static_cast<EnvelopeStage>((stage + 1) % kEnvelopeStageCount));
     level *= multiplier;
     ++sampleIndex;
@@ -69,7 +71,7 @@ void EG::EnterStage(EnvelopeStage newStage)
         break;
     case StageHold:
         level = 1.0;
-        multiplier = SegmentMultiplier(1.0, 1.0, samples);
+        multiplier = 1.0; // a flat segment, also when it has no length
         break;
     case StageDecay:
         level = 1.0;

@@ -1,24 +1,47 @@
 #include "engine/PitchJump.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 namespace
 {
 constexpr std::uint8_t kNoteOffStatus = 0x80;
 constexpr std::uint8_t kNoteOnStatus = 0x90;
 constexpr std::uint8_t kFullVelocity = 127;
 constexpr int kHighestKey = 127;
+
+// Sample counts and offsets are 32-bit. An absurd host rate must not make the conversion or the
+// offset sums undefined, so they saturate at the 32-bit limits (NaN counts as 0).
+constexpr std::int64_t kOffsetMin = std::numeric_limits<std::int32_t>::min();
+constexpr std::int64_t kOffsetMax = std::numeric_limits<std::int32_t>::max();
+
+std::int32_t TruncateToOffset(double samples)
+{
+    if (std::isnan(samples)) return 0;
+    const double limited =
+        std::clamp(samples, static_cast<double>(kOffsetMin), static_cast<double>(kOffsetMax));
+    return static_cast<std::int32_t>(limited);
+}
+
+std::int32_t AddOffsets(std::int32_t a, std::int32_t b)
+{
+    return static_cast<std::int32_t>(std::clamp(std::int64_t{a} + b, kOffsetMin, kOffsetMax));
+}
 } // namespace
 
 void PitchJump::ScheduleJump(const IMidiMessage& message, IMidiEventQueue& queue, double hostRate) const
 {
     if (jumpDelay == 0.0) return;
 
-    // A note-on with velocity 0 is a release, so it counts as a note-off here as it does for the
-    // MIDI receiver: it must not start an on-note-on jump, and it does start an on-note-off one.
-    const IMidiKind kind = message.Kind();
+    // The status byte alone decides: a note-on with velocity 0 still counts as a note-on here and
+    // schedules a pair whose note-on carries that velocity 0 (the receiver then treats it as a
+    // release of the jump key). Only a real note-off status triggers the on-note-off jump.
+    const std::uint8_t type = message.status & 0xF0;
     std::uint8_t velocity = 0;
-    if (kind == IMidiKind::NoteOn && (jumpTrigger == JumpOnNoteOn || jumpTrigger == JumpOnBoth))
+    if (type == kNoteOnStatus && (jumpTrigger == JumpOnNoteOn || jumpTrigger == JumpOnBoth))
         velocity = message.data2;
-    else if (kind == IMidiKind::NoteOff && (jumpTrigger == JumpOnNoteOff || jumpTrigger == JumpOnBoth))
+    else if (type == kNoteOffStatus && (jumpTrigger == JumpOnNoteOff || jumpTrigger == JumpOnBoth))
         velocity = kFullVelocity;
     else
         return;
@@ -27,19 +50,19 @@ void PitchJump::ScheduleJump(const IMidiMessage& message, IMidiEventQueue& queue
     const int key = message.data1 + jumpTranspose;
     if (key < 0 || key > kHighestKey) return;
 
-    const auto delay = static_cast<std::int32_t>(hostRate * jumpDelay);
-    const auto length = static_cast<std::int32_t>(hostRate * jumpTime);
+    const std::int32_t delay = TruncateToOffset(hostRate * jumpDelay);
+    const std::int32_t length = TruncateToOffset(hostRate * jumpTime);
     const auto channel = static_cast<std::uint8_t>(message.status & 0x0F);
 
     IMidiMessage on;
-    on.offset = message.offset + delay;
+    on.offset = AddOffsets(message.offset, delay);
     on.status = static_cast<std::uint8_t>(kNoteOnStatus | channel);
     on.data1 = static_cast<std::uint8_t>(key);
     on.data2 = velocity;
     queue.Push(on);
 
     IMidiMessage off;
-    off.offset = message.offset + length + delay;
+    off.offset = AddOffsets(AddOffsets(message.offset, length), delay);
     off.status = static_cast<std::uint8_t>(kNoteOffStatus | channel);
     off.data1 = static_cast<std::uint8_t>(key);
     off.data2 = 0;

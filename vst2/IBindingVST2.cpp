@@ -66,18 +66,15 @@ IBindingVST2::IBindingVST2(HostContext host) : IFrameBase(VST2FrameConfig()), ho
     effect_.processDoubleReplacing = &ProcessDoubleReplacingCallback;
 
     UpdateArrangements();
-    for (int i = 0; i < std::min(effect_.numInputs, NInChannels()); ++i)
+    // The record announces every channel, so all of them start connected.
+    for (int i = 0; i < NInChannels(); ++i)
         SetInputChannelConnected(i, true);
-    for (int i = 0; i < std::min(effect_.numOutputs, NOutChannels()); ++i)
+    for (int i = 0; i < NOutChannels(); ++i)
         SetOutputChannelConnected(i, true);
     SetMaxBlockSize(1024);
 }
 
-IBindingVST2::~IBindingVST2()
-{
-    // A host that still holds the record after closing must not reach a destroyed instance.
-    effect_.object = nullptr;
-}
+IBindingVST2::~IBindingVST2() = default;
 
 void IBindingVST2::UpdateArrangements()
 {
@@ -294,8 +291,9 @@ intptr_t IBindingVST2::DispatcherCallback(vst2::EffectRecord* effect, int32_t op
     }
 }
 
-void IBindingVST2::ProcessCallback(vst2::EffectRecord* effect, float** inputs, float** outputs,
-                                   int32_t frames)
+template <typename Sample>
+void IBindingVST2::RunProcess(vst2::EffectRecord* effect, Sample** inputs, Sample** outputs, int32_t frames,
+                              void (IFrameBase::*process)(Sample**, Sample**, int))
 {
     IBindingVST2* self = InstanceOf(effect);
     if (!self) return;
@@ -303,43 +301,29 @@ void IBindingVST2::ProcessCallback(vst2::EffectRecord* effect, float** inputs, f
     {
         Lock lock(self->Mutex());
         if (self->DoesMidi()) self->CallHost(vst2::HostOp::kWantMidi);
-        self->ProcessAccumulating(inputs, outputs, frames);
+        (self->*process)(inputs, outputs, frames);
     }
     catch (...)
     {
     }
+}
+
+void IBindingVST2::ProcessCallback(vst2::EffectRecord* effect, float** inputs, float** outputs,
+                                   int32_t frames)
+{
+    RunProcess(effect, inputs, outputs, frames, &IFrameBase::ProcessAccumulating);
 }
 
 void IBindingVST2::ProcessReplacingCallback(vst2::EffectRecord* effect, float** inputs, float** outputs,
                                             int32_t frames)
 {
-    IBindingVST2* self = InstanceOf(effect);
-    if (!self) return;
-    try
-    {
-        Lock lock(self->Mutex());
-        if (self->DoesMidi()) self->CallHost(vst2::HostOp::kWantMidi);
-        self->ProcessReplacing(inputs, outputs, frames);
-    }
-    catch (...)
-    {
-    }
+    RunProcess(effect, inputs, outputs, frames, &IFrameBase::ProcessReplacing);
 }
 
 void IBindingVST2::ProcessDoubleReplacingCallback(vst2::EffectRecord* effect, double** inputs,
                                                   double** outputs, int32_t frames)
 {
-    IBindingVST2* self = InstanceOf(effect);
-    if (!self) return;
-    try
-    {
-        Lock lock(self->Mutex());
-        if (self->DoesMidi()) self->CallHost(vst2::HostOp::kWantMidi);
-        self->ProcessDoubleReplacing(inputs, outputs, frames);
-    }
-    catch (...)
-    {
-    }
+    RunProcess(effect, inputs, outputs, frames, &IFrameBase::ProcessDoubleReplacing);
 }
 
 void IBindingVST2::SetParameterCallback(vst2::EffectRecord* effect, int32_t index, float value)

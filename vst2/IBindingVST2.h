@@ -63,6 +63,11 @@ public:
     static float GetParameterCallback(vst2::EffectRecord* effect, int32_t index);
 
 private:
+    // One audio callback: the frame mutex held throughout, MIDI asked for, then the frame's block processing.
+    template <typename Sample>
+    static void RunProcess(vst2::EffectRecord* effect, Sample** inputs, Sample** outputs, int32_t frames,
+                           void (IFrameBase::*process)(Sample**, Sample**, int));
+
     // One dispatcher call with the frame mutex already held (the close opcode is handled before).
     intptr_t Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
 

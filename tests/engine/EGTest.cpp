@@ -61,7 +61,10 @@ TEST(EGTest, AttackEndsShortOfOneThenHoldStartsAtOne)
         ASSERT_GT(value, previous) << i; // rising all the way
         previous = value;
     }
-    EXPECT_NEAR(value, 0.964, 0.001);
+    // First-order multiplier 1 + ln(1 / 1e-7) / 3528, applied 3528 times: about 0.96396, short of 1.
+    const double multiplier = 1.0 + (std::log(1.0) - std::log(1e-7)) / 3528.0;
+    EXPECT_NEAR(value, 1e-7 * std::pow(multiplier, 3528.0), 1e-10);
+    EXPECT_NEAR(value, 0.96396, 0.00001);
     EXPECT_EQ(eg.stage, StageAttack);
     EXPECT_EQ(eg.NextSample(), 1.0); // 3529th: first of hold
     EXPECT_EQ(eg.stage, StageHold);
@@ -227,4 +230,26 @@ TEST(EGTest, ChangesAtTheVeryEndOfAStageKeepTheMultiplier)
     EXPECT_EQ(eg.multiplier, decayMultiplier);
     EXPECT_TRUE(std::isfinite(eg.level));
     EXPECT_EQ(eg.NextSample(), 0.2);
+}
+
+TEST(EGTest, StagesWithoutLengthStillAdvance)
+{
+    // At 500 samples per second every 0.001 s stage truncates to 0 samples. Each stage must still
+    // give way after one sample, or the envelope (and the voice it frees) would never finish.
+    EG eg;
+    eg.sampleRate = 500.0;
+    eg.stageSetting = {0.0, 0.001, 0.001, 0.001, 0.5, 0.001};
+    CycleCounter counter;
+    eg.CycleFinished.Connect<&CycleCounter::OnFinished>(&counter);
+    eg.Retrigger();
+    EXPECT_EQ(eg.NextSample(), 1.0); // straight into hold, which is flat even without length
+    EXPECT_EQ(eg.stage, StageHold);
+    eg.NextSample();
+    EXPECT_EQ(eg.stage, StageDecay);
+    EXPECT_EQ(eg.NextSample(), 0.5);
+    EXPECT_EQ(eg.stage, StageSustain);
+    eg.EnterStage(StageRelease);
+    eg.NextSample();
+    EXPECT_EQ(eg.stage, StageOff);
+    EXPECT_EQ(counter.finished, 1);
 }

@@ -191,6 +191,37 @@ TEST_F(OscilatorTest, SawRampsAndShapesItsJump)
     EXPECT_NEAR(top, SawTransitionTable[1000] - osc.phase, 1e-12);
 }
 
+TEST_F(OscilatorTest, SawTransitionInterpolatesTheTableOnAFixedTimeScale)
+{
+    // Inside the transition zone the table is read at e = 1000 d + 500 with d = 8820.22 / f * p,
+    // interpolating between neighbouring rows. The zone is a fixed time, not a fixed phase share,
+    // so the same phase and frequency give the same value at any engine rate.
+    const double f = 441.0;
+    for (std::int32_t rate : {352800, 96000})
+    {
+        OscillatorSampleRate = rate;
+        for (double target : {0.0123, -0.0201, 0.05, -0.0004})
+        {
+            Oscilator osc = Make(OscilatorWaveform::Saw, target - 1.0 / (rate / f));
+            const double y = osc.NextSample(f);
+            const double p = osc.phase;
+            ASSERT_NEAR(p, target, 1e-12);
+            const double d = std::clamp(8820.22 / f * p, -0.5, 0.5);
+            const double e = d * 1000.0 + 500.0;
+            const int i = static_cast<int>(e);
+            const double r = e - std::floor(e);
+            const double expected = i >= 1000
+                                        ? SawTransitionTable[1000] - p
+                                        : (1 - r) * SawTransitionTable[i] + r * SawTransitionTable[i + 1] - p;
+            EXPECT_DOUBLE_EQ(y, expected) << rate << " " << target;
+        }
+    }
+    // p = 0.0123 lies at e = 746.0, next to the overshoot peak: the saw reads about 0.707 there.
+    OscillatorSampleRate = 352800;
+    Oscilator osc = Make(OscilatorWaveform::Saw, 0.0123 - f / 352800.0);
+    EXPECT_NEAR(osc.NextSample(f), 0.707 - 0.0123, 0.001);
+}
+
 TEST_F(OscilatorTest, WhistleStepsBothAccumulators)
 {
     OscillatorSampleRate = 352800;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <vector>
 
 namespace
@@ -84,17 +86,27 @@ TEST(PitchJumpTest, NoteOffAndBothTriggers)
     ExpectMessage(pending[3], 26560, 0x80, 72, 0);
 }
 
-TEST(PitchJumpTest, NoteOnWithVelocityZeroCountsAsRelease)
+TEST(PitchJumpTest, NoteOnStatusCountsWhateverItsVelocity)
 {
+    // Velocity 0 on a note-on status still schedules the on-note-on pair, carrying velocity 0.
     IMidiEventQueue onNoteOn;
-    Jump(JumpOnNoteOn).ScheduleJump(Message(0, 0x90, 60, 0), onNoteOn, 44100.0);
-    EXPECT_EQ(onNoteOn.Pending(), 0);
+    Jump(JumpOnNoteOn).ScheduleJump(Message(7, 0x92, 60, 0), onNoteOn, 44100.0);
+    auto pending = Pending(onNoteOn);
+    ASSERT_EQ(pending.size(), 2u);
+    ExpectMessage(pending[0], 4417, 0x92, 72, 0);
+    ExpectMessage(pending[1], 26467, 0x82, 72, 0);
 
+    // ... and it is not a note-off status, so the on-note-off jump ignores it.
     IMidiEventQueue onNoteOff;
     Jump(JumpOnNoteOff).ScheduleJump(Message(0, 0x90, 60, 0), onNoteOff, 44100.0);
-    const auto pending = Pending(onNoteOff);
+    EXPECT_EQ(onNoteOff.Pending(), 0);
+
+    // With both triggers it is the note-on pair, not the velocity-127 one.
+    IMidiEventQueue both;
+    Jump(JumpOnBoth).ScheduleJump(Message(0, 0x90, 60, 0), both, 44100.0);
+    pending = Pending(both);
     ASSERT_EQ(pending.size(), 2u);
-    ExpectMessage(pending[0], 4410, 0x90, 72, 127);
+    EXPECT_EQ(pending[0].data2, 0);
 }
 
 TEST(PitchJumpTest, NothingWithoutDelayOrForOtherMessages)
@@ -135,4 +147,22 @@ TEST(PitchJumpTest, KeysOutsideTheMidiRangeDropThePair)
     ASSERT_EQ(pending.size(), 4u);
     EXPECT_EQ(pending[0].data1, 0);
     EXPECT_EQ(pending[1].data1, 127);
+}
+
+TEST(PitchJumpTest, AbsurdHostRatesSaturateTheOffsets)
+{
+    IMidiEventQueue queue;
+    const PitchJump jump = Jump(JumpOnNoteOn); // delay 0.1 s, time 0.5 s
+    jump.ScheduleJump(Message(100, 0x90, 60, 100), queue, 1e12);
+    auto pending = Pending(queue);
+    ASSERT_EQ(pending.size(), 2u);
+    EXPECT_EQ(pending[0].offset, std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(pending[1].offset, std::numeric_limits<std::int32_t>::max());
+
+    IMidiEventQueue undefinedRate;
+    jump.ScheduleJump(Message(100, 0x90, 60, 100), undefinedRate, std::nan(""));
+    pending = Pending(undefinedRate);
+    ASSERT_EQ(pending.size(), 2u);
+    EXPECT_EQ(pending[0].offset, 100); // no rate: no delay and no length
+    EXPECT_EQ(pending[1].offset, 100);
 }

@@ -1,6 +1,7 @@
 #include "engine/VoiceManager.h"
 #include "engine/MidiInput.h"
 #include "engine/NoteFrequency.h"
+#include "engine/PitchJump.h"
 
 #include <gtest/gtest.h>
 
@@ -279,4 +280,29 @@ TEST_F(VoiceManagerTest, ControllerMessagesAreInaudible)
     const std::vector<double> plain = render(false);
     EXPECT_GT(plain.back(), 0.0);
     EXPECT_EQ(render(true), plain);
+}
+
+TEST_F(VoiceManagerTest, JumpWithoutTransposeCutsTheHeldNoteShort)
+{
+    PitchJump jump;
+    jump.jumpDelay = 0.01; // 10 host samples at 1000 Hz
+    jump.jumpTime = 0.02;  // note-off 20 samples after the jump note-on
+    jump.jumpTranspose = 0;
+    const IMidiMessage played{0, 0x90, 60, 100};
+    input->queue.Push(played);
+    jump.ScheduleJump(played, input->queue, 1000.0);
+    ASSERT_EQ(input->queue.Pending(), 3);
+
+    for (int i = 0; i <= 10; ++i)
+        RenderHostSample();
+    // The jump note-on finds its key still held and is ignored: one voice, one key.
+    EXPECT_EQ(Notes(), (std::vector<int>{60, -1, -1, -1}));
+    EXPECT_EQ(input->heldKeyCount, 1);
+    for (int i = 11; i < 30; ++i)
+        RenderHostSample();
+    EXPECT_EQ(manager->voices[0].ampEnvelope.stage, StageAttack); // still rising, nothing released
+    RenderHostSample(); // sample 30: the jump's note-off releases the played key
+    EXPECT_EQ(manager->voices[0].ampEnvelope.stage, StageRelease);
+    EXPECT_EQ(input->keyDown[60], 0);
+    EXPECT_TRUE(input->queue.Empty());
 }

@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 using namespace vst2;
 
@@ -399,5 +401,32 @@ TEST_F(Plugin, MidiPassesBackToTheHostButJumpNotesDoNot)
     EXPECT_EQ(host.sentEvents[2].midi[0], 0x80);
     // The plug-in asks for MIDI on every processing call.
     EXPECT_EQ(host.CallsWith(HostOp::kWantMidi).size(), 16u);
+}
+
+TEST_F(Plugin, AudioAndMainThreadCallsAreSerialised)
+{
+    Start(44100, 256);
+    host.SendMidi({Vst2Host::Midi(0, 0x90, 64, 127)});
+    const std::vector<uint8_t> bank = Chunk(false);
+    std::atomic<bool> finite{true};
+    std::thread audio(
+        [&]
+        {
+            for (int block = 0; block < 300; ++block)
+            {
+                const auto out = host.ProcessFloat(256, false);
+                for (float v : out[0])
+                    if (!std::isfinite(v)) finite = false;
+            }
+        });
+    int loaded = 0;
+    for (int i = 0; i < 300; ++i)
+    {
+        host.effect->setParameter(host.effect, i % 60, (i % 7) / 6.0f);
+        loaded += static_cast<int>(LoadChunk(i % 2 == 0, i % 2 == 0 ? Chunk(true) : bank));
+    }
+    audio.join();
+    EXPECT_TRUE(finite);
+    EXPECT_EQ(loaded, 300);
 }
 } // namespace

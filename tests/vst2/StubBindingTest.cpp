@@ -216,6 +216,22 @@ TEST_F(StubBinding, TimeQueriesHonourValidityFlags)
     EXPECT_EQ(host.CallsWith(HostOp::kGetTime)[0].value, 0x3E00);
 }
 
+TEST_F(StubBinding, EditsReachTheHostAsBeginValueEndAndDisplayUpdate)
+{
+    host.calls.clear();
+    host.Dispatch(EffectOp::kSetProgramName, 0, 0, const_cast<char*>("Edited"));
+    ASSERT_EQ(host.calls.size(), 4u);
+    EXPECT_EQ(host.calls[0].opcode, HostOp::kBeginEdit);
+    EXPECT_EQ(host.calls[0].index, 2);
+    EXPECT_EQ(host.calls[1].opcode, HostOp::kAutomate);
+    EXPECT_EQ(host.calls[1].index, 2);
+    EXPECT_FLOAT_EQ(host.calls[1].opt, 0.5f);
+    EXPECT_EQ(host.calls[2].opcode, HostOp::kEndEdit);
+    EXPECT_EQ(host.calls[3].opcode, HostOp::kUpdateDisplay);
+    EXPECT_EQ(host.DispatchText(EffectOp::kGetParamDisplay, 2), "B");
+    EXPECT_EQ(host.DispatchText(EffectOp::kGetProgramName), "Edited");
+}
+
 TEST_F(StubBinding, KeyNamesComeFromTheInstrument)
 {
     EXPECT_EQ(KeyName(60), "Middle C");

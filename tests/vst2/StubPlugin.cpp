@@ -103,6 +103,15 @@ public:
     }
 
     void OnSysEx(const ISysExMessage& message) override { SendSysExToHost(message); }
+
+    // Renaming the program plays a user's edit of the Mode control, so the tests can watch the host calls.
+    void OnPresetChange() override
+    {
+        BeginHostParameterEdit(2);
+        SetParameterFromEditor(2, 0.5);
+        EndHostParameterEdit(2);
+        NotifyHostPresetChange();
+    }
 };
 } // namespace
 

@@ -23,6 +23,8 @@ constexpr const char* kExamples = R"(Examples:
       a saved state with one change, as 32-bit float WAV
   brisbleep-render --set "Pitch Jump Delay=0.1" --set "Pitch Jump Transpose=12" --save-state jump.state
       only write the state after the settings (no audio file)
+  brisbleep-render -o coin.wav --editor-png editor.png
+      also draws the editor while the note is held (knobs, meters, the held key) into a PNG file
   brisbleep-render --list-params
       every parameter with its index, range, default, unit and value texts
 
@@ -91,6 +93,9 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
             ->type_name("[FILE]")
             ->expected(0, 1);
     AddGenerationOptions(app, options);
+    app.add_option("--editor-png", options.editorPngPath,
+                   "Draw the editor into a PNG file: after the settings, or with -o while the note is held")
+        ->type_name("FILE");
     app.add_flag("--list-params", options.listParams,
                  "Print every parameter: index, name, range, default, unit and value texts");
 
@@ -116,7 +121,7 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
     if (options.listParams) return {};
     options.saveStateBeside = saveState->count() > 0 && options.saveStatePath.empty();
     if (const std::string problem = CheckGenerationOptions(options); !problem.empty()) return fail(problem);
-    if (options.output.empty() && options.saveStatePath.empty())
+    if (options.output.empty() && options.saveStatePath.empty() && options.editorPngPath.empty())
         return fail("no output file given: use -o FILE (see --help)");
 
     if (!format.empty())

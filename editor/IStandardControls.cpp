@@ -62,10 +62,10 @@ void IKnobControl::OnMouseDrag(int, int, int dX, int dY, const IMouseModifiers& 
 {
     double gearing = mGearing;
     if (mod.C || mod.S) gearing *= 10.0;
-    if (mDirection == kVertical)
-        mValue += static_cast<double>(dY) / static_cast<double>(mArea.T - mArea.B) / gearing;
-    else
-        mValue += static_cast<double>(dX) / static_cast<double>(mArea.R - mArea.L) / gearing;
+    const bool vertical = mDirection == kVertical;
+    const int size = vertical ? mArea.T - mArea.B : mArea.R - mArea.L;
+    // A knob without extent has no scale: its value must not turn into NaN or infinity.
+    if (size != 0) mValue += static_cast<double>(vertical ? dY : dX) / static_cast<double>(size) / gearing;
     MarkDirty(true);
 }
 

@@ -7,9 +7,12 @@
 #include "editor/IStandardControls.h"
 #include "editor/linux/IGraphicsLinux.h"
 #include "instrument/EditorKeyboard.h"
+#include "raster/PIX_Resources.h"
 
+#include <algorithm>
 #include <array>
 #include <mutex>
+#include <string>
 
 namespace
 {
@@ -34,42 +37,17 @@ enum ImageId : int
     kSmallButtonsImage = 121,
 };
 
-// Every image of the module with the frame count the editor cuts it into (1 where no control uses it).
-struct EditorImage
+// An image of the module's table, cut into the frames the editor uses (one where no control uses it).
+IBitmapRef Image(IGraphics& graphics, const PIX_ImageInfo& image)
 {
-    int id;
-    const char* name;
-    int frames;
-};
-constexpr EditorImage kEditorImages[] = {
-    {101, "resources/img/about.png", 1},
-    {102, "resources/img/Background.png", 1},
-    {103, "resources/img/KnobNes.png", 33},
-    {104, "resources/img/pianowhitekey.png", 6},
-    {105, "resources/img/pianoblackkey.png", 1},
-    {106, "resources/img/pianowhiteredkey.png", 1},
-    {107, "resources/img/pianoblackredkey.png", 1},
-    {108, "resources/img/PeakMeterL.png", 19},
-    {109, "resources/img/PeakMeterR.png", 19},
-    {110, "resources/img/KnobSNes.png", 1},
-    {111, "resources/img/KnobSNes2.png", 1},
-    {112, "resources/img/Switch.png", 1},
-    {113, "resources/img/KnobNes2.png", 1},
-    {114, "resources/img/KnobNes3.png", 1},
-    {115, "resources/img/Eyetype_3_12.png", 224},
-    {116, "resources/img/Eyetype_3_14.png", 224},
-    {117, "resources/img/Eyetype_3_20.png", 1},
-    {118, "resources/img/Eyetype_3_14_white.png", 1},
-    {119, "resources/img/Buttons.png", 30},
-    {120, "resources/img/Switch3.png", 3},
-    {121, "resources/img/ButtonsSmall.png", 9},
-};
+    const std::string name = std::string("resources/img/") + image.name;
+    return graphics.LoadBitmap(image.id, name.c_str(), std::max(1, image.frames));
+}
 
 IBitmapRef Image(IGraphics& graphics, int id)
 {
-    for (const EditorImage& image : kEditorImages)
-        if (image.id == id) return graphics.LoadBitmap(image.id, image.name, image.frames);
-    return {};
+    const PIX_ImageInfo* image = PIX_FindImageInfo(id);
+    return image != nullptr ? Image(graphics, *image) : IBitmapRef{};
 }
 
 // Runs one of the instrument's sound actions from a button.
@@ -145,7 +123,9 @@ ITextStyle ControlTextStyle()
 
 void Brisbleep::CreateEditor()
 {
-    // Buttons and the history display are wired to this instrument's members: build them once.
+    // The audio thread polls the keyboard and feeds the meters: build them between blocks. Buttons and
+    // the history display are wired to this instrument's members, so the description is built once.
+    Lock lock(Mutex());
     if (editorGraphics != nullptr) return;
     auto* graphics = new IGraphicsLinux(this, kEditorWidth, kEditorHeight, kEditorFrameRate);
     editorGraphics = graphics;
@@ -160,8 +140,8 @@ void Brisbleep::CreateEditor()
     editorKeyboard_ = std::make_unique<EditorKeyboard>(*keyboard);
     keyboardControl = editorKeyboard_.get();
 
-    for (const EditorImage& image : kEditorImages)
-        graphics->LoadBitmap(image.id, image.name, image.frames);
+    for (const PIX_ImageInfo& image : PIX_ImageTable())
+        Image(*graphics, image);
 
     const ITextStyle style = ControlTextStyle();
     const IBitmapRef meterFont = Image(*graphics, kMeterFontImage);

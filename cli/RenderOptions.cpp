@@ -130,7 +130,7 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         if (!parsed) return fail("unknown format \"" + format + "\": use wav, flac or ogg");
         options.format = *parsed;
     }
-    else if (!options.output.empty() && !IsOutputDirectory(options.output))
+    else if (!options.output.empty() && !IsOutputDirectory(options))
     {
         const auto fromName = FormatFromExtension(options.output);
         if (!fromName)

@@ -5,6 +5,7 @@
 #include "cli/Render.h"
 #include "cli/StateFile.h"
 
+#include "editor/IEditorSnapshot.h"
 #include "instrument/Brisbleep.h"
 
 #include "engine/Random.h"
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <iomanip>
 #include <memory>
 #include <ostream>
@@ -153,7 +155,7 @@ std::string CheckGenerationOptions(const RenderOptions& options)
 bool UsesGeneration(const RenderOptions& options)
 {
     return !options.recipe.empty() || options.mutations > 0 || options.seedGiven || options.count > 1 ||
-           options.saveStateBeside || (!options.output.empty() && IsOutputDirectory(options.output)) ||
+           options.saveStateBeside || IsOutputDirectory(options) ||
            options.output.find('%') != std::string::npos;
 }
 
@@ -179,23 +181,26 @@ std::string RecipeNames()
     return names;
 }
 
-bool IsOutputDirectory(const std::string& output)
+bool IsOutputDirectory(const RenderOptions& options)
 {
-    if (!output.empty() && output.back() == '/') return true;
+    const std::string& output = options.output;
+    if (output.empty()) return false;
+    if (output.back() == '/') return true;
     std::error_code ec;
-    return std::filesystem::is_directory(output, ec);
+    return options.count > 1 && std::filesystem::is_directory(output, ec);
 }
 
-std::optional<OutputNames> OutputNames::Parse(const std::string& output, const std::string& recipe,
-                                              AudioFormat format, std::string& error)
+std::optional<OutputNames> OutputNames::Parse(const RenderOptions& options, std::string& error)
 {
+    const std::string& output = options.output;
+    const std::string& recipe = options.recipe;
     OutputNames names;
-    if (IsOutputDirectory(output))
+    if (IsOutputDirectory(options))
     {
         std::string dir = output;
         if (dir.back() != '/') dir += '/';
         names.prefix_ = dir + (recipe.empty() ? "sound" : recipe) + "_";
-        names.suffix_ = std::string(ExtensionOf(format));
+        names.suffix_ = std::string(ExtensionOf(options.format));
         names.width_ = 3;
         names.zeroPad_ = true;
         names.numbered_ = true;
@@ -270,12 +275,12 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
     std::optional<OutputNames> names;
     if (!options.output.empty())
     {
-        names = OutputNames::Parse(options.output, options.recipe, options.format, error);
+        names = OutputNames::Parse(options, error);
         if (!names) return fail(error);
         if (options.count > 1 && !names->Numbered())
             return fail("with --count " + std::to_string(options.count) +
                         ", -o needs a number field (coin_%03d.wav) or a directory");
-        if (IsOutputDirectory(options.output))
+        if (IsOutputDirectory(options))
         {
             std::error_code ec;
             std::filesystem::create_directories(options.output, ec);
@@ -301,9 +306,27 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
 
         const std::string statePath = options.saveStateBeside ? StatePathBeside(path) : options.saveStatePath;
         if (!statePath.empty() && !SaveStateFile(*instrument, statePath, error)) return fail(error);
-        if (path.empty()) continue;
 
-        const RenderResult result = RenderNote(*instrument, options);
+        // The editor is drawn as the last variation leaves it, while its note still sounds.
+        const bool drawEditor = !options.editorPngPath.empty() && i == options.count - 1;
+        bool drawn = false;
+        std::function<void()> beforeNoteOff;
+        if (drawEditor)
+            beforeNoteOff = [&]
+            {
+                error = WriteEditorPng(*instrument->editorGraphics, options.editorPngPath);
+                drawn = true;
+            };
+        if (path.empty())
+        {
+            if (drawEditor) beforeNoteOff();
+            if (!error.empty()) return fail(error);
+            continue;
+        }
+
+        const RenderResult result = RenderNote(*instrument, options, beforeNoteOff);
+        if (drawEditor && !drawn) beforeNoteOff(); // the render ended before the note-off
+        if (!error.empty()) return fail(error);
         error = WriteAudioFile(path, options.format, options.encoding, options.rate, options.channels,
                                result.interleaved);
         if (!error.empty()) return fail(error);

@@ -26,8 +26,10 @@ std::string CheckGenerationOptions(const RenderOptions& options);
 // states saved beside the audio files.
 bool UsesGeneration(const RenderOptions& options);
 
-// True for an existing directory or a path ending in '/': the files of a batch are named inside it.
-bool IsOutputDirectory(const std::string& output);
+// Whether -o names a directory in which the files are named after the recipe: a path ending in '/',
+// or an existing directory when several files are asked for. A single file written over an existing
+// directory stays an error, as for any output that cannot be written.
+bool IsOutputDirectory(const RenderOptions& options);
 
 // Runs the editor action of a recipe name (coin, shoot, powerup, hit, jump, blip, blade, random,
 // reset); false for an unknown name.
@@ -41,8 +43,7 @@ class OutputNames
 {
 public:
     // Parses -o; nothing and a one-line error for a malformed pattern.
-    static std::optional<OutputNames> Parse(const std::string& output, const std::string& recipe,
-                                            AudioFormat format, std::string& error);
+    static std::optional<OutputNames> Parse(const RenderOptions& options, std::string& error);
     // The name of file `number` (counted from 1).
     std::string Name(int number) const;
     // Whether names differ by number (a pattern field or a directory).

@@ -14,6 +14,7 @@
 #include <string>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace
 {
@@ -53,7 +54,8 @@ protected:
     void SetUp() override
     {
         dir = fs::path(testing::TempDir()) /
-              ("render_batch_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("render_batch_" + std::to_string(getpid()) + "_" +
+               std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
     }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -182,6 +183,54 @@ TEST(BindingVST3Parameters, TextsAndConversionsFollowTheFrameParameter)
     EXPECT_NE(controller->setParamNormalized(4711, 0.5), kResultOk);
     String128 text{};
     EXPECT_NE(controller->getParamStringByValue(4711, 0.5, text), kResultOk);
+}
+
+TEST(BindingVST3Parameters, EveryConversionAgreesWithTheValueTheParameterTakes)
+{
+    VST3TestHost host;
+    IEditController* controller = host.Controller();
+    for (int index = 0; index < 60; ++index)
+    {
+        const IParameter& param = *host.Plugin().GetParam(index);
+        const double tolerance = 1e-9 * std::max(1.0, std::abs(param.Max()));
+        // The host's reset-to-default lands on the default.
+        const ParameterInfo info = InfoAt(controller, 1 + index);
+        EXPECT_NEAR(controller->normalizedParamToPlain(index, info.defaultNormalizedValue), param.Default(),
+                    tolerance)
+            << index;
+        // Any normalised value, on a step or between steps, converts to what the parameter then holds,
+        // and that value converts back to the normalised value the parameter reports.
+        for (double n : {0.0, 0.1, 0.37, 0.5, 0.54, 0.93, 1.0})
+        {
+            ASSERT_EQ(controller->setParamNormalized(index, n), kResultOk);
+            const double plain = controller->normalizedParamToPlain(index, n);
+            EXPECT_NEAR(plain, param.Value(), tolerance) << index << " at " << n;
+            EXPECT_NEAR(controller->plainParamToNormalized(index, plain),
+                        controller->getParamNormalized(index), 1e-9)
+                << index << " at " << n;
+        }
+    }
+}
+
+TEST(BindingVST3Parameters, TypedTextsSetTheValueTheyName)
+{
+    VST3TestHost host;
+    IEditController* controller = host.Controller();
+    auto setFromText = [&](int index, const char* text)
+    {
+        String128 wide{};
+        UString(wide, 128).fromAscii(text);
+        ParamValue n = -1.0;
+        EXPECT_EQ(controller->getParamValueByString(index, wide, n), kResultOk) << text;
+        controller->setParamNormalized(index, n);
+        return host.Plugin().GetParam(index)->Value();
+    };
+    EXPECT_NEAR(setFromText(33, "0.2"), 0.2, 1e-9);       // release time, shape 3
+    EXPECT_NEAR(setFromText(40, "1000.0"), 1000.0, 1e-6); // low-pass cutoff, shape 3
+    EXPECT_NEAR(setFromText(kGainParam, "-6.0"), -6.0, 1e-9);
+    EXPECT_EQ(setFromText(9, "3"), 3.0); // octave
+    EXPECT_EQ(setFromText(kWaveParam, "Sin"), 2.0);
+    EXPECT_EQ(ValueText(controller, 33, controller->getParamNormalized(33)), "0.200");
 }
 
 TEST(BindingVST3Parameters, SettingANormalisedValueRoundsNonRealTypes)

@@ -325,9 +325,10 @@ TEST(BindingVST3Processing, NoteEventsBecomeMidiMessages)
     host.NoteOn(61, 1.0f, 10);
     host.NoteOn(200, 1.0f, 10); // not a MIDI key: dropped
     host.NoteOn(62, 3.0f, 10);  // velocity beyond 1: the strongest note, not a wrapped byte
+    host.NoteOn(63, -0.5f, 10); // below 0: velocity 0
     ASSERT_EQ(host.ProcessBlock(), kResultOk);
     const auto& received = host.Plugin().received;
-    ASSERT_GE(received.size(), 4u);
+    ASSERT_GE(received.size(), 5u);
     EXPECT_EQ(received[0].status, 0x93);
     EXPECT_EQ(received[0].data1, 60);
     EXPECT_EQ(received[0].data2, 63); // 0.5 x 127 truncated
@@ -338,6 +339,34 @@ TEST(BindingVST3Processing, NoteEventsBecomeMidiMessages)
     EXPECT_EQ(received[2].data2, 127);
     EXPECT_EQ(received[3].data1, 62);
     EXPECT_EQ(received[3].data2, 127);
+    EXPECT_EQ(received[4].data1, 63);
+    EXPECT_EQ(received[4].data2, 0);
+}
+
+TEST(BindingVST3Processing, EveryMidiVelocityComesBackAndSoftNotesStillPlay)
+{
+    VST3TestHost host;
+    // Hosts turn MIDI velocity v into v / 127 in single precision. The event list holds 50 events,
+    // so the velocities come in blocks of 32.
+    for (int v = 0; v < 128; ++v)
+    {
+        host.NoteOn(60, static_cast<float>(v) / 127.0f, v % 32);
+        if (v % 32 == 31)
+        {
+            ASSERT_EQ(host.ProcessBlock(), kResultOk);
+        }
+    }
+    host.NoteOn(61, 0.004f, 200); // softer than one MIDI step: a note-on all the same
+    ASSERT_EQ(host.ProcessBlock(), kResultOk);
+    const auto& received = host.Plugin().received;
+    ASSERT_GE(received.size(), 129u);
+    for (int v = 0; v < 128; ++v)
+    {
+        EXPECT_EQ(received[v].status, 0x90) << v;
+        EXPECT_EQ(received[v].data2, v) << v;
+    }
+    EXPECT_EQ(received[128].data1, 61);
+    EXPECT_EQ(received[128].data2, 1);
 }
 
 class BindingVST3Rendering : public ::testing::TestWithParam<int32>

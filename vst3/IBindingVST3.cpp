@@ -558,11 +558,12 @@ tresult PLUGIN_API IBindingVST3::setEditorState(IBStream* state)
         const int32 end = LoadState(incoming, 0);
 
         uint8 bypassBytes[kStateBypassBytes] = {};
-        if (got != size || end < 0 || !ReadExactly(state, bypassBytes, kStateBypassBytes))
-            return kResultFalse;
-        isBypassed_ = (bypassBytes[0] | bypassBytes[1] | bypassBytes[2] | bypassBytes[3]) != 0;
+        const bool complete = got == size && end >= 0 && ReadExactly(state, bypassBytes, kStateBypassBytes);
+        if (complete) isBypassed_ = (bypassBytes[0] | bypassBytes[1] | bypassBytes[2] | bypassBytes[3]) != 0;
+        // A short state still moved the parameters it held, so the editor shows what is now in place
+        // either way; only a complete one reports success.
         RefreshEditorFromParameters();
-        return kResultOk;
+        return complete ? kResultOk : kResultFalse;
     }
     catch (...)
     {

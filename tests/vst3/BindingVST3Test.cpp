@@ -564,8 +564,11 @@ namespace
 class FakeEditor : public IFrameEditor
 {
 public:
-    explicit FakeEditor(bool opens) : opens(opens) {}
-    void PushValueToControls(int, double, bool) override {}
+    explicit FakeEditor(bool opens) : opens(opens) { std::fill_n(shown, 60, std::nan("")); }
+    void PushValueToControls(int index, double value, bool isNormalized) override
+    {
+        if (index >= 0 && index < 60 && !isNormalized) shown[index] = value;
+    }
     void PrepareDraw() override {}
     int Width() const override { return 856; }
     int Height() const override { return 640; }
@@ -573,6 +576,7 @@ public:
     void CloseWindow() override { ++closed; }
     bool opens;
     int closed = 0;
+    double shown[60]; // the last real value shown per parameter; NaN before any
 };
 
 IPlugView* CreateEditorView(VST3TestHost& host)
@@ -654,4 +658,24 @@ TEST(BindingVST3View, AResizeTheHostStartedOnlyStoresTheRect)
     EXPECT_FALSE(view->ExpectingResize());
     EXPECT_EQ(view->getRect().bottom, 200);
     view->release();
+}
+
+TEST(BindingVST3State, TheEditorShowsWhatAShortStateLeftInPlace)
+{
+    VST3TestHost source;
+    source.Automate(kGainParam, 0, 0.25);
+    source.ProcessBlock();
+    const std::vector<char> state = source.SaveState();
+    ASSERT_EQ(state.size(), 488u);
+
+    VST3TestHost host;
+    host.Automate(10, 0, 1.0); // second oscillator six octaves up
+    host.ProcessBlock();
+    auto* editor = new FakeEditor(true);
+    host.Plugin().AttachEditor(editor);
+    // Ten parameters' worth: 0 to 9 load, 10 falls back to 0, 11 on stay; the call fails.
+    ASSERT_NE(host.LoadState(std::vector<char>(state.begin(), state.begin() + 4 + 8 * 10)), kResultOk);
+    EXPECT_NEAR(editor->shown[kGainParam], -48.0 + 0.25 * 60.0, 1e-9);
+    EXPECT_EQ(host.Plugin().GetParam(10)->Value(), 0.0);
+    EXPECT_EQ(editor->shown[10], 0.0);
 }

@@ -168,25 +168,37 @@ TEST_F(StubBinding, InputArrangementSelectsWhichInputsTakeTheHostsSamples)
 
 TEST(StubBindingHosts, StereoLimitedHostsGetOutputsFromTheThirdOnConnected)
 {
-    Vst2Host host{STUB_PLUGIN_PATH};
-    host.productString = "Adobe Audition CS6";
-    ASSERT_NE(host.Create(), nullptr);
-    VstSpeakerArrangement stereo{};
-    stereo.numChannels = 2;
-    host.Dispatch(EffectOp::kSetSpeakerArrangement, 0, 0, &stereo);
-    host.Dispatch(EffectOp::kOpen);
-    host.inputLevel = 1.0f;
-    auto out = host.ProcessFloat(8, false, std::vector<std::vector<float>>(4, std::vector<float>(8, 7.0f)));
-    // Inputs from the third on no longer take the host's samples.
-    EXPECT_FLOAT_EQ(out[0][0], 1.5f);
-    EXPECT_FLOAT_EQ(out[1][0], 1.625f);
-    EXPECT_FLOAT_EQ(out[2][0], 0.75f);
-    EXPECT_FLOAT_EQ(out[3][0], 0.875f);
-    EXPECT_EQ(host.effect->numInputs, 4);
-    EXPECT_EQ(host.effect->numOutputs, 4);
-    ASSERT_EQ(host.CallsWith(HostOp::kGetProductString).size(), 1u);
-    host.Dispatch(EffectOp::kOpen); // prepared once only
-    EXPECT_EQ(host.CallsWith(HostOp::kGetProductString).size(), 1u);
+    struct Case
+    {
+        const char* product;
+        bool limited;
+    };
+    for (const Case& c :
+         {Case{"Adobe Audition CS6", true}, Case{"Forte 4", true}, Case{"Orion Platinum", true},
+          Case{"SAWStudio64", true}, Case{"Chainer", false}, Case{"Logic", false}})
+    {
+        Vst2Host host{STUB_PLUGIN_PATH};
+        host.productString = c.product;
+        ASSERT_NE(host.Create(), nullptr);
+        VstSpeakerArrangement stereo{};
+        stereo.numChannels = 2;
+        host.Dispatch(EffectOp::kSetSpeakerArrangement, 0, 0, &stereo);
+        host.Dispatch(EffectOp::kOpen);
+        host.inputLevel = 1.0f;
+        auto out =
+            host.ProcessFloat(8, false, std::vector<std::vector<float>>(4, std::vector<float>(8, 7.0f)));
+        // Outputs from the third on are connected again; inputs from the third on no longer take the
+        // host's samples. Other hosts keep what the arrangement said.
+        EXPECT_FLOAT_EQ(out[0][0], 1.5f) << c.product;
+        EXPECT_FLOAT_EQ(out[1][0], 1.625f) << c.product;
+        EXPECT_FLOAT_EQ(out[2][0], c.limited ? 0.75f : 7.0f) << c.product;
+        EXPECT_FLOAT_EQ(out[3][0], c.limited ? 0.875f : 7.0f) << c.product;
+        EXPECT_EQ(host.effect->numInputs, 4);
+        EXPECT_EQ(host.effect->numOutputs, 4);
+        ASSERT_EQ(host.CallsWith(HostOp::kGetProductString).size(), 1u);
+        host.Dispatch(EffectOp::kOpen); // prepared once only
+        EXPECT_EQ(host.CallsWith(HostOp::kGetProductString).size(), 1u);
+    }
 }
 
 TEST_F(StubBinding, HostIdentityIsAskedOnceWithVersion)

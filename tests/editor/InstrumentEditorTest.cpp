@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -193,4 +194,35 @@ TEST_F(EditorInstrument, HeadlessWindowOperationsAnswerNotAvailable)
     std::unique_ptr<PIX_IBitmap> png(g->LoadBitmapResource(102, "resources/img/Background.PNG"));
     ASSERT_NE(png, nullptr);
     EXPECT_EQ(png->Width(), 846);
+}
+
+TEST_F(EditorInstrument, ParameterTrafficBetweenHostFrameAndKnobs)
+{
+    IControl* gain = ControlOf(kOutputGain);
+    instrument.AutomateParameter(kOutputGain, 0.25); // host automation, normalised
+    EXPECT_EQ(gain->Value(), 0.25);
+    instrument.SetParameterValue(kOutputGain, 0.0); // a real value: (0 + 48) / 60
+    EXPECT_DOUBLE_EQ(gain->Value(), 0.8);
+    instrument.GetParam(kOutputGain)->SetClamped(-48.0); // e.g. a loaded state, then the refresh
+    instrument.RefreshEditorFromParameters();
+    EXPECT_EQ(gain->Value(), 0.0);
+
+    // A drag is bracketed by begin and end edit, each move sent to the host and the engine.
+    instrument.ClearHostRecords();
+    const IArea a = gain->Area();
+    g->OnMouseDown(a.L + 36, a.T + 20, LeftButton());
+    g->OnMouseDrag(a.L + 36, a.T + 20 - 34, LeftButton()); // half the height: an eighth of the range
+    g->OnMouseUp(a.L + 36, a.T + 20 - 34, LeftButton());
+    const auto& edits = instrument.HostEdits();
+    ASSERT_EQ(edits.size(), 4u);
+    EXPECT_EQ(edits[0].kind, IBindingOffline::HostEdit::Begin);
+    EXPECT_EQ(edits[1].kind, IBindingOffline::HostEdit::Value); // the press re-sends the value
+    EXPECT_EQ(edits[1].normalizedValue, 0.0);
+    EXPECT_EQ(edits[2].kind, IBindingOffline::HostEdit::Value);
+    EXPECT_DOUBLE_EQ(edits[2].normalizedValue, 0.125);
+    EXPECT_EQ(edits[3].kind, IBindingOffline::HostEdit::End);
+    for (const auto& e : edits)
+        EXPECT_EQ(e.paramIdx, kOutputGain);
+    EXPECT_DOUBLE_EQ(instrument.GetParam(kOutputGain)->Value(), -40.5); // -48 + 0.125 * 60, step 0.1
+    EXPECT_DOUBLE_EQ(instrument.outputGainTarget, std::exp(-40.5 * 0.1151292546497));
 }

@@ -22,13 +22,18 @@ constexpr const char* kExamples = R"(Examples:
       a saved state with one change, as 32-bit float WAV
   brisbleep-render --set "Pitch Jump Delay=0.1" --set "Pitch Jump Transpose=12" --save-state jump.state
       only write the state after the settings (no audio file)
+  brisbleep-render -o coin.wav --editor-png editor.png
+      also draws the editor while the note is held (knobs, meters, the held key) into a PNG file
   brisbleep-render --list-params
       every parameter with its index, range, default, unit and value texts
 
-Values are given in the parameter's own unit (dB, s, Hz, semitones...); enumerations take their
-display text ("Osc1 Type=Square") or their number. A state file holds the instrument's 484-byte
-state, optionally preceded by the 8-byte chunk header. The rendering stops when every voice has
-finished and the output stays below -120 dBFS, or --max-tail seconds after the note-off.
+Values are given in the parameter's own unit (dB, s, Hz, semitones...), which may follow the
+number ("Output Gain=-3 dB"); a value shown as a range end counts as that end ("Filter LP
+Resonance=0.707"); the two pitch notes also take note names ("Pitch High Note=C 7");
+enumerations take their display text ("Osc1 Type=Square") or their number. A state file holds
+the instrument's 484-byte state, optionally preceded by the 8-byte chunk header. The rendering
+stops when every voice has finished and the output stays below -120 dBFS, or --max-tail seconds
+after the note-off.
 On failure a one-line message goes to standard error, the exit status is 1, and no output file
 is left behind.)";
 
@@ -86,6 +91,9 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         ->type_name("FILE");
     app.add_option("--save-state", options.saveStatePath, "Write the state after all settings are applied")
         ->type_name("FILE");
+    app.add_option("--editor-png", options.editorPngPath,
+                   "Draw the editor into a PNG file: after the settings, or with -o while the note is held")
+        ->type_name("FILE");
     app.add_flag("--list-params", options.listParams,
                  "Print every parameter: index, name, range, default, unit and value texts");
 
@@ -109,7 +117,7 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
     };
 
     if (options.listParams) return {};
-    if (options.output.empty() && options.saveStatePath.empty())
+    if (options.output.empty() && options.saveStatePath.empty() && options.editorPngPath.empty())
         return fail("no output file given: use -o FILE (see --help)");
 
     if (!format.empty())

@@ -27,10 +27,13 @@ constexpr const char* kExamples = R"(Examples:
   brisbleep-render --list-params
       every parameter with its index, range, default, unit and value texts
 
-Values are given in the parameter's own unit (dB, s, Hz, semitones...); enumerations take their
-display text ("Osc1 Type=Square") or their number. A state file holds the instrument's 484-byte
-state, optionally preceded by the 8-byte chunk header. The rendering stops when every voice has
-finished and the output stays below -120 dBFS, or --max-tail seconds after the note-off.
+Values are given in the parameter's own unit (dB, s, Hz, semitones...), which may follow the
+number ("Output Gain=-3 dB"); a value shown as a range end counts as that end ("Filter LP
+Resonance=0.707"); the two pitch notes also take note names ("Pitch High Note=C 7");
+enumerations take their display text ("Osc1 Type=Square") or their number. A state file holds
+the instrument's 484-byte state, optionally preceded by the 8-byte chunk header. The rendering
+stops when every voice has finished and the output stays below -120 dBFS, or --max-tail seconds
+after the note-off.
 On failure a one-line message goes to standard error, the exit status is 1, and no output file
 is left behind.)";
 

@@ -1,7 +1,7 @@
 // The binding as it publishes a plug-in that is not an instrument: an audio input, a single output
 // bus named "Output", a "Bypass" list parameter, and the pass-through render while bypassed.
 
-#include "vst3/IBindingVST3.h"
+#include "VST3TestHost.h"
 
 #include "public.sdk/source/common/memorystream.h"
 #include "public.sdk/source/vst/hosting/hostclasses.h"
@@ -19,14 +19,6 @@ using namespace Steinberg::Vst;
 namespace
 {
 constexpr int kFrames = 64;
-
-std::string Narrow(const TChar* text)
-{
-    std::string out;
-    for (; *text; ++text)
-        out.push_back(static_cast<char>(*text));
-    return out;
-}
 
 // A stereo effect with one parameter that writes a constant 0.5 on both outputs.
 class ConstantEffect : public IBindingVST3

@@ -38,6 +38,8 @@ std::optional<int> ParseNote(std::string_view text)
             ++semitone, ++pos;
         else if (pos < text.size() && text[pos] == 'b')
             --semitone, ++pos;
+        // The editor writes note names with a space before the octave ("C# 4").
+        if (pos < text.size() && text[pos] == ' ') ++pos;
         const std::optional<int> octave = ParseInt(text.substr(pos));
         if (!octave) return std::nullopt;
         note = (*octave + 1) * 12 + semitone;

@@ -1,7 +1,11 @@
 #include "cli/ParamSettings.h"
 
 #include "cli/ClosestNames.h"
+#include "cli/NoteName.h"
 
+#include "instrument/ParamLayoutSpec.h"
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -62,6 +66,33 @@ std::string ValueTexts(const IParameter& p)
     return texts;
 }
 
+// The value as a host displays it may carry the unit: "-3 dB", "0.5s", "2000 Hz".
+std::string_view WithoutUnit(std::string_view text, const IParameter& p)
+{
+    const std::string_view unit = p.Label();
+    if (unit.empty() || text.size() <= unit.size()) return text;
+    if (!EqualsIgnoreCase(text.substr(text.size() - unit.size()), unit)) return text;
+    return Trimmed(text.substr(0, text.size() - unit.size()));
+}
+
+// The pitch envelope's two notes are shown as note names in the editor ("C 7"), so they take
+// names as well as numbers.
+bool IsNoteParameter(int index)
+{
+    return index == kPitchHighNote || index == kPitchLowNote;
+}
+
+// Whether a value lies in the parameter's range as the host displays it: a value typed as shown
+// ("0.707" for the resonance minimum 0.70710678...) counts as that end of the range.
+bool InDisplayedRange(const IParameter& p, double value)
+{
+    if (value >= p.Min() && value <= p.Max()) return true;
+    if (p.Type() != IParameterType::Double) return false;
+    const double scale = std::pow(10.0, p.DisplayPrecision());
+    const auto shown = [scale](double x) { return std::round(x * scale) / scale; };
+    return shown(value) >= shown(p.Min()) && shown(value) <= shown(p.Max());
+}
+
 std::optional<int> FindParameter(std::string_view name, const std::vector<const IParameter*>& params)
 {
     for (std::size_t i = 0; i < params.size(); ++i)
@@ -105,11 +136,15 @@ ParseAssignment(std::string_view text, const std::vector<const IParameter*>& par
     std::optional<double> value;
     for (int i = 0; i < p.DisplayTextCount() && !value; ++i)
         if (EqualsIgnoreCase(valueText, p.DisplayTextAt(i).text)) value = p.DisplayTextAt(i).value;
-    if (!value) value = ParseNumber(valueText);
+    if (!value) value = ParseNumber(WithoutUnit(valueText, p));
+    if (!value && IsNoteParameter(*index))
+        if (const auto note = ParseNote(valueText)) value = *note;
     if (!value)
     {
         error = "invalid value " + Quoted(valueText) + " for " + Quoted(p.Name());
-        error += p.DisplayTextCount() > 0 ? ": use one of " + ValueTexts(p) : ": expected a number";
+        error += p.DisplayTextCount() > 0  ? ": use one of " + ValueTexts(p)
+                 : IsNoteParameter(*index) ? ": expected a note number or a name such as C4"
+                                           : ": expected a number";
         return std::nullopt;
     }
     if (IsWhole(p.Type()) && *value != std::floor(*value))
@@ -117,14 +152,14 @@ ParseAssignment(std::string_view text, const std::vector<const IParameter*>& par
         error = "value " + Number(*value) + " for " + Quoted(p.Name()) + " must be a whole number";
         return std::nullopt;
     }
-    if (*value < p.Min() || *value > p.Max())
+    if (!InDisplayedRange(p, *value))
     {
         error = "value " + Number(*value) + " for " + Quoted(p.Name()) + " is out of range: use " +
                 Number(p.Min()) + " to " + Number(p.Max());
         if (p.Label()[0] != '\0') error += std::string(" ") + p.Label();
         return std::nullopt;
     }
-    return ParamAssignment{*index, *value};
+    return ParamAssignment{*index, std::clamp(*value, p.Min(), p.Max())};
 }
 
 void PrintParameterList(std::ostream& out, const std::vector<const IParameter*>& params)

@@ -15,9 +15,11 @@ struct ParamAssignment
 };
 
 // Parses "NAME=VALUE" against the instrument's parameters (indexed by position). NAME is a
-// parameter name (any case) or index; VALUE a number in the parameter's unit or, for
-// enumerations, one of its display texts. On failure returns nothing and sets `error` to a
-// one-line description (with the closest names for an unknown parameter).
+// parameter name (any case) or index; VALUE a number in the parameter's unit (the unit itself may
+// follow, "-3 dB"), a note name for the two pitch-envelope notes or, for enumerations, one of its
+// display texts. A value that displays as a range end is taken as that end.
+// On failure returns nothing and sets `error` to a one-line description (with the closest names
+// for an unknown parameter).
 std::optional<ParamAssignment>
 ParseAssignment(std::string_view text, const std::vector<const IParameter*>& params, std::string& error);
 

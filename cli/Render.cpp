@@ -26,7 +26,8 @@ IMidiMessage Note(int status, int note, int velocity, int offset)
 
 } // namespace
 
-RenderResult RenderNote(Brisbleep& instrument, const RenderOptions& options)
+RenderResult RenderNote(Brisbleep& instrument, const RenderOptions& options,
+                        const std::function<void()>& beforeNoteOff)
 {
     const int channels = options.channels;
     const int block = options.block;
@@ -55,6 +56,7 @@ RenderResult RenderNote(Brisbleep& instrument, const RenderOptions& options)
         const int frames = static_cast<int>(std::min<long long>(block, limit - position));
         if (!noteOffSent && noteOff < position + frames)
         {
+            if (beforeNoteOff) beforeNoteOff();
             instrument.DeliverMidi(Note(0x80, options.note, 0, static_cast<int>(noteOff - position)));
             noteOffSent = true;
         }

@@ -2,6 +2,7 @@
 
 #include "cli/RenderOptions.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,4 +21,7 @@ struct RenderResult
 // MIDI is pending and a whole block stayed below -120 dBFS, or the tail limit is reached. What
 // follows the last sample at or above that level after the note-off is trimmed, so the length
 // does not depend on the block size.
-RenderResult RenderNote(Brisbleep& instrument, const RenderOptions& options);
+// beforeNoteOff, when given, runs once after the last block that ends before the note-off, while
+// the note still sounds.
+RenderResult RenderNote(Brisbleep& instrument, const RenderOptions& options,
+                        const std::function<void()>& beforeNoteOff = {});

@@ -22,6 +22,7 @@ struct RenderOptions
     std::vector<std::string> settings; // "NAME=VALUE"
     std::string statePath;
     std::string saveStatePath;
+    std::string editorPngPath; // the editor drawn headless; with -o, just before the note-off
     bool listParams = false;
 };
 

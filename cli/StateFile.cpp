@@ -48,6 +48,13 @@ bool LoadStateFile(Brisbleep& instrument, const std::string& path, std::string& 
     chunk.PutBytes(bytes.data(), static_cast<std::int32_t>(bytes.size()));
     std::int32_t position = 0;
     ReadChunkHeader(chunk, position);
+    if (position == 0 && bytes.size() == 8 + Brisbleep::kStateSize)
+    {
+        // The size of a state with header, but the first eight bytes are not a chunk header.
+        error = "state file " + quoted + " is not a Brisbleep state: " + std::to_string(bytes.size()) +
+                " bytes, but it does not start with the chunk header";
+        return false;
+    }
     if (position < 0 || chunk.Size() - position != Brisbleep::kStateSize)
     {
         error = "state file " + quoted + " is not a Brisbleep state: expected " +

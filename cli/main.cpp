@@ -6,6 +6,8 @@
 #include "cli/RenderOptions.h"
 #include "cli/StateFile.h"
 
+#include "editor/IEditorSnapshot.h"
+#include "editor/IGraphics.h"
 #include "instrument/Brisbleep.h"
 
 #include <iostream>
@@ -56,9 +58,30 @@ int Run(int argc, char** argv)
     }
     if (!options.saveStatePath.empty() && !SaveStateFile(*instrument, options.saveStatePath, error))
         return Fail(error);
-    if (options.output.empty()) return 0;
+    std::string editorError;
+    bool editorDrawn = false;
+    const auto drawEditor = [&]
+    {
+        if (!instrument->editorGraphics) instrument->CreateEditor();
+        editorError = WriteEditorPng(*instrument->editorGraphics, options.editorPngPath);
+        editorDrawn = true;
+    };
+    if (options.output.empty())
+    {
+        if (!options.editorPngPath.empty()) drawEditor();
+        return editorError.empty() ? 0 : Fail(editorError);
+    }
 
-    const RenderResult result = RenderNote(*instrument, options);
+    std::function<void()> beforeNoteOff;
+    if (!options.editorPngPath.empty())
+    {
+        // Built before the note so that the meters follow the whole render.
+        if (!instrument->editorGraphics) instrument->CreateEditor();
+        beforeNoteOff = drawEditor;
+    }
+    const RenderResult result = RenderNote(*instrument, options, beforeNoteOff);
+    if (beforeNoteOff && !editorDrawn) drawEditor(); // the render ended before any note-off
+    if (!editorError.empty()) return Fail(editorError);
     error = WriteAudioFile(options.output, options.format, options.encoding, options.rate, options.channels,
                            result.interleaved);
     if (!error.empty()) return Fail(error);

@@ -6,6 +6,8 @@
 #include "engine/DenormalFilter.h"
 #include "engine/Oscilator.h"
 
+#include "editor/IGraphics.h"
+
 #include <cmath>
 #include <mutex>
 
@@ -286,6 +288,13 @@ void Brisbleep::RenderDouble(double** /*inputs*/, double** outputs, int frames)
         peakMeter.AddSamples(left[i], right != nullptr ? right[i] : 0.0);
     }
     peakMeter.UpdateLevels();
+    if (editorGraphics != nullptr && GetEditor() == static_cast<IFrameEditor*>(editorGraphics))
+    {
+        if (IControl* meter = editorGraphics->GetControl(leftMeterControl))
+            meter->TakeValueFromPlugin(peakMeter.levelLeft);
+        if (IControl* meter = editorGraphics->GetControl(rightMeterControl))
+            meter->TakeValueFromPlugin(peakMeter.levelRight);
+    }
 
     midiReceiver.queue.EndBlock(frames);
     midiReceiver.blockPosition = 0;

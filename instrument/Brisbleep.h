@@ -14,6 +14,9 @@
 #include "engine/ZKBitCrusher2.h"
 
 #include <cstdint>
+#include <memory>
+
+class IGraphics;
 
 // The instrument: sixty parameters driving four voices rendered eight times oversampled, then
 // decimated, optionally bit-crushed, compressed, gain-smoothed and metered. Output is mono,
@@ -41,6 +44,10 @@ public:
     // Sends the mouse-played keyboard's note changes through the MIDI path (once per block).
     void PollKeyboard(int pressedKey, double touchDepth);
 
+    // Builds the editor description and attaches it: the background, the keyboard (polled by the
+    // audio side from then on), the two meters and a knob for every parameter.
+    void CreateEditor();
+
     // True when no voice sounds and no MIDI message is waiting: only the filter tail remains.
     bool IsIdle() const;
 
@@ -66,8 +73,11 @@ public:
     PeakMeter peakMeter;
     std::int32_t oversampling = 8;
     DecimationFilter decimation;
+    // The attached editor built by CreateEditor (owned by the frame), or none.
+    IGraphics* editorGraphics = nullptr;
 
 private:
+    std::unique_ptr<KeyboardState> editorKeyboard_;
     void CreateParameters();
     void OnProgramChange(int program);
 };

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace
@@ -220,45 +221,56 @@ PIX_Pixel Composite(int mode, PIX_Pixel s, PIX_Pixel d, int w)
 void PIX_Blit(PIX_IBitmap* dest, PIX_IBitmap* src, int x, int y, const PIX_Rect* rect, float weight, int mode)
 {
     if (!dest || !src || weight == 0.0f) return;
-    int sw = src->Width();
-    int sh = src->Height();
-    int sx = 0;
-    int sy = 0;
+    // Clipping runs in 64 bits: coordinates near the ends of the int range must not wrap into a
+    // source or destination offset inside the bitmaps.
+    std::int64_t sw = src->Width();
+    std::int64_t sh = src->Height();
+    std::int64_t sx = 0;
+    std::int64_t sy = 0;
+    std::int64_t dx = x;
+    std::int64_t dy = y;
     if (rect)
     {
-        sw = std::min(rect->R, sw);
-        sh = std::min(rect->B, sh);
+        sw = std::min<std::int64_t>(rect->R, sw);
+        sh = std::min<std::int64_t>(rect->B, sh);
         if (rect->L < 0)
-            x -= rect->L;
+            dx -= rect->L;
         else
             sx = rect->L;
         if (rect->T < 0)
-            y -= rect->T;
+            dy -= rect->T;
         else
             sy = rect->T;
     }
-    if (x < 0)
+    if (dx < 0)
     {
-        sx -= x;
-        x = 0;
+        sx -= dx;
+        dx = 0;
     }
-    if (y < 0)
+    if (dy < 0)
     {
-        sy -= y;
-        y = 0;
+        sy -= dy;
+        dy = 0;
     }
-    const int dw = dest->Width();
-    const int dh = dest->Height();
-    if (sx >= sw || sy >= sh || x >= dw || y >= dh) return;
-    const int cols = std::min(dw + sx - x, sw) - sx;
-    const int rows = std::min(dh + sy - y, sh) - sy;
-    if (cols <= 0 || rows <= 0 || !dest->Bits() || !src->Bits()) return;
+    const std::int64_t dw = dest->Width();
+    const std::int64_t dh = dest->Height();
+    if (sx >= sw || sy >= sh || dx >= dw || dy >= dh) return;
+    const std::int64_t cols64 = std::min(dw + sx - dx, sw) - sx;
+    const std::int64_t rows64 = std::min(dh + sy - dy, sh) - sy;
+    if (cols64 <= 0 || rows64 <= 0 || !dest->Bits() || !src->Bits()) return;
+    // Everything is now inside both bitmaps, so it fits an int again.
+    x = static_cast<int>(dx);
+    y = static_cast<int>(dy);
+    const int cols = static_cast<int>(cols64);
+    const int rows = static_cast<int>(rows64);
+    const int srcX = static_cast<int>(sx);
+    const int srcY = static_cast<int>(sy);
 
     if ((mode & 0xff) >= PIX_kChannelCopy)
     {
         const int from = (mode & 3) * 8;
         const int to = ((mode >> 2) & 3) * 8;
-        ForEachPixel(*dest, *src, x, y, sx, sy, cols, rows,
+        ForEachPixel(*dest, *src, x, y, srcX, srcY, cols, rows,
                      [from, to](PIX_Pixel s, PIX_Pixel d)
                      { return (d & ~(PIX_Pixel{0xff} << to)) | (((s >> from) & 0xff) << to); });
         return;
@@ -266,18 +278,18 @@ void PIX_Blit(PIX_IBitmap* dest, PIX_IBitmap* src, int x, int y, const PIX_Rect*
     if (mode == PIX_kCopy && weight == 1.0f)
     {
         for (int r = 0; r < rows; ++r)
-            std::memcpy(PIX_Row(*dest, y + r) + x, PIX_Row(*src, sy + r) + sx, cols * sizeof(PIX_Pixel));
+            std::memcpy(PIX_Row(*dest, y + r) + x, PIX_Row(*src, srcY + r) + srcX, cols * sizeof(PIX_Pixel));
         return;
     }
     if (mode == PIX_kCopy && weight == 0.5f)
     {
-        ForEachPixel(*dest, *src, x, y, sx, sy, cols, rows, HalfMix);
+        ForEachPixel(*dest, *src, x, y, srcX, srcY, cols, rows, HalfMix);
         return;
     }
     const int w = PIX_IntWeight(weight);
     if (w == 0) return;
     // The modes the editor draws with get loops of their own; the rest share the general step.
-    auto run = [&](auto op) { ForEachPixel(*dest, *src, x, y, sx, sy, cols, rows, op); };
+    auto run = [&](auto op) { ForEachPixel(*dest, *src, x, y, srcX, srcY, cols, rows, op); };
     switch (mode)
     {
     case PIX_kUseSourceAlpha | PIX_kCopy:
@@ -301,19 +313,28 @@ void PIX_Fill(PIX_IBitmap* dest, int x, int y, int w, int h, PIX_Pixel colour, f
 {
     if (!dest) return;
     if (mode & PIX_kUseSourceAlpha) weight *= static_cast<float>(colour >> 24) / 255.0f;
-    if (x < 0)
+    // Clipped in 64 bits so that extreme positions and sizes cannot wrap into the bitmap.
+    std::int64_t left = x;
+    std::int64_t top = y;
+    std::int64_t cols = w;
+    std::int64_t rows = h;
+    if (left < 0)
     {
-        w += x;
-        x = 0;
+        cols += left;
+        left = 0;
     }
-    if (y < 0)
+    if (top < 0)
     {
-        h += y;
-        y = 0;
+        rows += top;
+        top = 0;
     }
-    w = std::min(w, dest->Width() - x);
-    h = std::min(h, dest->Height() - y);
-    if (weight == 0.0f || !dest->Bits() || w <= 0 || h <= 0) return;
+    cols = std::min<std::int64_t>(cols, dest->Width() - left);
+    rows = std::min<std::int64_t>(rows, dest->Height() - top);
+    if (weight == 0.0f || !dest->Bits() || cols <= 0 || rows <= 0) return;
+    x = static_cast<int>(left);
+    y = static_cast<int>(top);
+    w = static_cast<int>(cols);
+    h = static_cast<int>(rows);
     const int iw = PIX_IntWeight(weight);
     if (iw == 0) return;
 

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
-#include <vector>
 
 #include "raster/PIX_Resources.h"
 
@@ -13,25 +12,34 @@ namespace
 {
 constexpr unsigned char kSignature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
 
-struct MemoryReader
+// Where the decoder's bytes come from: a block of memory, or an open file read as libpng asks, so
+// that a file is never read further than its PNG stream needs.
+struct StreamReader
 {
-    const unsigned char* data;
-    std::size_t remaining;
+    const unsigned char* data = nullptr;
+    std::size_t remaining = 0;
+    std::FILE* file = nullptr;
+
+    std::size_t Read(unsigned char* out, std::size_t length)
+    {
+        if (file) return std::fread(out, 1, length, file);
+        const std::size_t n = length < remaining ? length : remaining;
+        if (n)
+        {
+            std::memcpy(out, data, n);
+            data += n;
+            remaining -= n;
+        }
+        return n;
+    }
 };
 
-// Serves bytes from memory; a request past the end gets zeros for the missing part, which libpng
-// then rejects through its chunk and checksum tests.
-void ReadFromMemory(png_structp png, png_bytep out, png_size_t length)
+// A request past the end gets zeros for the missing part, which libpng then rejects through its
+// chunk and checksum tests.
+void ReadFromStream(png_structp png, png_bytep out, png_size_t length)
 {
-    auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
     std::memset(out, 0, length);
-    const std::size_t n = length < reader->remaining ? length : reader->remaining;
-    if (n)
-    {
-        std::memcpy(out, reader->data, n);
-        reader->data += n;
-        reader->remaining -= n;
-    }
+    static_cast<StreamReader*>(png_get_io_ptr(png))->Read(out, length);
 }
 
 void OnPngError(png_structp png, png_const_charp)
@@ -105,12 +113,10 @@ void Repack(PIX_MemBitmap& bitmap)
         }
     }
 }
-} // namespace
 
-PIX_MemBitmap* PIX_LoadPNGFromMemory(const void* data, std::size_t size)
+// Decodes the stream after its signature; signatureBytes of it have already been consumed.
+PIX_MemBitmap* DecodeStream(StreamReader& reader, int signatureBytes)
 {
-    if (!data || size < 8 || std::memcmp(data, kSignature, 8) != 0) return nullptr;
-    MemoryReader reader{static_cast<const unsigned char*>(data), size};
     DecodeState st;
     st.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnPngError, OnPngWarning);
     if (!st.png) return nullptr;
@@ -118,7 +124,8 @@ PIX_MemBitmap* PIX_LoadPNGFromMemory(const void* data, std::size_t size)
     bool ok = false;
     if (st.info)
     {
-        png_set_read_fn(st.png, &reader, ReadFromMemory);
+        png_set_read_fn(st.png, &reader, ReadFromStream);
+        png_set_sig_bytes(st.png, signatureBytes);
         ok = Decode(st);
     }
     png_destroy_read_struct(&st.png, st.info ? &st.info : nullptr, nullptr);
@@ -130,6 +137,16 @@ PIX_MemBitmap* PIX_LoadPNGFromMemory(const void* data, std::size_t size)
     }
     Repack(*st.bitmap);
     return st.bitmap;
+}
+} // namespace
+
+PIX_MemBitmap* PIX_LoadPNGFromMemory(const void* data, std::size_t size)
+{
+    if (!data || size < 8 || std::memcmp(data, kSignature, 8) != 0) return nullptr;
+    StreamReader reader;
+    reader.data = static_cast<const unsigned char*>(data) + 8;
+    reader.remaining = size - 8;
+    return DecodeStream(reader, 8);
 }
 
 PIX_MemBitmap* PIX_LoadPNGResource(PIX_ModuleHandle, int id)
@@ -145,13 +162,19 @@ PIX_MemBitmap* PIX_LoadPNGFile(const char* path)
     if (!path) return nullptr;
     std::FILE* file = std::fopen(path, "rb");
     if (!file) return nullptr;
-    std::vector<unsigned char> bytes;
-    unsigned char chunk[65536];
-    std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + n);
+    // The signature is checked before anything else is read: a large or endless file that is not
+    // a PNG stream costs eight bytes.
+    unsigned char signature[8];
+    PIX_MemBitmap* bitmap = nullptr;
+    if (std::fread(signature, 1, sizeof signature, file) == sizeof signature &&
+        std::memcmp(signature, kSignature, sizeof signature) == 0)
+    {
+        StreamReader reader;
+        reader.file = file;
+        bitmap = DecodeStream(reader, 8);
+    }
     std::fclose(file);
-    return PIX_LoadPNGFromMemory(bytes.data(), bytes.size());
+    return bitmap;
 }
 
 PIX_MemBitmap* PIX_LoadPNGByName(const char* name)

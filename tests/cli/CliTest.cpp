@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -365,4 +365,38 @@ TEST_F(Cli, HelpDocumentsEveryOptionWithExamples)
          {"--output", "--format", "--bits", "--rate", "--block", "--note", "--velocity", "--length",
           "--max-tail", "--channels", "--set", "--state", "--save-state", "--list-params", "Examples:"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
+}
+
+TEST_F(Cli, StateOfHeaderSizeWithoutTheHeaderIsNamedAsSuch)
+{
+    ASSERT_EQ(Render({"--save-state", File("s.state")}).status, 0);
+    std::ofstream(File("bad.state"), std::ios::binary)
+        << std::string("notahead", 8) << Slurp(File("s.state"));
+    ExpectFailure({"-o", File("x.wav"), "--state", File("bad.state")},
+                  "492 bytes, but it does not start with the chunk header");
+}
+
+TEST_F(Cli, ValuesAsTheEditorShowsThemRenderTheSameSound)
+{
+    const std::vector<std::string> common = {"--length", "0.3", "--bits", "32f"};
+    std::vector<std::string> shown = {"-o",    File("shown.wav"),     "--set", "Output Gain=-3 dB",
+                                      "--set", "Pitch High Note=C 8", "--set", "Pitch Start=1"};
+    std::vector<std::string> plain = {"-o",    File("plain.wav"),     "--set", "Output Gain=-3",
+                                      "--set", "Pitch High Note=108", "--set", "Pitch Start=1"};
+    shown.insert(shown.end(), common.begin(), common.end());
+    plain.insert(plain.end(), common.begin(), common.end());
+    ASSERT_EQ(Render(shown).status, 0);
+    ASSERT_EQ(Render(plain).status, 0);
+    EXPECT_EQ(Slurp(File("shown.wav")), Slurp(File("plain.wav")));
+}
+
+TEST_F(Cli, OggRatesEndAtTheVorbisLimitAndSaySoBeforeRendering)
+{
+    ASSERT_EQ(Render({"-o", File("top.ogg"), "--rate", "200000", "--length", "0.05"}).status, 0);
+    EXPECT_EQ(ReadAudio(File("top.ogg")).rate, 200000);
+    ExpectFailure({"-o", File("x.ogg"), "--rate", "200001"}, "Ogg Vorbis output takes at most 200000 Hz");
+    ExpectFailure({"-o", File("x.wav"), "--format", "ogg", "--rate", "384000"},
+                  "use a lower --rate, or WAV or FLAC");
+    ASSERT_EQ(Render({"-o", File("top.flac"), "--rate", "384000", "--length", "0.05"}).status, 0);
+    EXPECT_EQ(ReadAudio(File("top.flac")).rate, 384000);
 }

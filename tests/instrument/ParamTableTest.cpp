@@ -150,3 +150,54 @@ TEST(ParamTable, EngineStartsFromTheDefaultsAndTheDefaultPresetHoldsThem)
     preset.chunk.GetDouble(gain, 4);
     EXPECT_EQ(gain, -6.0);
 }
+
+TEST(ParamTable, EditorRowsPlaceTheControlsAndCarryTheirTooltips)
+{
+    struct Place
+    {
+        int index, x, y, w, h;
+        const char* tooltip;
+    };
+    // The switches (50, 56) are the two short controls; the right-hand columns and the rows whose
+    // tooltip differs from the name are the ones most easily mistyped.
+    const Place places[] = {
+        {0, 752, 32, 72, 68, "Output Gain"},
+        {8, 104, 304, 72, 68, "Pink Level"},
+        {27, 176, 236, 72, 68, "White EnvDepth"},
+        {34, 320, 304, 72, 68, "Pitch High Note"},
+        {36, 464, 304, 72, 68, "Pitch Envelope Duration"},
+        {37, 536, 304, 72, 68,
+         "Pitch Start. -1=starts with the low note; 0=starts with input note pitch; 1=start with the high "
+         "note"},
+        {38, 608, 304, 72, 68,
+         "Pitch End. -1=ends with the low note; 0=ends with input note pitch; 1=ends the high note"},
+        {39, 680, 304, 72, 68, "Pitch Curve. 1 = linear"},
+        {46, 752, 304, 72, 68, "Compression Factor"},
+        {48, 752, 472, 72, 68, "Delay to trigger the new note"},
+        {49, 752, 540, 72, 68, "Duration of the new note"},
+        {50, 752, 612, 72, 44, "When the new note is created?"},
+        {55, 320, 472, 72, 68, "Filter Env Release"},
+        {56, 680, 190, 72, 44, "BitCrush Position. Inside the oversampling or at the end of the processing."},
+        {57, 680, 32, 72, 68, "BitCrush Sample Rate"},
+        {58, 680, 100, 72, 68, "BitCrush Bit Depth"},
+        {59, 32, 558, 72, 68, "Mutation %"},
+    };
+    for (const Place& p : places)
+    {
+        const ParamLayoutSpec& row = kParamLayout[static_cast<std::size_t>(p.index)];
+        EXPECT_EQ(row.x, p.x) << p.index;
+        EXPECT_EQ(row.y, p.y) << p.index;
+        EXPECT_EQ(row.w, p.w) << p.index;
+        EXPECT_EQ(row.h, p.h) << p.index;
+        EXPECT_STREQ(row.tooltip, p.tooltip) << p.index;
+    }
+    // No two controls overlap, so every one can be reached with the mouse.
+    for (std::size_t i = 0; i < kParamLayout.size(); ++i)
+        for (std::size_t j = i + 1; j < kParamLayout.size(); ++j)
+        {
+            const ParamLayoutSpec& a = kParamLayout[i];
+            const ParamLayoutSpec& b = kParamLayout[j];
+            const bool apart = a.x + a.w <= b.x || b.x + b.w <= a.x || a.y + a.h <= b.y || b.y + b.h <= a.y;
+            EXPECT_TRUE(apart) << a.name << " overlaps " << b.name;
+        }
+}

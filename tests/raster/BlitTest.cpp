@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "raster/PIX_Blit.h"
 
 namespace
@@ -82,6 +84,17 @@ TEST(BlitClipTest, NegativeRectangleStartShiftsTheDestination)
     EXPECT_EQ(At(dst, 3, 0), 0xff000000u);
     EXPECT_EQ(At(dst, 5, 0), 0xff020000u);
     EXPECT_EQ(At(dst, 6, 0), kUntouched);
+
+    // Likewise a negative top moves the copy down.
+    PIX_MemBitmap tall(4, 4), below(4, 4);
+    FillPattern(tall);
+    FillWith(below, kUntouched);
+    const PIX_Rect up{1, -2, 4, 4};
+    PIX_Blit(&below, &tall, 0, 0, &up, 1.0f, PIX_kCopy);
+    EXPECT_EQ(At(below, 0, 1), kUntouched);
+    EXPECT_EQ(At(below, 0, 2), 0xff010000u);
+    EXPECT_EQ(At(below, 2, 3), 0xff030100u);
+    EXPECT_EQ(At(below, 3, 3), kUntouched);
 }
 
 TEST(BlitClipTest, OversizedSourceIsCutAtTheDestination)
@@ -135,6 +148,13 @@ TEST(BlitModeTest, CopyWithSourceAlpha)
     EXPECT_EQ(BlitOne(0xc0000000, 0x80000000, 1.0f, mode) >> 24, 255u);
 }
 
+TEST(BlitModeTest, CopyWithSourceAlphaAtPartialWeight)
+{
+    // Weight 0.75 (w = 192), source alpha 64: k = 192 * 65 / 256 = 48; alpha 48 + 224 saturates;
+    // colours s + (d - s) * 208 / 256: red 255 - 207, green 128 - 104, blue 0 + 104.
+    EXPECT_EQ(BlitOne(0x40ff8000, 0xe0000080, 0.75f, PIX_kUseSourceAlpha), 0xff301868u);
+}
+
 TEST(BlitModeTest, GreyedControlUsesQuarterWeight)
 {
     // Weight 0.25 with an opaque source: k = 64 * 256 / 256 = 64.
@@ -164,6 +184,9 @@ TEST(BlitModeTest, DodgeWithSourceAlpha)
     EXPECT_EQ(BlitOne(0xff808080, 0x40204080, 1.0f, mode), 0xff4080ffu);
     // t above 254 saturates anything non-zero and keeps zero (here the alpha byte).
     EXPECT_EQ(BlitOne(0xffff0000, 0x00010000, 1.0f, mode), 0x00ff0000u);
+    // Half weight, opaque source: k = 128. Colour bytes 0x80 give t = 64 (d * 256 / 192), the
+    // alpha byte 0xff gives t = 127 (d * 256 / 129); green 192 reaches 256 and saturates.
+    EXPECT_EQ(BlitOne(0xff808080, 0x4040c000, 0.5f, mode), 0x7f55ff00u);
     // Source alpha 0 still gives k = 1, too small to change anything.
     EXPECT_EQ(BlitOne(0x00ffffff, 0x10203040, 1.0f, mode), 0x10203040u);
 }
@@ -234,4 +257,42 @@ TEST(FillTest, SourceAlphaScalesTheWeightAndClipping)
     PIX_Fill(&dst, 0, 0, 0, 3, 0xff0000ff, 1.0f, PIX_kCopy);
     PIX_Fill(&dst, 0, 0, 4, 3, 0xff0000ff, 0.0f, PIX_kCopy);
     EXPECT_EQ(At(dst, 2, 2), 0u);
+}
+
+TEST(BlitClipTest, ExtremeCoordinatesDrawNothing)
+{
+    // Positions far outside every bitmap must not wrap around into a read or write inside one.
+    constexpr int kMin = std::numeric_limits<int>::min();
+    constexpr int kMax = std::numeric_limits<int>::max();
+    PIX_MemBitmap src(4, 4), dst(4, 4);
+    FillPattern(src);
+    FillWith(dst, kUntouched);
+    PIX_Blit(&dst, &src, kMin, 0, nullptr, 1.0f, PIX_kCopy);
+    PIX_Blit(&dst, &src, 0, kMin, nullptr, 0.5f, PIX_kCopy);
+    PIX_Blit(&dst, &src, kMax, kMax, nullptr, 1.0f, PIX_kCopy);
+    const PIX_Rect farLeft{kMin, kMin, 4, 4};
+    PIX_Blit(&dst, &src, 0, 0, &farLeft, 1.0f, PIX_kUseSourceAlpha);
+    PIX_Blit(&dst, &src, kMax, kMax, &farLeft, 1.0f, PIX_kCopy);
+    PIX_Fill(&dst, kMin, kMin, -5, -5, 0xffffffff, 1.0f, PIX_kCopy);
+    PIX_Fill(&dst, kMax, kMax, kMax, kMax, 0xffffffff, 1.0f, PIX_kCopy);
+    PIX_Fill(&dst, 2, 2, kMax, kMax, 0xff00ff00, 1.0f, PIX_kCopy);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(At(dst, x, y), x >= 2 && y >= 2 ? 0xff00ff00u : kUntouched) << x << "," << y;
+}
+
+TEST(BlitModeTest, WeightsOutsideZeroToOne)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    // Above 1 counts as full weight: 2 * 256 would turn s + (d - s) * (256 - w) / 256 into
+    // 2s - d, out of the byte range.
+    EXPECT_EQ(BlitOne(0x80c80000, 0x406400c8, 2.0f, PIX_kCopy), 0x80c80000u);
+    EXPECT_EQ(BlitOne(0x80c80000, 0x406400c8, 1.5f, PIX_kUseSourceAlpha), 0xc0970063u);
+    EXPECT_EQ(FillOne(0xff804020, 0x00204080, 3.0f), 0xff804020u);
+    // Negative and NaN weights draw nothing.
+    EXPECT_EQ(BlitOne(0xffffffff, 0x12345678, -0.5f, PIX_kCopy), 0x12345678u);
+    EXPECT_EQ(BlitOne(0xffffffff, 0x12345678, nan, PIX_kCopy), 0x12345678u);
+    EXPECT_EQ(BlitOne(0xffffffff, 0x12345678, nan, PIX_kUseSourceAlpha | PIX_kAdd), 0x12345678u);
+    EXPECT_EQ(FillOne(0xffffffff, 0x12345678, nan), 0x12345678u);
+    EXPECT_EQ(FillOne(0xffffffff, 0x12345678, -1.0f, PIX_kUseSourceAlpha), 0x12345678u);
 }

@@ -92,6 +92,47 @@ TEST(PngLoaderTest, ColourTypesAndDepthsDecodeToStraightArgb)
     EXPECT_EQ(At(*packed, 2, 0), 0xff000000u);
 }
 
+TEST(PngLoaderTest, ColourKeyTransparencyBecomesAlpha)
+{
+    // Grey with a transparent grey value: that value gets alpha 0, every other one alpha 255.
+    PngImage grey = Image(3, 1, PNG_COLOR_TYPE_GRAY, 8, {0x10, 0x20, 0x10});
+    grey.colourKey = true;
+    grey.key.gray = 0x10;
+    Bitmap g = Decode(EncodePng(grey));
+    ASSERT_TRUE(g);
+    EXPECT_EQ(At(*g, 0, 0), 0x00101010u);
+    EXPECT_EQ(At(*g, 1, 0), 0xff202020u);
+    EXPECT_EQ(At(*g, 2, 0), 0x00101010u);
+
+    // 2-bit grey with a key: expanded to 8 bits (level 2 of 3 is 0xaa) before the key applies.
+    PngImage low = Image(4, 1, PNG_COLOR_TYPE_GRAY, 2, {0b00011011});
+    low.colourKey = true;
+    low.key.gray = 1;
+    Bitmap l = Decode(EncodePng(low));
+    ASSERT_TRUE(l);
+    EXPECT_EQ(At(*l, 0, 0), 0xff000000u);
+    EXPECT_EQ(At(*l, 1, 0), 0x00555555u);
+    EXPECT_EQ(At(*l, 2, 0), 0xffaaaaaau);
+    EXPECT_EQ(At(*l, 3, 0), 0xffffffffu);
+
+    // RGB with a transparent colour.
+    PngImage rgb = Image(2, 1, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 1, 2, 4});
+    rgb.colourKey = true;
+    rgb.key.red = 1;
+    rgb.key.green = 2;
+    rgb.key.blue = 3;
+    Bitmap c = Decode(EncodePng(rgb));
+    ASSERT_TRUE(c);
+    EXPECT_EQ(At(*c, 0, 0), 0x00010203u);
+    EXPECT_EQ(At(*c, 1, 0), 0xff010204u);
+
+    // 16-bit RGB without transparency keeps the high bytes and gets the opaque filler.
+    Bitmap deep =
+        Decode(EncodePng(Image(1, 1, PNG_COLOR_TYPE_RGB, 16, {0x12, 0xff, 0x34, 0x00, 0x56, 0x80})));
+    ASSERT_TRUE(deep);
+    EXPECT_EQ(At(*deep, 0, 0), 0xff123456u);
+}
+
 TEST(PngLoaderTest, InterlacedImageDecodesEveryPixel)
 {
     std::vector<std::uint8_t> samples;
@@ -158,8 +199,31 @@ TEST(PngLoaderTest, FilesByPathAndByName)
     EXPECT_TRUE(Bitmap(PIX_LoadPNGFile(other.c_str()))); // the content decides for a path
     EXPECT_FALSE(Bitmap(PIX_LoadPNGByName(other.c_str())));
     EXPECT_FALSE(Bitmap(PIX_LoadPNGFile((dir / "missing.png").c_str())));
+    EXPECT_FALSE(Bitmap(PIX_LoadPNGFile(dir.c_str()))); // a directory
+
+    // A file cut inside its image data fails; one with bytes after the image decodes.
+    const auto rows = EncodePng(Image(3, 3, PNG_COLOR_TYPE_RGB, 8, std::vector<std::uint8_t>(27, 0x42)));
+    const std::string cut = (dir / "cut.png").string();
+    std::ofstream(cut, std::ios::binary).write(reinterpret_cast<const char*>(rows.data()), rows.size() - 20);
+    EXPECT_FALSE(Bitmap(PIX_LoadPNGFile(cut.c_str())));
+    const std::string padded = (dir / "padded.png").string();
+    {
+        std::ofstream out(padded, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(rows.data()), rows.size());
+        out << std::string(1000, 'x');
+    }
+    Bitmap fromPadded(PIX_LoadPNGFile(padded.c_str()));
+    ASSERT_TRUE(fromPadded);
+    EXPECT_EQ(At(*fromPadded, 2, 2), 0xff424242u);
     EXPECT_STREQ(PIX_kPNGFileTypes, "PNG files (*.PNG)");
     std::filesystem::remove_all(dir);
+}
+
+TEST(PngLoaderTest, EndlessFileIsRejectedByItsSignature)
+{
+    // The signature is checked before the rest of a file is read, so a stream without end that is
+    // not a PNG image is turned away at once instead of being read into memory.
+    EXPECT_FALSE(Bitmap(PIX_LoadPNGFile("/dev/zero")));
 }
 
 TEST(ResourceTest, TableListsTheTwentyOneImages)

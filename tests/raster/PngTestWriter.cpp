@@ -31,6 +31,11 @@ std::vector<std::uint8_t> EncodePng(const PngImage& image)
     if (!image.transparency.empty())
         png_set_tRNS(png, info, image.transparency.data(), static_cast<int>(image.transparency.size()),
                      nullptr);
+    if (image.colourKey)
+    {
+        png_color_16 key = image.key;
+        png_set_tRNS(png, info, nullptr, 0, &key);
+    }
     png_write_info(png, info);
     const std::size_t rowBytes = png_get_rowbytes(png, info);
     std::vector<png_bytep> rows(image.height);

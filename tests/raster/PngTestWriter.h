@@ -15,6 +15,8 @@ struct PngImage
     std::vector<std::uint8_t> samples;      // packed rows as libpng expects them
     std::vector<png_color> palette;         // for palette images
     std::vector<std::uint8_t> transparency; // tRNS alpha values per palette entry
+    bool colourKey = false;                 // tRNS of a grey or RGB image: the transparent sample
+    png_color_16 key{};
     bool interlaced = false;
 };
 

@@ -354,6 +354,22 @@ TEST_F(Plugin, NoteRendersItsPitchThroughBothReplacingCallbacks)
     EXPECT_NEAR(MeasuredFrequency(samples, 44100, 2048), kNote81, 0.1);
 }
 
+TEST(PluginRate, NoteHasItsPitchWhenTheHostNeverAnnouncesARate)
+{
+    Vst2Host host{BRISBLEEP_VST2_PLUGIN_PATH};
+    ASSERT_NE(host.Create(), nullptr);
+    host.Dispatch(EffectOp::kOpen);
+    host.Dispatch(EffectOp::kString2Parameter, kOsc1Type, 0, const_cast<char*>("Sin"));
+    host.SendMidi({Vst2Host::Midi(0, 0x90, 69, 127)});
+    std::vector<float> samples;
+    for (int block = 0; block < 16; ++block)
+    {
+        const auto out = host.ProcessFloat(512, false);
+        samples.insert(samples.end(), out[0].begin(), out[0].end());
+    }
+    EXPECT_NEAR(MeasuredFrequency(samples, 44100, 2048), kNote69, 0.05);
+}
+
 TEST_F(Plugin, AccumulatingCallbackAddsToTheHostBuffer)
 {
     // A second instance plays the same note with the replacing callback, block by block.

@@ -230,7 +230,8 @@ TEST(StubBindingHosts, HostWithoutProductTextIsUnknownWithoutVersion)
 
 TEST_F(StubBinding, RateBlockSizeAndActivationReachTheInstrumentInOrder)
 {
-    EXPECT_EQ(KeyName(64), ""); // construction resets nothing
+    EXPECT_EQ(KeyName(64), "reset 44100 1024;"); // once created, with the rate every instance starts with
+    EXPECT_EQ(KeyName(64), "");
     host.Dispatch(EffectOp::kSetSampleRate, 0, 0, nullptr, 48000.0f);
     EXPECT_EQ(KeyName(64), "reset 48000 1024;");
     host.Dispatch(EffectOp::kSetBlockSize, 0, 256);

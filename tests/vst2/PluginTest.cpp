@@ -270,6 +270,22 @@ TEST_F(Plugin, BankChunkHoldsEveryPreset)
     EXPECT_EQ(Display(0), "-9.0");
 }
 
+TEST_F(Plugin, ChunkHandedBackThroughThePluginsOwnPointerLoads)
+{
+    for (int program : {1, 0})
+    {
+        SetText(0, "-21");
+        void* data = nullptr;
+        const intptr_t size = host.Dispatch(EffectOp::kGetChunk, program, 0, &data);
+        ASSERT_GT(size, 0);
+        SetText(0, "2");
+        EXPECT_EQ(host.Dispatch(EffectOp::kSetChunk, program, size, data), 1) << program;
+        EXPECT_EQ(Display(0), "-21.0") << program;
+        // A prefix of the same buffer: cut short, so it fails.
+        EXPECT_EQ(host.Dispatch(EffectOp::kSetChunk, program, 12, data), 0) << program;
+    }
+}
+
 TEST_F(Plugin, ChunkWithoutHeaderLoadsAsOneState)
 {
     const std::vector<uint8_t> chunk = Chunk(true);

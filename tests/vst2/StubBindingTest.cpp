@@ -415,6 +415,29 @@ TEST_F(StubBinding, ParameterSetCallbackKeepsValuesInRange)
     EXPECT_FLOAT_EQ(host.effect->getParameter(host.effect, 7), 0.0f);
 }
 
+TEST_F(StubBinding, HostChangesReachTheEditor)
+{
+    KeyName(65); // what attaching showed
+    host.effect->setParameter(host.effect, 0, 0.25f);
+    host.effect->setParameter(host.effect, 3, 0.25f);
+    EXPECT_EQ(KeyName(65), "0 0.25 n;");
+    auto set = [&](int index, const char* text)
+    { return host.Dispatch(EffectOp::kString2Parameter, index, 0, const_cast<char*>(text)); };
+    set(1, "3.5");
+    set(0, "5"); // the editor hears the value asked for; the parameter keeps its range
+    set(2, "D"); // no such text: nothing changes
+    EXPECT_EQ(KeyName(65), "1 -3.5 r;0 5 r;");
+    EXPECT_FLOAT_EQ(host.effect->getParameter(host.effect, 0), 1.0f);
+
+    void* data = nullptr;
+    const intptr_t size = host.Dispatch(EffectOp::kGetChunk, 1, 0, &data);
+    const std::vector<uint8_t> saved(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    EXPECT_EQ(host.Dispatch(EffectOp::kSetChunk, 1, size, const_cast<uint8_t*>(saved.data())), 1);
+    EXPECT_EQ(KeyName(65), "0 1 r;1 -3.5 r;2 0 r;"); // every parameter, as real values
+    EXPECT_EQ(host.Dispatch(EffectOp::kSetChunk, 1, 12, const_cast<uint8_t*>(saved.data())), 0);
+    EXPECT_EQ(KeyName(65), ""); // a failed load refreshes nothing
+}
+
 TEST_F(StubBinding, ProgramChunkRoundTripAndRejectedSizes)
 {
     host.effect->setParameter(host.effect, 0, 0.25f);

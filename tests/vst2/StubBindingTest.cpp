@@ -69,6 +69,22 @@ TEST_F(StubBinding, EditorOpcodes)
     EXPECT_EQ(host.Dispatch(EffectOp::kEditClose), 1);
 }
 
+TEST_F(StubBinding, ResizedEditorAndLatencyReachTheRecordWithoutCallingTheHost)
+{
+    EditorRect* rect = nullptr;
+    host.Dispatch(EffectOp::kEditGetRect, 0, 0, &rect);
+    ASSERT_NE(rect, nullptr);
+    KeyName(64);
+    host.calls.clear();
+    KeyName(66);
+    EXPECT_EQ(rect->bottom, 250);
+    EXPECT_EQ(rect->right, 400);
+    EXPECT_EQ(rect->top, 0);
+    EXPECT_EQ(host.effect->initialDelay, 96);
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_EQ(KeyName(64), "resized;");
+}
+
 TEST_F(StubBinding, PinPropertiesPairChannelsAndStopAtTheLast)
 {
     struct Expected

@@ -59,13 +59,15 @@ public:
         log.Append("%d %g %c;", index, value, isNormalized ? 'n' : 'r');
     }
     void PrepareDraw() override {}
-    int Width() const override { return 320; }
-    int Height() const override { return 200; }
+    int Width() const override { return width; }
+    int Height() const override { return height; }
     // Opens when the host gives a parent window.
     void* OpenWindow(void* parent) override { return parent; }
     void CloseWindow() override {}
 
     EventLog log;
+    int width = 320;
+    int height = 200;
 };
 
 class StubInstrument : public IBindingVST2
@@ -99,6 +101,7 @@ public:
         IBindingVST2::OnReset();
         events_.Append("reset %g %d;", GetSampleRate(), GetBlockSize());
     }
+    void OnEditorResized() override { events_.Append("resized;"); }
     void OnActiveChange(bool active) override
     {
         IBindingVST2::OnActiveChange(active);
@@ -147,6 +150,12 @@ public:
             return true;
         case 65: // the values shown on the editor so far, then forgotten
             editor_->log.Take(out);
+            return true;
+        case 66: // the editor grows and the instrument gains latency
+            editor_->width = 400;
+            editor_->height = 250;
+            ResizeEditor(400, 250);
+            SetLatencySamples(96);
             return true;
         default:
             return IBindingVST2::GetMidiNoteName(note, out);

@@ -72,7 +72,8 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         ->type_name("wav|flac|ogg");
     app.add_option("--bits", bits, "Sample format: 16, 24 or 32f (float) for WAV, 16 or 24 for FLAC [16]")
         ->type_name("16|24|32f");
-    app.add_option("--rate", options.rate, "Sample rate in Hz, 8000 to 384000 [44100]")->type_name("HZ");
+    app.add_option("--rate", options.rate, "Sample rate in Hz, 8000 to 384000 (Ogg: to 200000) [44100]")
+        ->type_name("HZ");
     app.add_option("--block", options.block, "Frames per processing block, 1 to 65536 [512]")->type_name("N");
     app.add_option("--note", note, "MIDI note: a number 0 to 127 or a name such as C4 (= 60), F#2, Bb5 [69]")
         ->type_name("NOTE");
@@ -149,6 +150,9 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
     if (options.rate < kMinRate || options.rate > kMaxRate)
         return fail("sample rate " + std::to_string(options.rate) +
                     " is out of range: use 8000 to 384000 Hz");
+    if (options.format == AudioFormat::Ogg && options.rate > kMaxVorbisRate)
+        return fail("Ogg Vorbis output takes at most 200000 Hz, not " + std::to_string(options.rate) +
+                    ": use a lower --rate, or WAV or FLAC");
     if (options.block < 1 || options.block > kMaxBlock)
         return fail("block size " + std::to_string(options.block) +
                     " is out of range: use 1 to 65536 frames");

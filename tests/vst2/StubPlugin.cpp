@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 IFrameConfig BrisbleepFrameConfig()
@@ -56,11 +57,25 @@ public:
         AttachEditor(new StubEditor);
     }
 
-    // Every output sample is the Level parameter plus the output's index times 0.125.
-    void RenderDouble(double**, double** outputs, int frames) override
+    // Every output sample is the Level parameter plus the output's index times 0.125, plus the input
+    // of the same index, so that the tests can see which inputs carry the host's samples.
+    void RenderDouble(double** inputs, double** outputs, int frames) override
     {
         for (int c = 0; c < NOutChannels(); ++c)
-            std::fill_n(outputs[c], frames, GetParam(0)->Value() + 0.125 * c);
+            for (int s = 0; s < frames; ++s)
+                outputs[c][s] = GetParam(0)->Value() + 0.125 * c + (c < NInChannels() ? inputs[c][s] : 0.0);
+    }
+
+    // The lifecycle calls the dispatcher makes, in order, with the rate and block size each one saw.
+    void OnReset() override
+    {
+        IBindingVST2::OnReset();
+        AppendEvent("reset %g %d;", GetSampleRate(), GetBlockSize());
+    }
+    void OnActiveChange(bool active) override
+    {
+        IBindingVST2::OnActiveChange(active);
+        AppendEvent("active %d;", active);
     }
 
     // Note 60 has a name; notes 61 to 63 report what the host's time queries answered, so that the
@@ -95,7 +110,14 @@ public:
             return true;
         }
         case 63:
-            std::snprintf(out.data(), out.size(), "%d %d", IsOfflineRender(), HostKind());
+        {
+            const int kind = HostKind();
+            std::snprintf(out.data(), out.size(), "%d %d %d", IsOfflineRender(), kind, GetHostVersion());
+            return true;
+        }
+        case 64: // the lifecycle calls so far, then forgotten
+            CopyText(out.data(), out.size(), events_);
+            events_[0] = '\0';
             return true;
         default:
             return IBindingVST2::GetMidiNoteName(note, out);
@@ -112,6 +134,15 @@ public:
         EndHostParameterEdit(2);
         NotifyHostPresetChange();
     }
+
+private:
+    template <typename... Args> void AppendEvent(const char* format, Args... args)
+    {
+        const size_t used = std::strlen(events_);
+        std::snprintf(events_ + used, sizeof(events_) - used, format, args...);
+    }
+
+    char events_[64] = {}; // within a key name's 64 characters
 };
 } // namespace
 

@@ -20,6 +20,9 @@ enum class SampleEncoding
     Vorbis
 };
 
+// The Vorbis encoder has no setup for higher sample rates; WAV and FLAC take every rate we offer.
+inline constexpr int kMaxVorbisRate = 200000;
+
 std::optional<AudioFormat> ParseAudioFormat(std::string_view text);
 // The format named by the file's extension (.wav, .flac, .ogg or .oga, any case).
 std::optional<AudioFormat> FormatFromExtension(std::string_view path);

@@ -28,10 +28,13 @@ constexpr const char* kExamples = R"(Examples:
   brisbleep-render --list-params
       every parameter with its index, range, default, unit and value texts
 
-Values are given in the parameter's own unit (dB, s, Hz, semitones...); enumerations take their
-display text ("Osc1 Type=Square") or their number. A state file holds the instrument's 484-byte
-state, optionally preceded by the 8-byte chunk header. The rendering stops when every voice has
-finished and the output stays below -120 dBFS, or --max-tail seconds after the note-off.
+Values are given in the parameter's own unit (dB, s, Hz, semitones...), which may follow the
+number ("Output Gain=-3 dB"); a value shown as a range end counts as that end ("Filter LP
+Resonance=0.707"); the two pitch notes also take note names ("Pitch High Note=C 7");
+enumerations take their display text ("Osc1 Type=Square") or their number. A state file holds
+the instrument's 484-byte state, optionally preceded by the 8-byte chunk header. The rendering
+stops when every voice has finished and the output stays below -120 dBFS, or --max-tail seconds
+after the note-off.
 On failure a one-line message goes to standard error, the exit status is 1, and no output file
 is left behind.)";
 
@@ -70,7 +73,8 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         ->type_name("wav|flac|ogg");
     app.add_option("--bits", bits, "Sample format: 16, 24 or 32f (float) for WAV, 16 or 24 for FLAC [16]")
         ->type_name("16|24|32f");
-    app.add_option("--rate", options.rate, "Sample rate in Hz, 8000 to 384000 [44100]")->type_name("HZ");
+    app.add_option("--rate", options.rate, "Sample rate in Hz, 8000 to 384000 (Ogg: to 200000) [44100]")
+        ->type_name("HZ");
     app.add_option("--block", options.block, "Frames per processing block, 1 to 65536 [512]")->type_name("N");
     app.add_option("--note", note, "MIDI note: a number 0 to 127 or a name such as C4 (= 60), F#2, Bb5 [69]")
         ->type_name("NOTE");
@@ -153,6 +157,9 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
     if (options.rate < kMinRate || options.rate > kMaxRate)
         return fail("sample rate " + std::to_string(options.rate) +
                     " is out of range: use 8000 to 384000 Hz");
+    if (options.format == AudioFormat::Ogg && options.rate > kMaxVorbisRate)
+        return fail("Ogg Vorbis output takes at most 200000 Hz, not " + std::to_string(options.rate) +
+                    ": use a lower --rate, or WAV or FLAC");
     if (options.block < 1 || options.block > kMaxBlock)
         return fail("block size " + std::to_string(options.block) +
                     " is out of range: use 1 to 65536 frames");

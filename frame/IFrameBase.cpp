@@ -4,7 +4,9 @@
 #include "frame/IdentifyHost.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <string_view>
@@ -12,25 +14,35 @@
 
 namespace
 {
-// Reads a leading integer from text and advances past it; 0 and no advance when there is none.
-int ParseLeadingInt(std::string_view& text)
+// Reads a leading decimal integer the way "%d" does (white space, then an optional sign, then
+// digits) and advances past it. False, with no advance, when there is none or it does not fit.
+bool ParseLeadingInt(std::string_view& text, int& value)
 {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc()) return 0;
+    std::string_view rest = text;
+    while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.front())))
+        rest.remove_prefix(1);
+    bool negative = false;
+    if (!rest.empty() && (rest.front() == '+' || rest.front() == '-'))
+    {
+        negative = rest.front() == '-';
+        rest.remove_prefix(1);
+    }
+    unsigned magnitude = 0;
+    const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), magnitude);
+    const unsigned limit = negative ? 2147483648u : 2147483647u;
+    if (error != std::errc() || magnitude > limit) return false;
+    value = negative ? static_cast<int>(0u - magnitude) : static_cast<int>(magnitude);
     text.remove_prefix(end - text.data());
-    return value;
+    return true;
 }
 
-// One configuration "inputs-outputs"; a part that does not parse counts as 0.
+// One configuration "inputs-outputs"; a number that does not parse, and every one after it, is 0.
 IChannelIO ParseChannelIO(std::string_view text)
 {
     IChannelIO io;
-    const size_t before = text.size();
-    io.inputs = ParseLeadingInt(text);
-    if (text.size() == before || text.empty() || text.front() != '-') return io;
+    if (!ParseLeadingInt(text, io.inputs) || text.empty() || text.front() != '-') return io;
     text.remove_prefix(1);
-    io.outputs = ParseLeadingInt(text);
+    ParseLeadingInt(text, io.outputs);
     return io;
 }
 
@@ -158,7 +170,9 @@ void IFrameBase::SetParameterFromEditor(int paramIdx, double normalizedValue)
 {
     Lock lock(mutex_);
     IParameter* param = GetParam(paramIdx);
-    if (!param) return;
+    // Hosts accept normalised values only within [0, 1]; a NaN from a broken control changes nothing.
+    if (!param || std::isnan(normalizedValue)) return;
+    normalizedValue = std::clamp(normalizedValue, 0.0, 1.0);
     param->SetFromNormalized(normalizedValue);
     SendHostParameterValue(paramIdx, normalizedValue); // the host gets the unrounded value
     OnParameterChange(paramIdx);
@@ -303,6 +317,8 @@ void IFrameBase::ProcessBlock(Sample** inputs, Sample** outputs, int frames, boo
                     else
                         std::copy_n(source, n, c.scratch.data());
                 }
+                else // no host buffer for it: silence, not the samples of an earlier block
+                    std::fill_n(c.scratch.data(), n, 0.0);
                 ++host;
             }
             *c.source = slot;

@@ -82,7 +82,9 @@ double IParameter::ToNormalized(double value) const
 
 void IParameter::SetFromNormalized(double normalized)
 {
-    if (std::isnan(normalized)) normalized = 0.0; // never let a broken host value reach the engine
+    // Hosts and controls mean [0, 1]; a value outside it would land below the minimum (or, with a
+    // fractional shape, on no number at all), and a NaN is not a value.
+    normalized = std::isnan(normalized) ? 0.0 : std::clamp(normalized, 0.0, 1.0);
     double v = FromNormalized(normalized);
     if (type_ != IParameterType::Double && step_ > 0.0) v = std::floor(v / step_ + 0.5) * step_;
     value_ = std::min(v, maximum_);

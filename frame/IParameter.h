@@ -48,7 +48,8 @@ public:
     double ToNormalized() const { return ToNormalized(value_); }
 
     // Non-Double types round to the nearest multiple of the step (counted from 0, halves up);
-    // the result is capped at the maximum but not raised to the minimum.
+    // the result is capped at the maximum but not raised to the minimum. The normalised value is
+    // taken within [0, 1] (NaN as 0).
     void SetFromNormalized(double normalized);
     // For real values from a host or a stored state: clamped, never rounded.
     void SetClamped(double value);

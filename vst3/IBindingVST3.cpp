@@ -64,6 +64,17 @@ void TakeHostChannel(const AudioBusBuffers* buffers, int c, double*& out64, floa
     out32 = present && buffers->channelBuffers32 ? buffers->channelBuffers32[c] : nullptr;
 }
 
+// Hosts make the event velocity from a MIDI velocity as v / 127 in single precision, so the way back
+// is single precision too: it returns every MIDI velocity exactly, where double precision would turn
+// 67 of them (100 among them) one step softer. A note-on too soft for one MIDI step still plays at
+// the softest velocity instead of turning into a note-off; out-of-range values are held to [0, 1].
+uint8_t MidiVelocity(float velocity)
+{
+    if (!(velocity > 0.0f)) return 0;
+    const int steps = static_cast<int>(std::min(velocity, 1.0f) * 127.0f);
+    return static_cast<uint8_t>(std::max(steps, 1));
+}
+
 bool WriteExactly(IBStream* stream, const void* buffer, int32 n)
 {
     int32 written = 0;
@@ -483,10 +494,9 @@ void IBindingVST3::ForwardEvents(IEventList* events)
         if (event.type == Event::kNoteOnEvent)
         {
             if (event.noteOn.pitch < 0 || event.noteOn.pitch > 127) continue;
-            const double velocity = std::clamp(static_cast<double>(event.noteOn.velocity), 0.0, 1.0);
             message.status = static_cast<uint8_t>(0x90 | (event.noteOn.channel & 0x0F));
             message.data1 = static_cast<uint8_t>(event.noteOn.pitch);
-            message.data2 = static_cast<uint8_t>(velocity * 127.0);
+            message.data2 = MidiVelocity(event.noteOn.velocity);
         }
         else if (event.type == Event::kNoteOffEvent)
         {
@@ -548,11 +558,12 @@ tresult PLUGIN_API IBindingVST3::setEditorState(IBStream* state)
         const int32 end = LoadState(incoming, 0);
 
         uint8 bypassBytes[kStateBypassBytes] = {};
-        if (got != size || end < 0 || !ReadExactly(state, bypassBytes, kStateBypassBytes))
-            return kResultFalse;
-        isBypassed_ = (bypassBytes[0] | bypassBytes[1] | bypassBytes[2] | bypassBytes[3]) != 0;
+        const bool complete = got == size && end >= 0 && ReadExactly(state, bypassBytes, kStateBypassBytes);
+        if (complete) isBypassed_ = (bypassBytes[0] | bypassBytes[1] | bypassBytes[2] | bypassBytes[3]) != 0;
+        // A short state still moved the parameters it held, so the editor shows what is now in place
+        // either way; only a complete one reports success.
         RefreshEditorFromParameters();
-        return kResultOk;
+        return complete ? kResultOk : kResultFalse;
     }
     catch (...)
     {

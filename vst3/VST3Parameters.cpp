@@ -4,40 +4,38 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
 
 namespace
 {
-// A range whose normalised form is ((x - min) / (max - min))^(1 / shape), as the frame's.
-class ShapedRangeParameter : public RangeParameter
+// The SDK's own answers would be linear between minimum and maximum for ranges and a floor of
+// n * (entries) for lists, while the parameter itself curves and rounds a normalised value; a host
+// would then show, reset to and type in values the instrument does not play. A copy of the frame
+// parameter answers instead: normalised to plain gives the value the parameter takes for it.
+template <typename Base> class FrameConversion : public Base
 {
 public:
-    ShapedRangeParameter(const TChar* title, ParamID id, const TChar* units, double minimum, double maximum,
-                         int32 stepCount, int32 flags, UnitID unit, double shape)
-        : RangeParameter(title, id, units, minimum, maximum, minimum, stepCount, flags, unit), shape(shape)
+    template <typename... Args>
+    explicit FrameConversion(const IParameter& param, Args&&... args)
+        : Base(std::forward<Args>(args)...), model(param)
     {
     }
 
     ParamValue toPlain(ParamValue normalized) const override
     {
-        if (shape == 1.0) return RangeParameter::toPlain(normalized);
-        const double n = std::clamp(normalized, 0.0, 1.0);
-        return getMin() + std::pow(n, shape) * (getMax() - getMin());
+        // Conversions run under the frame mutex (the controller's entry points hold it), so the one
+        // scratch copy is never shared between threads.
+        model.SetFromNormalized(std::clamp(normalized, 0.0, 1.0));
+        return model.Value();
     }
 
-    ParamValue toNormalized(ParamValue plain) const override
-    {
-        if (shape == 1.0) return RangeParameter::toNormalized(plain);
-        const double span = getMax() - getMin();
-        if (!(span > 0.0)) return 0.0;
-        const double c = std::clamp(plain, getMin(), getMax());
-        return std::pow((c - getMin()) / span, 1.0 / shape);
-    }
+    ParamValue toNormalized(ParamValue plain) const override { return model.ToNormalized(plain); }
 
 private:
-    double shape;
+    mutable IParameter model;
 };
 } // namespace
 
@@ -52,7 +50,8 @@ Parameter* MakeVST3Parameter(const IParameter& param, ParamID id, UnitID unit)
     if ((param.Type() == IParameterType::Bool || param.Type() == IParameterType::Enum) &&
         param.DisplayTextCount() > 0)
     {
-        auto* list = new StringListParameter(title, id, units, ParameterInfo::kIsList | automate, unit);
+        auto* list = new FrameConversion<StringListParameter>(param, title, id, units,
+                                                              ParameterInfo::kIsList | automate, unit);
         for (int value = 0; value < param.DisplayTextCount(); ++value)
         {
             String128 entry;
@@ -67,8 +66,8 @@ Parameter* MakeVST3Parameter(const IParameter& param, ParamID id, UnitID unit)
         int32 stepCount = 0;
         if (param.Type() == IParameterType::Int && param.Step() > 0.0)
             stepCount = static_cast<int32>(std::lround((param.Max() - param.Min()) / param.Step()));
-        auto* range = new ShapedRangeParameter(title, id, units, param.Min(), param.Max(), stepCount,
-                                               automate, unit, param.Shape());
+        auto* range = new FrameConversion<RangeParameter>(param, title, id, units, param.Min(), param.Max(),
+                                                          param.Default(), stepCount, automate, unit);
         range->setPrecision(param.DisplayPrecision());
         result = range;
     }

@@ -391,3 +391,14 @@ TEST_F(Cli, ValuesAsTheEditorShowsThemRenderTheSameSound)
     ASSERT_EQ(Render(plain).status, 0);
     EXPECT_EQ(Slurp(File("shown.wav")), Slurp(File("plain.wav")));
 }
+
+TEST_F(Cli, OggRatesEndAtTheVorbisLimitAndSaySoBeforeRendering)
+{
+    ASSERT_EQ(Render({"-o", File("top.ogg"), "--rate", "200000", "--length", "0.05"}).status, 0);
+    EXPECT_EQ(ReadAudio(File("top.ogg")).rate, 200000);
+    ExpectFailure({"-o", File("x.ogg"), "--rate", "200001"}, "Ogg Vorbis output takes at most 200000 Hz");
+    ExpectFailure({"-o", File("x.wav"), "--format", "ogg", "--rate", "384000"},
+                  "use a lower --rate, or WAV or FLAC");
+    ASSERT_EQ(Render({"-o", File("top.flac"), "--rate", "384000", "--length", "0.05"}).status, 0);
+    EXPECT_EQ(ReadAudio(File("top.flac")).rate, 384000);
+}

@@ -51,6 +51,12 @@ TEST_F(EventFixture, PressGoesToTheTopmostControlWithEditBracketing)
     EXPECT_EQ(frame.log, (std::vector<std::string>{"begin 1", "end 1"}));
     EXPECT_EQ(g.MouseCapture(), -1);
     EXPECT_EQ(g.LastMouseX(), -1);
+    // Without a capture the wheel goes to the control under the mouse, with one to the captured.
+    g.OnMouseWheel(20, 20, {}, 2);
+    EXPECT_EQ(log.back(), "lower wheel 2,0");
+    g.OnMouseDown(60, 60, LeftButton());
+    g.OnMouseWheel(20, 20, {}, -1);
+    EXPECT_EQ(log.back(), "upper wheel -1,0");
 }
 
 TEST_F(EventFixture, GreyedAndHiddenControlsPassThePressBeneath)
@@ -121,15 +127,6 @@ TEST_F(EventFixture, DoubleClickAsClickCapturesWithoutBeginEdit)
     EXPECT_EQ(g.MouseCapture(), 1);
     EXPECT_TRUE(frame.log.empty());
     EXPECT_FALSE(g.OnMouseDoubleClick(200, 200, LeftButton()));
-}
-
-TEST_F(EventFixture, WheelGoesToTheCapturedControlFirst)
-{
-    g.OnMouseWheel(20, 20, {}, 2);
-    EXPECT_EQ(log.back(), "lower wheel 2,0");
-    g.OnMouseDown(60, 60, LeftButton());
-    g.OnMouseWheel(20, 20, {}, -1);
-    EXPECT_EQ(log.back(), "upper wheel -1,0");
 }
 
 TEST_F(EventFixture, MouseOverOnlyWhenHandledAndTellsThePreviousControl)

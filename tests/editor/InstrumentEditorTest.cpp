@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -172,28 +173,46 @@ TEST_F(EditorInstrument, HeadlessWindowOperationsAnswerNotAvailable)
 {
     EXPECT_EQ(g->OpenWindow(nullptr), nullptr);
     EXPECT_FALSE(g->IsWindowOpen());
-    EXPECT_EQ(g->GetWindow(), nullptr);
-    EXPECT_FALSE(g->PresentToWindow({0, 0, 10, 10}));
-    EXPECT_EQ(g->ShowMessageBox("text", "caption", 0), 0);
     IPopupMenu menu;
     menu.AddItem("a");
     EXPECT_EQ(g->ShowPopupMenu(menu, {0, 0, 10, 10}), nullptr);
     std::string file = "x.state", folder;
     g->ChooseFile(file, 1, folder, "state");
-    EXPECT_TRUE(file.empty());
-    IColorRGBA colour;
-    EXPECT_FALSE(g->ChooseColour(colour, "Colour"));
-    EXPECT_FALSE(g->OpenUrl("http://localhost/", "c", nullptr, nullptr));
-    std::string clip = "old";
-    EXPECT_FALSE(g->ReadClipboardText(clip));
-    EXPECT_TRUE(clip.empty());
-    std::string path;
-    g->GetPluginPath(path);
-    EXPECT_FALSE(path.empty());
-    EXPECT_EQ(path.back(), '/');
-    // Images by name: only PNG names load.
+    EXPECT_TRUE(file.empty()); // nothing chosen
+    // Images by name: only PNG names load, in any case.
     EXPECT_EQ(g->LoadBitmapResource(102, "resources/img/Background.bmp"), nullptr);
     std::unique_ptr<PIX_IBitmap> png(g->LoadBitmapResource(102, "resources/img/Background.PNG"));
     ASSERT_NE(png, nullptr);
     EXPECT_EQ(png->Width(), 846);
+}
+
+TEST_F(EditorInstrument, ParameterTrafficBetweenHostFrameAndKnobs)
+{
+    IControl* gain = ControlOf(kOutputGain);
+    instrument.AutomateParameter(kOutputGain, 0.25); // host automation, normalised
+    EXPECT_EQ(gain->Value(), 0.25);
+    instrument.SetParameterValue(kOutputGain, 0.0); // a real value: (0 + 48) / 60
+    EXPECT_DOUBLE_EQ(gain->Value(), 0.8);
+    instrument.GetParam(kOutputGain)->SetClamped(-48.0); // e.g. a loaded state, then the refresh
+    instrument.RefreshEditorFromParameters();
+    EXPECT_EQ(gain->Value(), 0.0);
+
+    // A drag is bracketed by begin and end edit, each move sent to the host and the engine.
+    instrument.ClearHostRecords();
+    const IArea a = gain->Area();
+    g->OnMouseDown(a.L + 36, a.T + 20, LeftButton());
+    g->OnMouseDrag(a.L + 36, a.T + 20 - 34, LeftButton()); // half the height: an eighth of the range
+    g->OnMouseUp(a.L + 36, a.T + 20 - 34, LeftButton());
+    const auto& edits = instrument.HostEdits();
+    ASSERT_EQ(edits.size(), 4u);
+    EXPECT_EQ(edits[0].kind, IBindingOffline::HostEdit::Begin);
+    EXPECT_EQ(edits[1].kind, IBindingOffline::HostEdit::Value); // the press re-sends the value
+    EXPECT_EQ(edits[1].normalizedValue, 0.0);
+    EXPECT_EQ(edits[2].kind, IBindingOffline::HostEdit::Value);
+    EXPECT_DOUBLE_EQ(edits[2].normalizedValue, 0.125);
+    EXPECT_EQ(edits[3].kind, IBindingOffline::HostEdit::End);
+    for (const auto& e : edits)
+        EXPECT_EQ(e.paramIdx, kOutputGain);
+    EXPECT_DOUBLE_EQ(instrument.GetParam(kOutputGain)->Value(), -40.5); // -48 + 0.125 * 60, step 0.1
+    EXPECT_DOUBLE_EQ(instrument.outputGainTarget, std::exp(-40.5 * 0.1151292546497));
 }

@@ -219,17 +219,6 @@ TEST_F(ControlFixture, MarkDirtyFeedsValueAndNameDisplays)
     EXPECT_TRUE(display->IsDirty());
 }
 
-TEST_F(ControlFixture, NanValueIsNotClampedButStillRedrawn)
-{
-    auto* knob = new TestKnob(&frame, {0, 0, 50, 100}, -1);
-    g.AddControl(knob);
-    knob->TakeValueFromPlugin(0.5);
-    knob->MarkClean();
-    knob->TakeValueFromPlugin(std::nan(""));
-    EXPECT_TRUE(std::isnan(knob->Value()));
-    EXPECT_TRUE(knob->IsDirty());
-}
-
 TEST_F(ControlFixture, KnobWithoutExtentKeepsItsValue)
 {
     auto* flat = new TestKnob(&frame, {10, 10, 40, 10}, 0);

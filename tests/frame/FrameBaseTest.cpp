@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
+#include <limits>
 #include <thread>
 
 namespace
@@ -19,7 +22,11 @@ public:
     {
         pushes.push_back({idx, value, normalized});
     }
-    void PrepareDraw() override { prepared = true; }
+    void PrepareDraw() override
+    {
+        prepared = true;
+        pushesBeforePrepare = pushes.size();
+    }
     int Width() const override { return 846; }
     int Height() const override { return 768; }
     void* OpenWindow(void*) override { return nullptr; }
@@ -33,6 +40,7 @@ public:
     };
     std::vector<Push> pushes;
     bool prepared = false;
+    size_t pushesBeforePrepare = 0;
 
 private:
     bool* destroyed_;
@@ -50,7 +58,14 @@ TEST(IFrameBase, FreshInstance)
     EXPECT_EQ(f.GetParam(4), nullptr);
     EXPECT_EQ(f.GetParam(-1), nullptr);
     EXPECT_EQ(FourCC("spgp"), 0x73706770);
+    EXPECT_EQ(FourCC("Qorv"), 0x516F7276);
     EXPECT_EQ(MakeVersion(1, 0, 1), 0x00010001);
+    EXPECT_EQ(f.GetSampleRate(), 44100.0);
+    EXPECT_EQ(f.GetBlockSize(), 0);
+    EXPECT_EQ(f.GetCurrentPresetIdx(), 0);
+    EXPECT_FALSE(f.IsBypassed());
+    EXPECT_EQ(f.ApiKind(), kApiVST2);
+    EXPECT_EQ(f.GetEditor(), nullptr);
 
     f.SetHost("Reaper x64", 0x00050000);
     EXPECT_EQ(f.HostKind(), 1);
@@ -78,6 +93,19 @@ TEST(IFrameBase, ChannelStringParsing)
     EXPECT_EQ(g.ChannelIOs()[2].outputs, 0);
     EXPECT_EQ(g.NInChannels(), 4);
     EXPECT_EQ(g.NOutChannels(), 2);
+
+    // Numbers read as "%d" reads them: an explicit sign counts, a number too large for it does not.
+    TestFrame h(TestFrame::Config(1, "+1-+3 -1-2 99999999999-5"));
+    ASSERT_EQ(h.ChannelIOs().size(), 3u);
+    EXPECT_EQ(h.ChannelIOs()[0].inputs, 1);
+    EXPECT_EQ(h.ChannelIOs()[0].outputs, 3);
+    EXPECT_EQ(h.ChannelIOs()[1].inputs, -1);
+    EXPECT_EQ(h.ChannelIOs()[1].outputs, 2);
+    EXPECT_EQ(h.ChannelIOs()[2].inputs, 0);
+    EXPECT_EQ(h.ChannelIOs()[2].outputs, 0);
+    EXPECT_EQ(h.NInChannels(), 1);
+    EXPECT_EQ(h.NOutChannels(), 3);
+    EXPECT_TRUE(h.LegalIO(-1, 2));
 }
 
 TEST(IFrameBase, SetMaxBlockSizeResizesOnceAndZeroes)
@@ -160,6 +188,34 @@ TEST(IFrameBase, Process32BitReplacingAndAccumulating)
     EXPECT_FLOAT_EQ(out[2], 2.0f);
 }
 
+TEST(IFrameBase, Process32BitTakesHostBuffersForConnectedChannelsOnly)
+{
+    TestFrame f(TestFrame::Config(1, "1-2"));
+    f.SetMaxBlockSize(4);
+    f.SetInputChannelConnected(0, true);
+    f.SetOutputChannelConnected(1, true);
+    float in[4] = {1, 2, 3, 4};
+    float out[4] = {7, 7, 7, 7};
+    float* ins[] = {in};
+    float* outs[] = {out};
+    f.ProcessReplacing(ins, outs, 4);
+    // The one host buffer belongs to output 1, which has no input to pass through.
+    for (float s : out)
+        EXPECT_EQ(s, 0.0f);
+
+    // A connected input the host gives no buffer for is silent, not the previous block repeated.
+    f.SetOutputChannelConnected(0, true);
+    float out0[4] = {7, 7, 7, 7};
+    float out1[4] = {7, 7, 7, 7};
+    float* outs2[] = {out0, out1};
+    f.ProcessReplacing(ins, outs2, 4);
+    EXPECT_EQ(out0[3], 4.0f);
+    float* noInputs[] = {nullptr};
+    f.ProcessReplacing(noInputs, outs2, 4);
+    for (float s : out0)
+        EXPECT_EQ(s, 0.0f);
+}
+
 TEST(IFrameBase, OverlongBlockIsRenderedInPiecesAndUnsizedOneIsSilent)
 {
     TestFrame f(TestFrame::Config(1, "1-1"));
@@ -193,8 +249,22 @@ TEST(IFrameBase, SetParameterFromEditorOrder)
     ASSERT_EQ(f.hostValues.size(), 1u);
     EXPECT_EQ(f.hostValues[0], 0.51); // unrounded
     EXPECT_EQ(f.log, (std::vector<std::string>{"host 1", "change 1"}));
-    f.SetParameterFromEditor(99, 0.5); // out of range: ignored
+    ASSERT_EQ(f.valuesWhenHostTold.size(), 1u);
+    EXPECT_EQ(f.valuesWhenHostTold[0], 0.0); // set (and rounded) before the host is told
+    f.SetParameterFromEditor(99, 0.5);       // out of range: ignored
     EXPECT_EQ(f.log.size(), 2u);
+
+    // The host only ever sees normalised values within [0, 1].
+    f.SetParameterFromEditor(1, 1.25);
+    EXPECT_EQ(f.hostValues.back(), 1.0);
+    EXPECT_EQ(f.GetParam(1)->Value(), 24.0);
+    f.SetParameterFromEditor(1, -0.5);
+    EXPECT_EQ(f.hostValues.back(), 0.0);
+    EXPECT_EQ(f.GetParam(1)->Value(), -24.0);
+    f.log.clear();
+    f.SetParameterFromEditor(1, std::numeric_limits<double>::quiet_NaN());
+    EXPECT_TRUE(f.log.empty());
+    EXPECT_EQ(f.GetParam(1)->Value(), -24.0);
 }
 
 TEST(IFrameBase, AttachEditorPushesNormalisedValuesAndOwnsTheEditor)
@@ -210,6 +280,7 @@ TEST(IFrameBase, AttachEditorPushesNormalisedValuesAndOwnsTheEditor)
         EXPECT_EQ(f.GetEditor(), editor);
         EXPECT_TRUE(editor->prepared);
         ASSERT_EQ(editor->pushes.size(), 4u);
+        EXPECT_EQ(editor->pushesBeforePrepare, 4u); // every control holds its value before drawing
         EXPECT_EQ(editor->pushes[0].idx, 0);
         EXPECT_DOUBLE_EQ(editor->pushes[0].value, 0.5);
         EXPECT_TRUE(editor->pushes[0].normalized);
@@ -253,3 +324,63 @@ TEST(IFrameBase, MutexAdmitsReentryAndExcludesOtherThreads)
     other.join();
     EXPECT_FALSE(acquired);
 }
+
+#if defined(__GNUC__) && defined(__x86_64__)
+namespace
+{
+// The position of a virtual operation in the frame's table of virtual operations. In this ABI a
+// pointer to a virtual member holds 1 + its byte offset in the table, and the destructor takes the
+// first two entries (complete and deleting), so the destructor is slot 0 and OnReset slot 1.
+template <typename F> long Slot(F member)
+{
+    static_assert(sizeof(F) == 2 * sizeof(std::uintptr_t));
+    std::uintptr_t words[2];
+    std::memcpy(words, &member, sizeof words);
+    return static_cast<long>((words[0] - 1) / sizeof(void*)) - 1;
+}
+} // namespace
+
+TEST(IFrameBase, VirtualOperationsKeepTheirSlots)
+{
+    EXPECT_EQ(Slot(&IFrameBase::OnReset), 1);
+    EXPECT_EQ(Slot(&IFrameBase::OnParameterChange), 2);
+    EXPECT_EQ(Slot(&IFrameBase::RenderDouble), 3);
+    EXPECT_EQ(Slot(&IFrameBase::RenderFloat), 4);
+    EXPECT_EQ(Slot(&IFrameBase::OnEditorOpen), 5);
+    EXPECT_EQ(Slot(&IFrameBase::OnEditorClose), 6);
+    EXPECT_EQ(Slot(&IFrameBase::OnIdle), 7);
+    EXPECT_EQ(Slot(&IFrameBase::OnActiveChange), 8);
+    EXPECT_EQ(Slot(&IFrameBase::OnMidiMessage), 9);
+    EXPECT_EQ(Slot(&IFrameBase::OnSysEx), 10);
+    EXPECT_EQ(Slot(&IFrameBase::GetMidiNoteName), 11);
+    EXPECT_EQ(Slot(&IFrameBase::SaveState), 12);
+    EXPECT_EQ(Slot(&IFrameBase::LoadState), 13);
+    EXPECT_EQ(Slot(&IFrameBase::StateMatches), 14);
+    EXPECT_EQ(Slot(&IFrameBase::OnEditorResized), 15);
+    EXPECT_EQ(Slot(&IFrameBase::ShowAboutBox), 16);
+    EXPECT_EQ(Slot(&IFrameBase::OnHostPrepared), 17);
+    EXPECT_EQ(Slot(&IFrameBase::OnParameterContextMenu), 18);
+    EXPECT_EQ(Slot(&IFrameBase::SetParameterFromEditor), 19);
+    EXPECT_EQ(Slot(&IFrameBase::BeginHostParameterEdit), 20);
+    EXPECT_EQ(Slot(&IFrameBase::SendHostParameterValue), 21);
+    EXPECT_EQ(Slot(&IFrameBase::EndHostParameterEdit), 22);
+    EXPECT_EQ(Slot(&IFrameBase::NotifyHostPresetChange), 23);
+    EXPECT_EQ(Slot(&IFrameBase::IsOfflineRender), 24);
+    EXPECT_EQ(Slot(&IFrameBase::HostSamplePosition), 25);
+    EXPECT_EQ(Slot(&IFrameBase::HostTempo), 26);
+    EXPECT_EQ(Slot(&IFrameBase::HostTimeSignature), 27);
+    EXPECT_EQ(Slot(&IFrameBase::HostTimeInfo), 28);
+    EXPECT_EQ(Slot(&IFrameBase::HostKind), 29);
+    EXPECT_EQ(Slot(&IFrameBase::ApiKind), 30);
+    EXPECT_EQ(Slot(&IFrameBase::ResizeEditor), 31);
+    EXPECT_EQ(Slot(&IFrameBase::PrepareForHost), 32);
+    EXPECT_EQ(Slot(&IFrameBase::AttachEditor), 33);
+    EXPECT_EQ(Slot(&IFrameBase::SetLatencySamples), 34);
+    EXPECT_EQ(Slot(&IFrameBase::SendMidiToHost), 35);
+    EXPECT_EQ(Slot(&IFrameBase::SendSysExToHost), 36);
+    EXPECT_EQ(Slot(&IFrameBase::RefreshEditorFromParameters), 37);
+    EXPECT_EQ(Slot(&IFrameBase::OnUserHook), 38);
+    EXPECT_EQ(Slot(&IFrameBase::OnPresetChange), 39);
+    EXPECT_EQ(Slot(&IFrameBase::SetMaxBlockSize), 40);
+}
+#endif

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
+#include <utility>
 
 TEST(IdentifyHost, CaseInsensitiveSubstrings)
 {
@@ -17,6 +19,44 @@ TEST(IdentifyHost, CaseInsensitiveSubstrings)
     EXPECT_EQ(IdentifyHost(""), 0);
     EXPECT_EQ(IdentifyHost("My Host"), 0);
     EXPECT_EQ(IdentifyHost(nullptr), 0);
+}
+
+TEST(IdentifyHost, EveryEntryGivesItsCode)
+{
+    const std::pair<const char*, int> table[] = {
+        {"reaper", 1},
+        {"protools", 2},
+        {"cubase", 3},
+        {"nuendo", 4},
+        {"cakewalk", 5},
+        {"fruity", 7},
+        {"samplitude", 8},
+        {"live", 9},
+        {"melodyne", 12},
+        {"vstmanlib", 13},
+        {"aulab", 14},
+        {"forte", 15},
+        {"chainer", 16},
+        {"audition", 17},
+        {"orion", 18},
+        {"sawstudio", 20},
+        {"logic", 21},
+        {"garageband", 22},
+        {"digital", 23},
+        {"standalone", 24},
+        {"audiomulch", 25},
+        {"presonus", 26},
+        {"vst3plugintesthost", 27},
+        {"ardour", 28},
+    };
+    for (const auto& [text, code] : table)
+    {
+        std::string upper = text;
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        EXPECT_EQ(IdentifyHost(text), code) << text;
+        EXPECT_EQ(IdentifyHost(("[" + upper + "]").c_str()), code) << upper;
+    }
 }
 
 TEST(IdentifyHost, OrderDecidesBetweenSeveralNames)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 namespace
@@ -54,6 +55,14 @@ TEST(IParameter, DefineTypesAndZeroShape)
     s.DefineDouble("s", 0, 0, 1, 0.1, "", 0); // shape 0 keeps the current curve
     EXPECT_EQ(s.Shape(), 3.0);
     EXPECT_EQ(s.Type(), IParameterType::Double);
+
+    // A fresh parameter is an undefined, automatable 0..1 range with a linear curve.
+    IParameter fresh;
+    EXPECT_EQ(fresh.Type(), IParameterType::None);
+    EXPECT_TRUE(fresh.CanAutomate());
+    EXPECT_EQ(fresh.ToNormalized(0.25), 0.25);
+    fresh.DefineDouble("f", 0, 0, 4, 0.5, "", 0);
+    EXPECT_EQ(fresh.Shape(), 1.0);
 }
 
 TEST(IParameter, OverlongNamesAreCut)
@@ -98,6 +107,28 @@ TEST(IParameter, SetFromNormalizedRoundsNonDoubleTypes)
     d.DefineDouble("d", 0, 0, 1, 0.5);
     d.SetFromNormalized(0.3);
     EXPECT_DOUBLE_EQ(d.Value(), 0.3);
+}
+
+TEST(IParameter, SetFromNormalizedStaysWithinTheUnitInterval)
+{
+    IParameter d;
+    d.DefineDouble("d", 0.5, 0, 1, 0.01);
+    d.SetFromNormalized(-0.5); // would otherwise give -0.5, below the range
+    EXPECT_EQ(d.Value(), 0.0);
+    d.SetFromNormalized(1.5);
+    EXPECT_EQ(d.Value(), 1.0);
+    d.SetFromNormalized(std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(d.Value(), 0.0);
+
+    IParameter curved; // a fractional power of a negative number is not a number
+    curved.DefineDouble("c", 5, 2, 10, 0.1, "", 2.5);
+    curved.SetFromNormalized(-0.1);
+    EXPECT_EQ(curved.Value(), 2.0);
+
+    IParameter semis;
+    semis.DefineInt("s", 0, -24, 24);
+    semis.SetFromNormalized(-1); // -24 - 48 without the limit
+    EXPECT_EQ(semis.Value(), -24.0);
 }
 
 TEST(IParameter, StepRoundingCountsFromZeroAndCapsAtMaximum)

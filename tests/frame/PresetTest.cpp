@@ -186,6 +186,46 @@ TEST(FramePresets, FillAndModify)
     EXPECT_EQ(std::string(f.PresetName(0)), std::string(255, 'n'));
 }
 
+TEST(FramePresets, SlotsThatHoldBytesButNoStateStoreExactlyOneState)
+{
+    // ModifyCurrentPreset fills the chunk of the current preset even while it holds no state. When
+    // that slot is then applied or filled, its chunk must hold one state, not two back to back: a
+    // bank written from it could not be read back.
+    VersionedFrame f(2);
+    f.SetAll(0.1);
+    f.ModifyCurrentPreset();
+    EXPECT_FALSE(f.GetPreset(0)->initialised);
+    ASSERT_EQ(f.GetPreset(0)->chunk.Size(), 484);
+    ASSERT_TRUE(f.ApplyPreset(0));
+    EXPECT_STREQ(f.PresetName(0), "user preset 1");
+    EXPECT_EQ(f.GetPreset(0)->chunk.Size(), 484);
+
+    VersionedFrame g(2);
+    g.ModifyCurrentPreset();
+    g.FillPresetsFromState("-", 1);
+    EXPECT_EQ(g.GetPreset(0)->chunk.Size(), 484);
+
+    IStateChunk bank;
+    ASSERT_TRUE(f.SerializePresets(bank));
+    VersionedFrame h(2);
+    EXPECT_EQ(h.UnserializePresets(bank, 0), bank.Size());
+    EXPECT_STREQ(h.PresetName(0), "user preset 1");
+    EXPECT_STREQ(h.PresetName(1), "empty");
+    EXPECT_DOUBLE_EQ(h.GetParam(8)->Value(), 0.108);
+}
+
+TEST(FramePresets, UserPresetNumbersCountExistingOnes)
+{
+    VersionedFrame f(4);
+    f.FillPresetsFromState("my user preset", 1); // contains the text, so it counts
+    EXPECT_TRUE(f.ApplyPreset(2));
+    EXPECT_STREQ(f.PresetName(2), "user preset 2");
+    EXPECT_TRUE(f.ApplyPreset(1));
+    EXPECT_STREQ(f.PresetName(1), "user preset 3");
+    EXPECT_EQ(f.GetCurrentPresetIdx(), 1);
+    EXPECT_EQ(Count(f.log, "presetchange"), 2);
+}
+
 TEST(FramePresets, BankLayoutAndRoundTrip)
 {
     VersionedFrame one;

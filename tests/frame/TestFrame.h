@@ -32,6 +32,7 @@ public:
     {
         log.push_back("host " + std::to_string(idx));
         hostValues.push_back(value);
+        if (const IParameter* p = GetParam(idx)) valuesWhenHostTold.push_back(p->Value());
     }
     void EndHostParameterEdit(int idx) override { log.push_back("end " + std::to_string(idx)); }
     void NotifyHostPresetChange() override { log.push_back("preset"); }
@@ -62,6 +63,7 @@ public:
 
     std::vector<std::string> log;
     std::vector<double> hostValues;
+    std::vector<double> valuesWhenHostTold; // the parameter's value at each SendHostParameterValue
     std::vector<IMidiMessage> sentMidi;
     std::vector<int> renderSizes;
 };

@@ -146,6 +146,18 @@ TEST(CachedFontTest, LineFeedsAndCarriageReturns)
     ASSERT_EQ(font->DrawText(&bmp, "\nx", -1, &area, 0), 1);
     const PIX_Rect second = Ink(bmp, kWhite);
     EXPECT_EQ(second.T - first.T, 15);
+
+    // Drawn on a single line, the line feed leaves the same pixels as a space.
+    PIX_MemBitmap spaced(60, 20), fed(60, 20);
+    Clear(spaced, kWhite);
+    Clear(fed, kWhite);
+    PIX_Rect line{0, 0, 60, 20};
+    ASSERT_EQ(font->DrawText(&spaced, "ab cd", -1, &line, 0), 1);
+    ASSERT_EQ(font->DrawText(&fed, "ab\ncd", -1, &line, PIX_kTextSingleLine), 1);
+    EXPECT_GT(Ink(fed, kWhite).R, Measure(*font, "ab ").R - 5);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 60; ++x)
+            ASSERT_EQ(PIX_Row(fed, y)[x], PIX_Row(spaced, y)[x]) << x << "," << y;
 }
 
 TEST(CachedFontTest, DrawsInTheTextColourAndHonoursAlignment)

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 
 using namespace vst2;
 
@@ -66,6 +67,22 @@ TEST_F(StubBinding, EditorOpcodes)
     EXPECT_EQ(host.Dispatch(EffectOp::kEditClose), 1);
     EXPECT_EQ(host.Dispatch(EffectOp::kEditOpen, 0, 0, &parent), 1); // reopens after a close
     EXPECT_EQ(host.Dispatch(EffectOp::kEditClose), 1);
+}
+
+TEST_F(StubBinding, ResizedEditorAndLatencyReachTheRecordWithoutCallingTheHost)
+{
+    EditorRect* rect = nullptr;
+    host.Dispatch(EffectOp::kEditGetRect, 0, 0, &rect);
+    ASSERT_NE(rect, nullptr);
+    KeyName(64);
+    host.calls.clear();
+    KeyName(66);
+    EXPECT_EQ(rect->bottom, 250);
+    EXPECT_EQ(rect->right, 400);
+    EXPECT_EQ(rect->top, 0);
+    EXPECT_EQ(host.effect->initialDelay, 96);
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_EQ(KeyName(64), "resized;");
 }
 
 TEST_F(StubBinding, PinPropertiesPairChannelsAndStopAtTheLast)
@@ -147,32 +164,126 @@ TEST_F(StubBinding, SpeakerArrangementDisconnectsOutputsAndStereoHostsReconnectT
     EXPECT_FLOAT_EQ(out[2][0], 7.0f);
 }
 
+TEST_F(StubBinding, InputArrangementSelectsWhichInputsTakeTheHostsSamples)
+{
+    host.inputLevel = 1.0f;
+    EXPECT_FLOAT_EQ(host.ProcessDouble(8)[3][0], 1.875); // every input connected from the start
+    VstSpeakerArrangement mono{};
+    mono.numChannels = 1;
+    EXPECT_EQ(host.Dispatch(EffectOp::kSetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(&mono)), 1);
+    for (const auto& out : {host.ProcessFloat(8, false), host.ProcessFloat(8, true)})
+    {
+        EXPECT_FLOAT_EQ(out[0][7], 1.5f);
+        EXPECT_FLOAT_EQ(out[1][7], 0.625f); // silence from its scratch, not the host's input
+        EXPECT_FLOAT_EQ(out[3][7], 0.875f);
+    }
+    const auto doubled = host.ProcessDouble(8);
+    EXPECT_DOUBLE_EQ(doubled[0][0], 1.5);
+    EXPECT_DOUBLE_EQ(doubled[1][0], 0.625);
+}
+
 TEST(StubBindingHosts, StereoLimitedHostsGetOutputsFromTheThirdOnConnected)
 {
-    Vst2Host host{STUB_PLUGIN_PATH};
-    host.productString = "Adobe Audition CS6";
-    ASSERT_NE(host.Create(), nullptr);
-    VstSpeakerArrangement stereo{};
-    stereo.numChannels = 2;
-    host.Dispatch(EffectOp::kSetSpeakerArrangement, 0, 0, &stereo);
-    host.Dispatch(EffectOp::kOpen);
-    auto out = host.ProcessFloat(8, false, std::vector<std::vector<float>>(4, std::vector<float>(8, 7.0f)));
-    EXPECT_FLOAT_EQ(out[2][0], 0.75f);
-    EXPECT_FLOAT_EQ(out[3][0], 0.875f);
-    ASSERT_EQ(host.CallsWith(HostOp::kGetProductString).size(), 1u);
-    host.Dispatch(EffectOp::kOpen); // prepared once only
-    EXPECT_EQ(host.CallsWith(HostOp::kGetProductString).size(), 1u);
+    struct Case
+    {
+        const char* product;
+        bool limited;
+    };
+    for (const Case& c :
+         {Case{"Adobe Audition CS6", true}, Case{"Forte 4", true}, Case{"Orion Platinum", true},
+          Case{"SAWStudio64", true}, Case{"Chainer", false}, Case{"Logic", false}})
+    {
+        Vst2Host host{STUB_PLUGIN_PATH};
+        host.productString = c.product;
+        ASSERT_NE(host.Create(), nullptr);
+        VstSpeakerArrangement stereo{};
+        stereo.numChannels = 2;
+        host.Dispatch(EffectOp::kSetSpeakerArrangement, 0, 0, &stereo);
+        host.Dispatch(EffectOp::kOpen);
+        host.inputLevel = 1.0f;
+        auto out =
+            host.ProcessFloat(8, false, std::vector<std::vector<float>>(4, std::vector<float>(8, 7.0f)));
+        // Outputs from the third on are connected again; inputs from the third on no longer take the
+        // host's samples. Other hosts keep what the arrangement said.
+        EXPECT_FLOAT_EQ(out[0][0], 1.5f) << c.product;
+        EXPECT_FLOAT_EQ(out[1][0], 1.625f) << c.product;
+        EXPECT_FLOAT_EQ(out[2][0], c.limited ? 0.75f : 7.0f) << c.product;
+        EXPECT_FLOAT_EQ(out[3][0], c.limited ? 0.875f : 7.0f) << c.product;
+        EXPECT_EQ(host.effect->numInputs, 4);
+        EXPECT_EQ(host.effect->numOutputs, 4);
+        ASSERT_EQ(host.CallsWith(HostOp::kGetProductString).size(), 1u);
+        host.Dispatch(EffectOp::kOpen); // prepared once only
+        EXPECT_EQ(host.CallsWith(HostOp::kGetProductString).size(), 1u);
+    }
 }
 
 TEST_F(StubBinding, HostIdentityIsAskedOnceWithVersion)
 {
+    // The host's 2.3.4, announced as 20304, is kept in the frame's packed layout.
+    const std::string packed = std::to_string((2 << 16) | (3 << 8) | 4);
     host.productString = "REAPER x64";
-    EXPECT_EQ(KeyName(63), "0 1");
+    EXPECT_EQ(KeyName(63), "0 1 " + packed);
     EXPECT_EQ(host.CallsWith(HostOp::kGetVendorVersion).size(), 1u);
     host.processLevel = kProcessLevelOffline;
     host.productString = "Cubase";
-    EXPECT_EQ(KeyName(63), "1 1");
+    EXPECT_EQ(KeyName(63), "1 1 " + packed);
     EXPECT_EQ(host.CallsWith(HostOp::kGetProductString).size(), 1u);
+}
+
+TEST(StubBindingHosts, HostWithoutProductTextIsUnknownWithoutVersion)
+{
+    Vst2Host host{STUB_PLUGIN_PATH};
+    host.productString = "";
+    ASSERT_NE(host.Create(), nullptr);
+    host.Dispatch(EffectOp::kOpen);
+    MidiKeyName name{};
+    name.thisKeyNumber = 63;
+    host.Dispatch(EffectOp::kGetMidiKeyName, 0, 0, &name);
+    EXPECT_STREQ(name.keyName, "0 0 0");
+    EXPECT_EQ(host.CallsWith(HostOp::kGetProductString).size(), 1u);
+    EXPECT_TRUE(host.CallsWith(HostOp::kGetVendorVersion).empty());
+}
+
+TEST_F(StubBinding, RateBlockSizeAndActivationReachTheInstrumentInOrder)
+{
+    EXPECT_EQ(KeyName(64), "reset 44100 1024;"); // once created, with the rate every instance starts with
+    EXPECT_EQ(KeyName(64), "");
+    host.Dispatch(EffectOp::kSetSampleRate, 0, 0, nullptr, 48000.0f);
+    EXPECT_EQ(KeyName(64), "reset 48000 1024;");
+    host.Dispatch(EffectOp::kSetBlockSize, 0, 256);
+    EXPECT_EQ(KeyName(64), "reset 48000 256;");
+    host.Dispatch(EffectOp::kMainsChanged, 0, 1);
+    EXPECT_EQ(KeyName(64), "active 1;");
+    host.Dispatch(EffectOp::kMainsChanged, 0, 0);
+    EXPECT_EQ(KeyName(64), "active 0;reset 48000 256;");
+}
+
+TEST_F(StubBinding, ProgramSelectionStoresTheLiveStateAndReadsTheIndexAs32Bits)
+{
+    auto level = [&] { return host.effect->getParameter(host.effect, 0); };
+    auto select = [&](intptr_t value) { return host.Dispatch(EffectOp::kSetProgram, 0, value); };
+    char name[64] = {};
+    EXPECT_EQ(host.Dispatch(EffectOp::kGetProgramNameIndexed, 1, 0, name), 1);
+    EXPECT_STREQ(name, "Empty"); // filled by the entry point with the initial state
+    EXPECT_EQ(host.Dispatch(EffectOp::kGetProgramNameIndexed, 2, 0, name), 0);
+
+    host.effect->setParameter(host.effect, 0, 0.25f);
+    EXPECT_EQ(select(1), 0);
+    EXPECT_EQ(host.Dispatch(EffectOp::kGetProgram), 1);
+    EXPECT_FLOAT_EQ(level(), 0.5f);
+
+    host.effect->setParameter(host.effect, 0, 0.75f);
+    select(0xFFFFFFFF); // -1 in 32 bits: nothing applied
+    EXPECT_EQ(host.Dispatch(EffectOp::kGetProgram), 1);
+    EXPECT_FLOAT_EQ(level(), 0.75f);
+    select(intptr_t(1) << 32); // 0 in 32 bits
+    EXPECT_EQ(host.Dispatch(EffectOp::kGetProgram), 0);
+    EXPECT_FLOAT_EQ(level(), 0.25f);
+    select(1); // program 1 holds what was live when it was left
+    EXPECT_FLOAT_EQ(level(), 0.75f);
+    select(2); // no such program
+    EXPECT_EQ(host.Dispatch(EffectOp::kGetProgram), 1);
+    EXPECT_FLOAT_EQ(level(), 0.75f);
 }
 
 TEST_F(StubBinding, TimeQueriesHonourValidityFlags)
@@ -318,6 +429,29 @@ TEST_F(StubBinding, ParameterSetCallbackKeepsValuesInRange)
     EXPECT_FLOAT_EQ(host.effect->getParameter(host.effect, 0), 0.0f);
     host.effect->setParameter(host.effect, 7, 0.5f); // ignored
     EXPECT_FLOAT_EQ(host.effect->getParameter(host.effect, 7), 0.0f);
+}
+
+TEST_F(StubBinding, HostChangesReachTheEditor)
+{
+    KeyName(65); // what attaching showed
+    host.effect->setParameter(host.effect, 0, 0.25f);
+    host.effect->setParameter(host.effect, 3, 0.25f);
+    EXPECT_EQ(KeyName(65), "0 0.25 n;");
+    auto set = [&](int index, const char* text)
+    { return host.Dispatch(EffectOp::kString2Parameter, index, 0, const_cast<char*>(text)); };
+    set(1, "3.5");
+    set(0, "5"); // the editor hears the value asked for; the parameter keeps its range
+    set(2, "D"); // no such text: nothing changes
+    EXPECT_EQ(KeyName(65), "1 -3.5 r;0 5 r;");
+    EXPECT_FLOAT_EQ(host.effect->getParameter(host.effect, 0), 1.0f);
+
+    void* data = nullptr;
+    const intptr_t size = host.Dispatch(EffectOp::kGetChunk, 1, 0, &data);
+    const std::vector<uint8_t> saved(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    EXPECT_EQ(host.Dispatch(EffectOp::kSetChunk, 1, size, const_cast<uint8_t*>(saved.data())), 1);
+    EXPECT_EQ(KeyName(65), "0 1 r;1 -3.5 r;2 0 r;"); // every parameter, as real values
+    EXPECT_EQ(host.Dispatch(EffectOp::kSetChunk, 1, 12, const_cast<uint8_t*>(saved.data())), 0);
+    EXPECT_EQ(KeyName(65), ""); // a failed load refreshes nothing
 }
 
 TEST_F(StubBinding, ProgramChunkRoundTripAndRejectedSizes)

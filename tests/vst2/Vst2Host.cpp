@@ -97,7 +97,7 @@ std::vector<std::vector<float>> Vst2Host::ProcessFloat(int frames, bool accumula
     std::vector<float*> pointers;
     for (auto& channel : outputs)
         pointers.push_back(channel.data());
-    std::vector<std::vector<float>> inputs(effect->numInputs, std::vector<float>(frames, 0.0f));
+    std::vector<std::vector<float>> inputs(effect->numInputs, std::vector<float>(frames, inputLevel));
     std::vector<float*> inputPointers;
     for (auto& channel : inputs)
         inputPointers.push_back(channel.data());
@@ -112,7 +112,7 @@ std::vector<std::vector<double>> Vst2Host::ProcessDouble(int frames)
     std::vector<double*> pointers;
     for (auto& channel : outputs)
         pointers.push_back(channel.data());
-    std::vector<std::vector<double>> inputs(effect->numInputs, std::vector<double>(frames, 0.0));
+    std::vector<std::vector<double>> inputs(effect->numInputs, std::vector<double>(frames, inputLevel));
     std::vector<double*> inputPointers;
     for (auto& channel : inputs)
         inputPointers.push_back(channel.data());

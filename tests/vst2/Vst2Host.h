@@ -53,7 +53,7 @@ public:
     intptr_t SendMidi(const std::vector<vst2::VstMidiEvent>& events);
     static vst2::VstMidiEvent Midi(int32_t offset, uint8_t status, uint8_t data1, uint8_t data2);
 
-    // Renders `frames` samples on `channels` outputs through each processing callback.
+    // Renders `frames` samples through each processing callback; every input sample is inputLevel.
     std::vector<std::vector<float>> ProcessFloat(int frames, bool accumulate,
                                                  std::vector<std::vector<float>> outputs = {});
     std::vector<std::vector<double>> ProcessDouble(int frames);
@@ -67,6 +67,7 @@ public:
     vst2::VstTimeInfo timeInfo{};
     bool answerTime = true;
     intptr_t processEventsAnswer = 1;
+    float inputLevel = 0.0f;
 
     // What the plug-in did.
     std::vector<HostCall> calls;

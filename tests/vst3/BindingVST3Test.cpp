@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -20,14 +21,6 @@ using namespace Steinberg::Vst;
 
 namespace
 {
-std::string Narrow(const TChar* text)
-{
-    std::string out;
-    for (; *text; ++text)
-        out.push_back(static_cast<char>(*text));
-    return out;
-}
-
 ParameterInfo InfoAt(IEditController* controller, int32 index)
 {
     ParameterInfo info{};
@@ -184,6 +177,54 @@ TEST(BindingVST3Parameters, TextsAndConversionsFollowTheFrameParameter)
     EXPECT_NE(controller->getParamStringByValue(4711, 0.5, text), kResultOk);
 }
 
+TEST(BindingVST3Parameters, EveryConversionAgreesWithTheValueTheParameterTakes)
+{
+    VST3TestHost host;
+    IEditController* controller = host.Controller();
+    for (int index = 0; index < 60; ++index)
+    {
+        const IParameter& param = *host.Plugin().GetParam(index);
+        const double tolerance = 1e-9 * std::max(1.0, std::abs(param.Max()));
+        // The host's reset-to-default lands on the default.
+        const ParameterInfo info = InfoAt(controller, 1 + index);
+        EXPECT_NEAR(controller->normalizedParamToPlain(index, info.defaultNormalizedValue), param.Default(),
+                    tolerance)
+            << index;
+        // Any normalised value, on a step or between steps, converts to what the parameter then holds,
+        // and that value converts back to the normalised value the parameter reports.
+        for (double n : {0.0, 0.1, 0.37, 0.5, 0.54, 0.93, 1.0})
+        {
+            ASSERT_EQ(controller->setParamNormalized(index, n), kResultOk);
+            const double plain = controller->normalizedParamToPlain(index, n);
+            EXPECT_NEAR(plain, param.Value(), tolerance) << index << " at " << n;
+            EXPECT_NEAR(controller->plainParamToNormalized(index, plain),
+                        controller->getParamNormalized(index), 1e-9)
+                << index << " at " << n;
+        }
+    }
+}
+
+TEST(BindingVST3Parameters, TypedTextsSetTheValueTheyName)
+{
+    VST3TestHost host;
+    IEditController* controller = host.Controller();
+    auto setFromText = [&](int index, const char* text)
+    {
+        String128 wide{};
+        UString(wide, 128).fromAscii(text);
+        ParamValue n = -1.0;
+        EXPECT_EQ(controller->getParamValueByString(index, wide, n), kResultOk) << text;
+        controller->setParamNormalized(index, n);
+        return host.Plugin().GetParam(index)->Value();
+    };
+    EXPECT_NEAR(setFromText(33, "0.2"), 0.2, 1e-9);       // release time, shape 3
+    EXPECT_NEAR(setFromText(40, "1000.0"), 1000.0, 1e-6); // low-pass cutoff, shape 3
+    EXPECT_NEAR(setFromText(kGainParam, "-6.0"), -6.0, 1e-9);
+    EXPECT_EQ(setFromText(9, "3"), 3.0); // octave
+    EXPECT_EQ(setFromText(kWaveParam, "Sin"), 2.0);
+    EXPECT_EQ(ValueText(controller, 33, controller->getParamNormalized(33)), "0.200");
+}
+
 TEST(BindingVST3Parameters, SettingANormalisedValueRoundsNonRealTypes)
 {
     VST3TestHost host;
@@ -276,9 +317,10 @@ TEST(BindingVST3Processing, NoteEventsBecomeMidiMessages)
     host.NoteOn(61, 1.0f, 10);
     host.NoteOn(200, 1.0f, 10); // not a MIDI key: dropped
     host.NoteOn(62, 3.0f, 10);  // velocity beyond 1: the strongest note, not a wrapped byte
+    host.NoteOn(63, -0.5f, 10); // below 0: velocity 0
     ASSERT_EQ(host.ProcessBlock(), kResultOk);
     const auto& received = host.Plugin().received;
-    ASSERT_GE(received.size(), 4u);
+    ASSERT_GE(received.size(), 5u);
     EXPECT_EQ(received[0].status, 0x93);
     EXPECT_EQ(received[0].data1, 60);
     EXPECT_EQ(received[0].data2, 63); // 0.5 x 127 truncated
@@ -289,6 +331,34 @@ TEST(BindingVST3Processing, NoteEventsBecomeMidiMessages)
     EXPECT_EQ(received[2].data2, 127);
     EXPECT_EQ(received[3].data1, 62);
     EXPECT_EQ(received[3].data2, 127);
+    EXPECT_EQ(received[4].data1, 63);
+    EXPECT_EQ(received[4].data2, 0);
+}
+
+TEST(BindingVST3Processing, EveryMidiVelocityComesBackAndSoftNotesStillPlay)
+{
+    VST3TestHost host;
+    // Hosts turn MIDI velocity v into v / 127 in single precision. The event list holds 50 events,
+    // so the velocities come in blocks of 32.
+    for (int v = 0; v < 128; ++v)
+    {
+        host.NoteOn(60, static_cast<float>(v) / 127.0f, v % 32);
+        if (v % 32 == 31)
+        {
+            ASSERT_EQ(host.ProcessBlock(), kResultOk);
+        }
+    }
+    host.NoteOn(61, 0.004f, 200); // softer than one MIDI step: a note-on all the same
+    ASSERT_EQ(host.ProcessBlock(), kResultOk);
+    const auto& received = host.Plugin().received;
+    ASSERT_GE(received.size(), 129u);
+    for (int v = 0; v < 128; ++v)
+    {
+        EXPECT_EQ(received[v].status, 0x90) << v;
+        EXPECT_EQ(received[v].data2, v) << v;
+    }
+    EXPECT_EQ(received[128].data1, 61);
+    EXPECT_EQ(received[128].data2, 1);
 }
 
 class BindingVST3Rendering : public ::testing::TestWithParam<int32>
@@ -486,8 +556,11 @@ namespace
 class FakeEditor : public IFrameEditor
 {
 public:
-    explicit FakeEditor(bool opens) : opens(opens) {}
-    void PushValueToControls(int, double, bool) override {}
+    explicit FakeEditor(bool opens) : opens(opens) { std::fill_n(shown, 60, std::nan("")); }
+    void PushValueToControls(int index, double value, bool isNormalized) override
+    {
+        if (index >= 0 && index < 60 && !isNormalized) shown[index] = value;
+    }
     void PrepareDraw() override {}
     int Width() const override { return 856; }
     int Height() const override { return 640; }
@@ -495,6 +568,7 @@ public:
     void CloseWindow() override { ++closed; }
     bool opens;
     int closed = 0;
+    double shown[60]; // the last real value shown per parameter; NaN before any
 };
 
 IPlugView* CreateEditorView(VST3TestHost& host)
@@ -576,4 +650,24 @@ TEST(BindingVST3View, AResizeTheHostStartedOnlyStoresTheRect)
     EXPECT_FALSE(view->ExpectingResize());
     EXPECT_EQ(view->getRect().bottom, 200);
     view->release();
+}
+
+TEST(BindingVST3State, TheEditorShowsWhatAShortStateLeftInPlace)
+{
+    VST3TestHost source;
+    source.Automate(kGainParam, 0, 0.25);
+    source.ProcessBlock();
+    const std::vector<char> state = source.SaveState();
+    ASSERT_EQ(state.size(), 488u);
+
+    VST3TestHost host;
+    host.Automate(10, 0, 1.0); // second oscillator six octaves up
+    host.ProcessBlock();
+    auto* editor = new FakeEditor(true);
+    host.Plugin().AttachEditor(editor);
+    // Ten parameters' worth: 0 to 9 load, 10 falls back to 0, 11 on stay; the call fails.
+    ASSERT_NE(host.LoadState(std::vector<char>(state.begin(), state.begin() + 4 + 8 * 10)), kResultOk);
+    EXPECT_NEAR(editor->shown[kGainParam], -48.0 + 0.25 * 60.0, 1e-9);
+    EXPECT_EQ(host.Plugin().GetParam(10)->Value(), 0.0);
+    EXPECT_EQ(editor->shown[10], 0.0);
 }

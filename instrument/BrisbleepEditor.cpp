@@ -185,6 +185,9 @@ void Brisbleep::CreateEditor()
 
     aboutOverlay =
         new IBitmapOverlayControl(this, kAboutArea, Image(*graphics, kAboutImage), kAboutClosedTarget);
+    // Closed from the start: until the first drawing pass narrows it, an overlay's target is its whole
+    // area, which would take every click meant for the controls beneath before the window first paints.
+    aboutOverlay->SetTargetArea(kAboutClosedTarget);
     graphics->AddControl(aboutOverlay);
 
     graphics->SetHandleMouseOver(true);

@@ -12,42 +12,6 @@ SoundHistory::Entry Sound(double v)
 }
 } // namespace
 
-TEST(SoundHistory, EmptyHistoryIgnoresNavigationAndSaveAppendsWithoutMoving)
-{
-    SoundHistory h;
-    EXPECT_EQ(h.Current(), nullptr);
-    EXPECT_FALSE(h.Previous());
-    EXPECT_FALSE(h.Next());
-    EXPECT_EQ(h.CurrentIndex(), 0);
-    h.Save(Sound(0.25));
-    ASSERT_EQ(h.Count(), 1);
-    EXPECT_EQ(h.CurrentIndex(), 0);
-    EXPECT_EQ(*h.Current(), Sound(0.25));
-}
-
-TEST(SoundHistory, RecordAppendsAtTheEndWhateverIsOnShow)
-{
-    SoundHistory h;
-    h.Record(Sound(0.0));
-    h.Record(Sound(0.1));
-    h.Record(Sound(0.2));
-    EXPECT_EQ(h.CurrentIndex(), 2);
-    EXPECT_FALSE(h.Next());
-    EXPECT_TRUE(h.Previous());
-    EXPECT_TRUE(h.Previous());
-    EXPECT_FALSE(h.Previous());
-    EXPECT_EQ(h.CurrentIndex(), 0);
-    EXPECT_EQ(*h.Current(), Sound(0.0));
-    h.Record(Sound(0.3));
-    EXPECT_EQ(h.Count(), 4);
-    EXPECT_EQ(h.CurrentIndex(), 3);
-    EXPECT_EQ(h.At(0), Sound(0.0));
-    EXPECT_TRUE(h.Previous());
-    EXPECT_EQ(*h.Current(), Sound(0.2));
-    EXPECT_TRUE(h.Next());
-    EXPECT_FALSE(h.Next());
-}
-
 TEST(SoundHistory, SaveOverwritesTheEntryOnShowAndEveryDuplicate)
 {
     SoundHistory h;

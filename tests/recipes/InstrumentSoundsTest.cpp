@@ -149,9 +149,7 @@ TEST(EditorLayout, ButtonShowsHoverAndPressFramesAndRunsItsActionOnRelease)
     auto* coin = dynamic_cast<IButtonControl*>(g.GetControl(kCoinButton));
     ASSERT_NE(coin, nullptr);
     const int x = 300, y = 580;
-    // The about overlay takes the whole editor until its first drawing pass closes it down to its
-    // small target area, as the window's first paint does.
-    g.Draw({0, 0, 846, 768});
+    // Nothing has been drawn yet: the closed about overlay must not take the click.
 
     g.OnMouseOver(x, y, kNone);
     EXPECT_EQ(g.MouseOver(), kCoinButton);
@@ -307,4 +305,10 @@ TEST(AboutBox, SlotSixteenOpensTheOverlayOverTheEditor)
     EXPECT_EQ(about->Value(), 1.0);
     EXPECT_FALSE(about->IsHidden());
     EXPECT_TRUE(about->IsDirty());
+    // Open, it covers the editor down to the keyboard and a click anywhere on it closes it.
+    in.Graphics().Draw({0, 0, 846, 768});
+    const IMouseModifiers left{true, false, false, false, false};
+    in.Graphics().OnMouseDown(300, 580, left);
+    EXPECT_EQ(about->Value(), 0.0);
+    EXPECT_EQ(in.plugin->soundHistory.Count(), 0) << "the coin button beneath was pressed";
 }

@@ -55,20 +55,6 @@ TEST(RandomSource, UnseededThreadDrawsFortyOneAndRandomSoundTakesTheOscillatorBr
     EXPECT_EQ(target.sets[3].first, 1);
 }
 
-TEST(RandomSource, TopDrawExceedsOne)
-{
-    // Find a generator state whose next draw is the largest value.
-    std::uint32_t seed = 0;
-    for (;; ++seed)
-    {
-        ReferenceGenerator g{seed};
-        if (g.Next() == kRandomMax) break;
-    }
-    RandomSeed(seed);
-    EXPECT_DOUBLE_EQ(UnitDraw(), 32767.0 / 32766.0);
-    EXPECT_GT(32767.0 / 32766.0, 1.0000305);
-}
-
 TEST(RandomInRange, ReadsRangeAndCurveFromTheLayoutRow)
 {
     ParameterReader reader;
@@ -93,20 +79,6 @@ TEST(RandomInRange, ReadsRangeAndCurveFromTheLayoutRow)
         EXPECT_GE(powerup, 0.0);
         EXPECT_LE(powerup, 0.18 * 32767.0 / 32766.0 + 1e-15);
     }
-}
-
-TEST(RandomInRange, EnumeratedRangeSnapsToWholeValuesWithHalfWeightEnds)
-{
-    ParameterReader reader;
-    RandomSeed(12345);
-    int counts[8] = {};
-    const int n = 20000;
-    for (int i = 0; i < n; ++i)
-        ++counts[static_cast<int>(reader.ValueAt(kOsc1Type, RandomInRange(kOsc1Type, 2, 4)))];
-    EXPECT_EQ(counts[0] + counts[1] + counts[5] + counts[6] + counts[7], 0);
-    EXPECT_NEAR(counts[2] / double(n), 0.25, 0.02);
-    EXPECT_NEAR(counts[3] / double(n), 0.5, 0.02);
-    EXPECT_NEAR(counts[4] / double(n), 0.25, 0.02);
 }
 
 TEST(SoundRecipes, AssignOnlyTheirParametersInTableOrder)

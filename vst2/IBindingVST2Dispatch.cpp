@@ -224,6 +224,18 @@ intptr_t IBindingVST2::SetChunk(bool isProgram, intptr_t size, const void* ptr)
     // A negative size or one beyond what a chunk can address cannot describe host memory we may read.
     if (size < 0 || size > INT32_MAX) return 0;
     IStateChunk& chunk = isProgram ? programChunk_ : bankChunk_;
+    // A host may hand back the very buffer an earlier get-chunk call gave it; those bytes are copied
+    // aside first, since resizing the chunk may move them and copying onto themselves is undefined.
+    const auto from = reinterpret_cast<uintptr_t>(ptr);
+    const auto own = reinterpret_cast<uintptr_t>(chunk.Data());
+    IStateChunk aside;
+    if (size > 0 && own != 0 && from < own + static_cast<uintptr_t>(chunk.Allocated()) &&
+        own < from + static_cast<uintptr_t>(size))
+    {
+        if (!aside.Resize(static_cast<int32_t>(size))) return 0;
+        std::memcpy(aside.Data(), ptr, static_cast<size_t>(size));
+        ptr = aside.Data();
+    }
     if (!chunk.Resize(static_cast<int32_t>(size))) return 0;
     if (size > 0) std::memcpy(chunk.Data(), ptr, static_cast<size_t>(size));
 

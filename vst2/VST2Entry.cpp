@@ -24,6 +24,10 @@ extern "C" __attribute__((visibility("default"))) vst2::EffectRecord* VSTPluginM
         IBindingVST2* instance = CreateVST2Instance(host);
         if (!instance) return nullptr;
         instance->FillPresetsFromState("Empty", instance->NPresets());
+        // The engine learns its rate only from a reset; a host that never announces one (keeping the
+        // 44100 Hz every instance starts with) would otherwise hear notes at the engine's unprepared
+        // rate, three octaves too high.
+        instance->OnReset();
         vst2::EffectRecord* effect = instance->Effect();
         if (effect->numPrograms < 1) effect->numPrograms = 1;
         return effect;

@@ -126,6 +126,7 @@ TEST_F(DrawFixture, FramesOfAFilmStrip)
     Add("bg", {0, 0, 100, 100});
     g.PrepareDraw();
     g.Draw({0, 0, 100, 100});
+    ClearSurface(g);
     PIX_SysBitmap& s = *g.DrawBitmapSurface();
     const IBitmapRef ref(strip.get(), 3);
     g.DrawBitmapFrame(ref, {0, 0, 4, 5}, 1);

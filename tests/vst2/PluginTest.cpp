@@ -270,6 +270,22 @@ TEST_F(Plugin, BankChunkHoldsEveryPreset)
     EXPECT_EQ(Display(0), "-9.0");
 }
 
+TEST_F(Plugin, ChunkHandedBackThroughThePluginsOwnPointerLoads)
+{
+    for (int program : {1, 0})
+    {
+        SetText(0, "-21");
+        void* data = nullptr;
+        const intptr_t size = host.Dispatch(EffectOp::kGetChunk, program, 0, &data);
+        ASSERT_GT(size, 0);
+        SetText(0, "2");
+        EXPECT_EQ(host.Dispatch(EffectOp::kSetChunk, program, size, data), 1) << program;
+        EXPECT_EQ(Display(0), "-21.0") << program;
+        // A prefix of the same buffer: cut short, so it fails.
+        EXPECT_EQ(host.Dispatch(EffectOp::kSetChunk, program, 12, data), 0) << program;
+    }
+}
+
 TEST_F(Plugin, ChunkWithoutHeaderLoadsAsOneState)
 {
     const std::vector<uint8_t> chunk = Chunk(true);
@@ -352,6 +368,22 @@ TEST_F(Plugin, NoteRendersItsPitchThroughBothReplacingCallbacks)
         samples.insert(samples.end(), out[0].begin(), out[0].end());
     }
     EXPECT_NEAR(MeasuredFrequency(samples, 44100, 2048), kNote81, 0.1);
+}
+
+TEST(PluginRate, NoteHasItsPitchWhenTheHostNeverAnnouncesARate)
+{
+    Vst2Host host{BRISBLEEP_VST2_PLUGIN_PATH};
+    ASSERT_NE(host.Create(), nullptr);
+    host.Dispatch(EffectOp::kOpen);
+    host.Dispatch(EffectOp::kString2Parameter, kOsc1Type, 0, const_cast<char*>("Sin"));
+    host.SendMidi({Vst2Host::Midi(0, 0x90, 69, 127)});
+    std::vector<float> samples;
+    for (int block = 0; block < 16; ++block)
+    {
+        const auto out = host.ProcessFloat(512, false);
+        samples.insert(samples.end(), out[0].begin(), out[0].end());
+    }
+    EXPECT_NEAR(MeasuredFrequency(samples, 44100, 2048), kNote69, 0.05);
 }
 
 TEST_F(Plugin, AccumulatingCallbackAddsToTheHostBuffer)

@@ -69,6 +69,22 @@ TEST_F(StubBinding, EditorOpcodes)
     EXPECT_EQ(host.Dispatch(EffectOp::kEditClose), 1);
 }
 
+TEST_F(StubBinding, ResizedEditorAndLatencyReachTheRecordWithoutCallingTheHost)
+{
+    EditorRect* rect = nullptr;
+    host.Dispatch(EffectOp::kEditGetRect, 0, 0, &rect);
+    ASSERT_NE(rect, nullptr);
+    KeyName(64);
+    host.calls.clear();
+    KeyName(66);
+    EXPECT_EQ(rect->bottom, 250);
+    EXPECT_EQ(rect->right, 400);
+    EXPECT_EQ(rect->top, 0);
+    EXPECT_EQ(host.effect->initialDelay, 96);
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_EQ(KeyName(64), "resized;");
+}
+
 TEST_F(StubBinding, PinPropertiesPairChannelsAndStopAtTheLast)
 {
     struct Expected
@@ -230,7 +246,8 @@ TEST(StubBindingHosts, HostWithoutProductTextIsUnknownWithoutVersion)
 
 TEST_F(StubBinding, RateBlockSizeAndActivationReachTheInstrumentInOrder)
 {
-    EXPECT_EQ(KeyName(64), ""); // construction resets nothing
+    EXPECT_EQ(KeyName(64), "reset 44100 1024;"); // once created, with the rate every instance starts with
+    EXPECT_EQ(KeyName(64), "");
     host.Dispatch(EffectOp::kSetSampleRate, 0, 0, nullptr, 48000.0f);
     EXPECT_EQ(KeyName(64), "reset 48000 1024;");
     host.Dispatch(EffectOp::kSetBlockSize, 0, 256);
@@ -412,6 +429,29 @@ TEST_F(StubBinding, ParameterSetCallbackKeepsValuesInRange)
     EXPECT_FLOAT_EQ(host.effect->getParameter(host.effect, 0), 0.0f);
     host.effect->setParameter(host.effect, 7, 0.5f); // ignored
     EXPECT_FLOAT_EQ(host.effect->getParameter(host.effect, 7), 0.0f);
+}
+
+TEST_F(StubBinding, HostChangesReachTheEditor)
+{
+    KeyName(65); // what attaching showed
+    host.effect->setParameter(host.effect, 0, 0.25f);
+    host.effect->setParameter(host.effect, 3, 0.25f);
+    EXPECT_EQ(KeyName(65), "0 0.25 n;");
+    auto set = [&](int index, const char* text)
+    { return host.Dispatch(EffectOp::kString2Parameter, index, 0, const_cast<char*>(text)); };
+    set(1, "3.5");
+    set(0, "5"); // the editor hears the value asked for; the parameter keeps its range
+    set(2, "D"); // no such text: nothing changes
+    EXPECT_EQ(KeyName(65), "1 -3.5 r;0 5 r;");
+    EXPECT_FLOAT_EQ(host.effect->getParameter(host.effect, 0), 1.0f);
+
+    void* data = nullptr;
+    const intptr_t size = host.Dispatch(EffectOp::kGetChunk, 1, 0, &data);
+    const std::vector<uint8_t> saved(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+    EXPECT_EQ(host.Dispatch(EffectOp::kSetChunk, 1, size, const_cast<uint8_t*>(saved.data())), 1);
+    EXPECT_EQ(KeyName(65), "0 1 r;1 -3.5 r;2 0 r;"); // every parameter, as real values
+    EXPECT_EQ(host.Dispatch(EffectOp::kSetChunk, 1, 12, const_cast<uint8_t*>(saved.data())), 0);
+    EXPECT_EQ(KeyName(65), ""); // a failed load refreshes nothing
 }
 
 TEST_F(StubBinding, ProgramChunkRoundTripAndRejectedSizes)

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <span>
 
 IFrameConfig BrisbleepFrameConfig()
 {
@@ -30,16 +31,43 @@ IFrameConfig BrisbleepFrameConfig()
 
 namespace
 {
+// A short text of what happened, read back (and emptied) through a MIDI key name.
+class EventLog
+{
+public:
+    template <typename... Args> void Append(const char* format, Args... args)
+    {
+        const size_t used = std::strlen(text_);
+        std::snprintf(text_ + used, sizeof(text_) - used, format, args...);
+    }
+    void Take(std::span<char> out)
+    {
+        CopyText(out.data(), out.size(), text_);
+        text_[0] = '\0';
+    }
+
+private:
+    char text_[64] = {}; // within a key name's 64 characters
+};
+
 class StubEditor : public IFrameEditor
 {
 public:
-    void PushValueToControls(int, double, bool) override {}
+    // What the frame showed on the controls: index, value, and n(ormalised) or r(eal).
+    void PushValueToControls(int index, double value, bool isNormalized) override
+    {
+        log.Append("%d %g %c;", index, value, isNormalized ? 'n' : 'r');
+    }
     void PrepareDraw() override {}
-    int Width() const override { return 320; }
-    int Height() const override { return 200; }
+    int Width() const override { return width; }
+    int Height() const override { return height; }
     // Opens when the host gives a parent window.
     void* OpenWindow(void* parent) override { return parent; }
     void CloseWindow() override {}
+
+    EventLog log;
+    int width = 320;
+    int height = 200;
 };
 
 class StubInstrument : public IBindingVST2
@@ -54,7 +82,8 @@ public:
         GetParam(2)->AddDisplayText(0, "A");
         GetParam(2)->AddDisplayText(1, "B");
         GetParam(2)->AddDisplayText(2, "C");
-        AttachEditor(new StubEditor);
+        editor_ = new StubEditor;
+        AttachEditor(editor_);
     }
 
     // Every output sample is the Level parameter plus the output's index times 0.125, plus the input
@@ -70,12 +99,13 @@ public:
     void OnReset() override
     {
         IBindingVST2::OnReset();
-        AppendEvent("reset %g %d;", GetSampleRate(), GetBlockSize());
+        events_.Append("reset %g %d;", GetSampleRate(), GetBlockSize());
     }
+    void OnEditorResized() override { events_.Append("resized;"); }
     void OnActiveChange(bool active) override
     {
         IBindingVST2::OnActiveChange(active);
-        AppendEvent("active %d;", active);
+        events_.Append("active %d;", active);
     }
 
     // Note 60 has a name; notes 61 to 63 report what the host's time queries answered, so that the
@@ -116,8 +146,16 @@ public:
             return true;
         }
         case 64: // the lifecycle calls so far, then forgotten
-            CopyText(out.data(), out.size(), events_);
-            events_[0] = '\0';
+            events_.Take(out);
+            return true;
+        case 65: // the values shown on the editor so far, then forgotten
+            editor_->log.Take(out);
+            return true;
+        case 66: // the editor grows and the instrument gains latency
+            editor_->width = 400;
+            editor_->height = 250;
+            ResizeEditor(400, 250);
+            SetLatencySamples(96);
             return true;
         default:
             return IBindingVST2::GetMidiNoteName(note, out);
@@ -136,13 +174,8 @@ public:
     }
 
 private:
-    template <typename... Args> void AppendEvent(const char* format, Args... args)
-    {
-        const size_t used = std::strlen(events_);
-        std::snprintf(events_ + used, sizeof(events_) - used, format, args...);
-    }
-
-    char events_[64] = {}; // within a key name's 64 characters
+    StubEditor* editor_ = nullptr; // owned by the frame
+    EventLog events_;
 };
 } // namespace
 

@@ -21,14 +21,6 @@ using namespace Steinberg::Vst;
 
 namespace
 {
-std::string Narrow(const TChar* text)
-{
-    std::string out;
-    for (; *text; ++text)
-        out.push_back(static_cast<char>(*text));
-    return out;
-}
-
 ParameterInfo InfoAt(IEditController* controller, int32 index)
 {
     ParameterInfo info{};

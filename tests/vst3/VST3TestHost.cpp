@@ -13,6 +13,14 @@ IBindingVST3* CreateVST3Instance()
     return new RecordingBrisbleep();
 }
 
+std::string Narrow(const TChar* text)
+{
+    std::string out;
+    for (; *text; ++text)
+        out.push_back(static_cast<char>(*text));
+    return out;
+}
+
 tresult PLUGIN_API NamedHostApplication::getName(String128 out)
 {
     UString(out, 128).fromAscii(name.c_str());

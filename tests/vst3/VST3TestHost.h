@@ -14,6 +14,9 @@
 #include <string>
 #include <vector>
 
+// A host text (UTF-16) as plain characters, for comparisons with ASCII texts.
+std::string Narrow(const Steinberg::Vst::TChar* text);
+
 // The instrument with the MIDI messages it receives recorded, so a test can see what the binding made
 // of the host's events.
 class RecordingBrisbleep : public Brisbleep

@@ -15,6 +15,9 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <string>
+
+#include <unistd.h>
 
 namespace
 {
@@ -56,9 +59,11 @@ struct EditorInstrument : ::testing::Test
     }
 };
 
+// Named after the process, so that runs side by side on one machine do not meet.
 std::string TempPng(const char* name)
 {
-    return (std::filesystem::temp_directory_path() / name).string();
+    const std::string file = std::string(name) + "_" + std::to_string(getpid()) + ".png";
+    return (std::filesystem::temp_directory_path() / file).string();
 }
 
 } // namespace
@@ -134,8 +139,8 @@ TEST_F(EditorInstrument, MidiHeldNotesShowAndMetersFollowTheOutput)
 
 TEST_F(EditorInstrument, SnapshotShowsAKnobMovedByADrag)
 {
-    const std::string before = TempPng("brisbleep_editor_before.png");
-    const std::string after = TempPng("brisbleep_editor_after.png");
+    const std::string before = TempPng("brisbleep_editor_before");
+    const std::string after = TempPng("brisbleep_editor_after");
     ASSERT_EQ(WriteEditorPng(*g, before), "");
 
     // Drag the gain knob up by its height: a quarter of the range, -6 dB to +9 dB.

@@ -238,6 +238,10 @@ TEST(IFrameBase, OverlongBlockIsRenderedInPiecesAndUnsizedOneIsSilent)
     EXPECT_EQ(f.renderSizes, (std::vector<int>{4, 4, 2}));
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(out[i], static_cast<float>(i));
+
+    f.ProcessAccumulating(ins, outs, 10); // each piece adds onto its own part of the host buffer
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(out[i], 2.0f * i);
 }
 
 TEST(IFrameBase, SetParameterFromEditorOrder)

@@ -4,7 +4,7 @@
 // engine_bench for the cost relative to one bare oscillator and filter.
 
 #include "instrument/Brisbleep.h"
-#include "instrument/ParamLayoutSpec.h"
+#include "instrument/ParamLayout.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 #include "cli/ClosestNames.h"
 #include "cli/NoteName.h"
 
-#include "instrument/ParamLayoutSpec.h"
+#include "instrument/ParamLayout.h"
 
 #include <algorithm>
 #include <charconv>

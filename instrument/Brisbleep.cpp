@@ -1,6 +1,6 @@
 #include "instrument/Brisbleep.h"
 
-#include "instrument/ParamLayoutSpec.h"
+#include "instrument/ParamLayout.h"
 
 #include "engine/DebugTrace.h"
 #include "engine/DenormalFilter.h"

@@ -4,7 +4,7 @@
 #include "instrument/BrisbleepBinding.h"
 #include "instrument/DecimationFilter.h"
 #include "instrument/KeyboardState.h"
-#include "instrument/ParamLayoutSpec.h"
+#include "instrument/ParamLayout.h"
 #include "instrument/SoundHistory.h"
 
 #include "engine/Compressor.h"

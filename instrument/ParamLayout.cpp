@@ -1,4 +1,4 @@
-#include "instrument/ParamLayoutSpec.h"
+#include "instrument/ParamLayout.h"
 
 #include "engine/Oscilator.h"
 

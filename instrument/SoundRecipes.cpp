@@ -1,6 +1,6 @@
 #include "instrument/SoundRecipes.h"
 
-#include "instrument/ParamLayoutSpec.h"
+#include "instrument/ParamLayout.h"
 
 #include "engine/Random.h"
 

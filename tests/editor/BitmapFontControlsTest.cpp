@@ -4,7 +4,7 @@
 
 #include "editor/IBitmapFontControls.h"
 #include "instrument/Brisbleep.h"
-#include "instrument/ParamLayoutSpec.h"
+#include "instrument/ParamLayout.h"
 
 #include <gtest/gtest.h>
 

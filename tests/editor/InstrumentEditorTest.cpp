@@ -7,7 +7,7 @@
 #include "editor/IEditorSnapshot.h"
 #include "editor/IKeyboardControl.h"
 #include "instrument/Brisbleep.h"
-#include "instrument/ParamLayoutSpec.h"
+#include "instrument/ParamLayout.h"
 #include "raster/PIX_Png.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "InstrumentHarness.h"
 
-#include "instrument/ParamLayoutSpec.h"
+#include "instrument/ParamLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "InstrumentHarness.h"
 
-#include "instrument/ParamLayoutSpec.h"
+#include "instrument/ParamLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "instrument/ParamLayoutSpec.h"
+#include "instrument/ParamLayout.h"
 #include "instrument/SoundRecipes.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "tools/artwork/Layout.h"
 
-#include "instrument/ParamLayoutSpec.h"
+#include "instrument/ParamLayout.h"
 
 namespace artwork::layout
 {

@@ -1,6 +1,6 @@
 #include "tools/artwork/Preview.h"
 
-#include "instrument/ParamLayoutSpec.h"
+#include "instrument/ParamLayout.h"
 #include "tools/artwork/GlyphWidths.h"
 #include "tools/artwork/Keyboard.h"
 #include "tools/artwork/Layout.h"

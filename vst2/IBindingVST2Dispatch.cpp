@@ -81,6 +81,8 @@ intptr_t IBindingVST2::Dispatch(int32_t opcode, int32_t index, intptr_t value, v
         return 0;
 
     case kSetSampleRate:
+        // No rate that is not a positive number describes audio; the instance keeps the one it has.
+        if (!(std::isfinite(opt) && opt > 0.0f)) return 0;
         sampleRate_ = opt;
         OnReset();
         return 0;

@@ -3,6 +3,7 @@
 
 #include "vst2/IBindingVST2.h"
 
+#include <memory>
 #include <mutex>
 
 namespace
@@ -21,7 +22,8 @@ extern "C" __attribute__((visibility("default"))) vst2::EffectRecord* VSTPluginM
     std::lock_guard<std::mutex> lock(CreationMutex());
     try
     {
-        IBindingVST2* instance = CreateVST2Instance(host);
+        // Owned here until the host has it, so that a failure below does not leak it.
+        std::unique_ptr<IBindingVST2> instance(CreateVST2Instance(host));
         if (!instance) return nullptr;
         instance->FillPresetsFromState("Empty", instance->NPresets());
         // The engine learns its rate only from a reset; a host that never announces one (keeping the
@@ -30,6 +32,7 @@ extern "C" __attribute__((visibility("default"))) vst2::EffectRecord* VSTPluginM
         instance->OnReset();
         vst2::EffectRecord* effect = instance->Effect();
         if (effect->numPrograms < 1) effect->numPrograms = 1;
+        instance.release(); // destroyed by the close opcode
         return effect;
     }
     catch (...)

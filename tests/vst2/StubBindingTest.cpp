@@ -256,6 +256,13 @@ TEST_F(StubBinding, RateBlockSizeAndActivationReachTheInstrumentInOrder)
     EXPECT_EQ(KeyName(64), "active 1;");
     host.Dispatch(EffectOp::kMainsChanged, 0, 0);
     EXPECT_EQ(KeyName(64), "active 0;reset 48000 256;");
+
+    // Rates that are no rates are ignored.
+    for (float rate : {0.0f, -44100.0f, std::nanf(""), HUGE_VALF})
+        host.Dispatch(EffectOp::kSetSampleRate, 0, 0, nullptr, rate);
+    EXPECT_EQ(KeyName(64), "");
+    host.Dispatch(EffectOp::kMainsChanged, 0, 0);
+    EXPECT_EQ(KeyName(64), "active 0;reset 48000 256;");
 }
 
 TEST_F(StubBinding, ProgramSelectionStoresTheLiveStateAndReadsTheIndexAs32Bits)

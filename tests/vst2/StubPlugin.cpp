@@ -101,7 +101,7 @@ public:
         IBindingVST2::OnReset();
         events_.Append("reset %g %d;", GetSampleRate(), GetBlockSize());
     }
-    void OnEditorResized() override { events_.Append("resized;"); }
+    void OnEditorResized() override { events_.Append("%s;", "resized"); }
     void OnActiveChange(bool active) override
     {
         IBindingVST2::OnActiveChange(active);

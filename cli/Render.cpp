@@ -14,6 +14,11 @@ namespace
 // counts as silent.
 constexpr double kSilence = 1e-6;
 
+// With a strong compression curve that residue is lifted to about -85 dBFS and never falls below
+// kSilence, so once every voice is free only this long after the idle point counts as sound: the
+// decimation filter's own tail is over within a few samples.
+constexpr double kIdleTailSeconds = 0.01;
+
 IMidiMessage Note(int status, int note, int velocity, int offset)
 {
     IMidiMessage m;
@@ -51,6 +56,8 @@ RenderResult RenderNote(Brisbleep& instrument, const RenderOptions& options,
     bool noteOffSent = false;
     long long lastSound = -1; // last frame with an audible sample
     long long position = 0;
+    long long soundEnd = limit; // frames from here on are filter residue only
+    const auto idleTail = static_cast<long long>(std::llround(kIdleTailSeconds * options.rate));
     while (position < limit)
     {
         const int frames = static_cast<int>(std::min<long long>(block, limit - position));
@@ -69,7 +76,7 @@ RenderResult RenderNote(Brisbleep& instrument, const RenderOptions& options,
             {
                 const double s = outputs[c][i];
                 result.interleaved.push_back(s);
-                if (std::abs(s) >= kSilence)
+                if (std::abs(s) >= kSilence && position + i < soundEnd)
                 {
                     silent = false;
                     lastSound = position + i;
@@ -77,7 +84,9 @@ RenderResult RenderNote(Brisbleep& instrument, const RenderOptions& options,
             }
         }
         position += frames;
-        if (noteOffSent && silent && instrument.IsIdle()) break;
+        const bool idle = noteOffSent && instrument.IsIdle();
+        if (idle && soundEnd == limit) soundEnd = position + idleTail;
+        if (idle && (silent || position >= soundEnd)) break;
     }
     result.tailCut = position >= limit && !instrument.IsIdle();
 

@@ -2,6 +2,7 @@
 
 #include "cli/ClosestNames.h"
 #include "cli/NoteName.h"
+#include "cli/SoundBatch.h"
 
 #include <CLI/CLI.hpp>
 
@@ -90,8 +91,12 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         ->allow_extra_args(false);
     app.add_option("--state", options.statePath, "Load a saved state before the --set changes")
         ->type_name("FILE");
-    app.add_option("--save-state", options.saveStatePath, "Write the state after all settings are applied")
-        ->type_name("FILE");
+    CLI::Option* saveState =
+        app.add_option("--save-state", options.saveStatePath,
+                       "Write the state after all settings are applied; without FILE, beside each audio file")
+            ->type_name("[FILE]")
+            ->expected(0, 1);
+    AddGenerationOptions(app, options);
     app.add_option("--editor-png", options.editorPngPath,
                    "Draw the editor into a PNG file: after the settings, or with -o while the note is held")
         ->type_name("FILE");
@@ -118,6 +123,8 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
     };
 
     if (options.listParams) return {};
+    options.saveStateBeside = saveState->count() > 0 && options.saveStatePath.empty();
+    if (const std::string problem = CheckGenerationOptions(options); !problem.empty()) return fail(problem);
     if (options.output.empty() && options.saveStatePath.empty() && options.editorPngPath.empty())
         return fail("no output file given: use -o FILE (see --help)");
 
@@ -127,7 +134,7 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         if (!parsed) return fail("unknown format \"" + format + "\": use wav, flac or ogg");
         options.format = *parsed;
     }
-    else if (!options.output.empty())
+    else if (!options.output.empty() && !IsOutputDirectory(options))
     {
         const auto fromName = FormatFromExtension(options.output);
         if (!fromName)

@@ -2,6 +2,7 @@
 
 #include "cli/AudioFile.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,6 +25,14 @@ struct RenderOptions
     std::string saveStatePath;
     std::string editorPngPath; // the editor drawn headless; with -o, just before the note-off
     bool listParams = false;
+
+    // Sound generation (cli/SoundBatch.h).
+    std::string recipe; // an editor sound button; empty for none
+    int mutations = 0;
+    bool seedGiven = false;
+    std::uint32_t seed = 0;
+    int count = 1;
+    bool saveStateBeside = false; // --save-state without a file: a state beside each audio file
 };
 
 struct ParseOutcome

@@ -4,6 +4,7 @@
 #include "cli/ParamSettings.h"
 #include "cli/Render.h"
 #include "cli/RenderOptions.h"
+#include "cli/SoundBatch.h"
 #include "cli/StateFile.h"
 
 #include "editor/IEditorSnapshot.h"
@@ -38,6 +39,7 @@ int Run(int argc, char** argv)
     const ParseOutcome parsed = ParseRenderOptions(argc, argv, options);
     if (parsed.kind == ParseOutcome::Done) return 0;
     if (parsed.kind == ParseOutcome::Failed) return Fail(parsed.message);
+    if (!options.listParams && UsesGeneration(options)) return RunGeneration(options, std::cout, std::cerr);
 
     auto instrument = std::make_unique<Brisbleep>(OfflineHostContext{});
     const std::vector<const IParameter*> params = Parameters(*instrument);

@@ -36,6 +36,7 @@ Brisbleep::Brisbleep(BrisbleepBinding::HostContext host) : BrisbleepBinding(host
     CreateParameters();
     for (int i = 0; i < kParamCount; ++i)
         OnParameterChange(i);
+    CreateEditor();
 
     FillPresetsFromState("-", 1);
 

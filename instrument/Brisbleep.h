@@ -5,6 +5,7 @@
 #include "instrument/DecimationFilter.h"
 #include "instrument/KeyboardState.h"
 #include "instrument/ParamLayoutSpec.h"
+#include "instrument/SoundHistory.h"
 
 #include "engine/Compressor.h"
 #include "engine/MidiInput.h"
@@ -16,7 +17,10 @@
 #include <cstdint>
 #include <memory>
 
+class IBitmapOverlayControl;
 class IGraphics;
+class ITextControlBitmapFont;
+enum class SoundRecipe;
 
 // The instrument: sixty parameters driving four voices rendered eight times oversampled, then
 // decimated, optionally bit-crushed, compressed, gain-smoothed and metered. Output is mono,
@@ -44,12 +48,36 @@ public:
     // Sends the mouse-played keyboard's note changes through the MIDI path (once per block).
     void PollKeyboard(int pressedKey, double touchDepth);
 
-    // Builds the editor description and attaches it: the background, the keyboard (polled by the
-    // audio side from then on), the two meters and a knob for every parameter.
+    // Builds the editor description and attaches it (the constructor does; later calls do nothing):
+    // background, keyboard (polled by the audio side from then on), meters, the sound and history
+    // buttons, the history index display, a control for every parameter and the about overlay.
     void CreateEditor();
 
     // True when no voice sounds and no MIDI message is waiting: only the filter tail remains.
     bool IsIdle() const;
+
+    // The editor's sound buttons. Each runs on the editor's thread and moves parameters through their
+    // controls as a user would, so the host hears every change. All but ResetToInitial need the
+    // editor description.
+    void ResetToInitial();
+    void RandomSound();
+    void CoinRecipe();
+    void ShootRecipe();
+    void PowerupRecipe();
+    void HitRecipe();
+    void JumpRecipe();
+    void BlipRecipe();
+    void BladeRecipe();
+    void MutateSound();
+    // The sound history: record appends the current sound and shows it; save overwrites the entry on
+    // show; previous and next step through the entries and apply them.
+    void RecordSound();
+    void SaveSound();
+    void PreviousSound();
+    void NextSound();
+
+    // Opens the about image over the editor.
+    bool ShowAboutBox() override;
 
     // Audio members. Public so that the editor, the tests and the offline renderer can read
     // levels and engine state; they are written only under the frame mutex.
@@ -76,8 +104,16 @@ public:
     // The attached editor built by CreateEditor (owned by the frame), or none.
     IGraphics* editorGraphics = nullptr;
 
+    // Sound history and the editor controls the instrument talks to.
+    SoundHistory soundHistory;
+    ITextControlBitmapFont* indexDisplay = nullptr;
+    IBitmapOverlayControl* aboutOverlay = nullptr;
+
 private:
     std::unique_ptr<KeyboardState> editorKeyboard_;
     void CreateParameters();
+    void ApplyRecipe(SoundRecipe recipe);
+    void ApplyCurrentEntry();
+    void ShowCurrentEntry();
     void OnProgramChange(int program);
 };

@@ -24,6 +24,19 @@ if [[ -x "$build_dir/cli/brisbleep-render" ]]; then
     mkdir -p out
     "$build_dir/cli/brisbleep-render" -o out/default-note.wav
     echo "Rendered a default note: $(pwd)/out/default-note.wav"
-    "$build_dir/cli/brisbleep-render" --note C4 --length 0.5 -o out/editor-note.wav --editor-png out/editor.png
-    echo "Drew the editor while C4 was held: $(pwd)/out/editor.png"
+    "$build_dir/cli/brisbleep-render" --note C4 --length 0.5 -o out/editor-note.wav --editor-png out/editor-note.png
+    echo "Drew the editor while C4 was held: $(pwd)/out/editor-note.png"
+fi
+
+# One seeded sound from each of the editor's sound buttons, and the editor as the last one left it.
+if [[ -x "$build_dir/cli/brisbleep-render" ]]; then
+    mkdir -p out
+    recipes=(coin shoot powerup hit jump blip blade random)
+    for recipe in "${recipes[@]}"; do
+        extra=()
+        [[ $recipe == "${recipes[-1]}" ]] && extra=(--editor-png out/editor.png)
+        "$build_dir/cli/brisbleep-render" --recipe "$recipe" --seed 2026 --length 0.4 -o "out/$recipe.wav" \
+            "${extra[@]}" | sed -n 's/^  /Rendered a recipe sound: /p'
+    done
+    echo "Drew the editor after the last recipe: $(pwd)/out/editor.png"
 fi

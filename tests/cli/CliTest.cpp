@@ -1,7 +1,9 @@
 // brisbleep-render run as a process: options, formats, settings, states and bad input.
 
 #include <gtest/gtest.h>
+
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -98,9 +100,9 @@ class Cli : public ::testing::Test
 protected:
     void SetUp() override
     {
-        dir =
-            fs::temp_directory_path() /
-            ("brisbleep-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        dir = fs::temp_directory_path() /
+              ("brisbleep-cli-" + std::to_string(getpid()) + "-" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir);
         fs::create_directories(dir);
     }

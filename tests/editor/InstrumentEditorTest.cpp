@@ -75,14 +75,17 @@ TEST_F(EditorInstrument, DescriptionHoldsBackgroundKeyboardMetersAndKnobs)
     EXPECT_EQ(g->Height(), 768);
     EXPECT_EQ(g->FrameRate(), 25);
     EXPECT_TRUE(g->HandleMouseOver());
-    ASSERT_EQ(g->NControls(), 4 + kParamCount);
+    // Background, keyboard, two meters, thirteen buttons and the history display come before the
+    // parameter controls; the about overlay follows them.
+    constexpr int kFirstKnob = 4 + 13 + 1;
+    ASSERT_EQ(g->NControls(), kFirstKnob + kParamCount + 1);
     EXPECT_EQ(g->GetControl(0)->Area(), (IArea{0, 0, 846, 768}));
     EXPECT_NE(dynamic_cast<IKeyboardControl*>(g->GetControl(1)), nullptr);
     EXPECT_EQ(instrument.leftMeterControl, 2);
     EXPECT_EQ(instrument.rightMeterControl, 3);
     for (int i = 0; i < kParamCount; ++i)
     {
-        IControl* c = g->GetControl(4 + i);
+        IControl* c = g->GetControl(kFirstKnob + i);
         EXPECT_EQ(c->ParamIdx(), i);
         EXPECT_EQ(c->Tooltip(), kParamLayout[i].tooltip);
         const bool noteKnob = dynamic_cast<IKnobMultiControlBitmapFontMidiNote*>(c) != nullptr;

@@ -100,7 +100,7 @@ TEST_F(Plugin, EffectRecordAsFilled)
 {
     const EffectRecord& e = *host.effect;
     EXPECT_EQ(e.magic, 0x56737450);
-    EXPECT_EQ(e.flags, 0x1110); // replacing, double replacing, synth; no editor attached
+    EXPECT_EQ(e.flags, 0x1111); // editor, replacing, double replacing, synth
     EXPECT_EQ(e.numParams, 60);
     EXPECT_EQ(e.numInputs, 0);
     EXPECT_EQ(e.numOutputs, 2);
@@ -136,10 +136,11 @@ TEST_F(Plugin, IdentityOpcodes)
     EXPECT_EQ(host.DispatchText(EffectOp::kGetVendorString), "Quorvane");
     EXPECT_EQ(host.DispatchText(EffectOp::kGetProductString), "");
     EXPECT_EQ(host.Dispatch(EffectOp::kGetEffectName), 0);
-    EXPECT_EQ(host.Dispatch(EffectOp::kEditGetRect), 0); // no editor yet
+    EXPECT_EQ(host.Dispatch(EffectOp::kEditGetRect), 0); // no place to write the rectangle
+    // The editor exists from construction on, but a bogus parent window opens nothing.
     int parent = 0;
     EXPECT_EQ(host.Dispatch(EffectOp::kEditOpen, 0, 0, &parent), 0);
-    EXPECT_EQ(host.Dispatch(EffectOp::kEditClose), 0);
+    EXPECT_EQ(host.Dispatch(EffectOp::kEditClose), 1);
     EXPECT_EQ(host.Dispatch(9999), 0);
 }
 

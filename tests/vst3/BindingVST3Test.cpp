@@ -589,19 +589,6 @@ TEST(BindingVST3View, OnlyTheExactNameEditorCreatesAView)
     EXPECT_EQ(host.Plugin().ViewCount(), 0);
 }
 
-TEST(BindingVST3View, WithoutAnEditorEverythingFailsCleanly)
-{
-    VST3TestHost host;
-    IPlugView* view = CreateEditorView(host);
-    ASSERT_NE(view, nullptr);
-    EXPECT_NE(view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultTrue);
-    EXPECT_NE(view->attached(reinterpret_cast<void*>(0x1234), kPlatformTypeX11EmbedWindowID), kResultTrue);
-    ViewRect rect;
-    EXPECT_NE(view->getSize(&rect), kResultTrue);
-    EXPECT_EQ(view->removed(), kResultOk);
-    view->release();
-}
-
 TEST(BindingVST3View, SizePlatformTypeAndAttachWithAnEditor)
 {
     VST3TestHost host;

@@ -1,5 +1,6 @@
 #include "editor/IBitmapFont.h"
 
+#include "editor/BitmapFontSpacing.h"
 #include "editor/IGraphics.h"
 
 #include <algorithm>
@@ -7,29 +8,11 @@
 namespace
 {
 
-// Codes 32 to 127; 128 and up are never drawn and stay 0.
-constexpr int16_t kWidths14[96] = {
-    7, 5, 8, 8, 8, 7, 9, 6, 5, 5, 7, 8, 6, 7, 5, 7, // 32
-    8, 7, 7, 7, 7, 7, 7, 7, 7, 7, 6, 6, 7, 7, 7, 7, // 48
-    7, 7, 7, 7, 7, 7, 7, 7, 7, 8, 7, 7, 7, 7, 7, 7, // 64
-    7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 8, 9, // 80
-    5, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, // 96
-    7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 5, 7, 9, 0, // 112
-};
-
-constexpr int16_t kWidths12[96] = {
-    6, 4, 7, 7, 7, 6, 7, 5, 4, 5, 6, 7, 5, 6, 4, 6, // 32
-    7, 6, 6, 6, 6, 6, 6, 6, 6, 6, 5, 5, 6, 6, 6, 6, // 48
-    6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, // 64
-    6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 8, // 80
-    4, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, // 96
-    6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 6, 5, 6, 8, 0, // 112
-};
-
-IBitmapFontWidths MakeTable(const int16_t (&ascii)[96])
+// Codes 32 to 127 come from the spacing table; 128 and up are never drawn and stay 0.
+IBitmapFontWidths MakeTable(const std::array<int16_t, 96>& ascii)
 {
     IBitmapFontWidths table;
-    std::copy(std::begin(ascii), std::end(ascii), table.widths.begin());
+    std::copy(ascii.begin(), ascii.end(), table.widths.begin());
     return table;
 }
 
@@ -48,13 +31,13 @@ int IBitmapFontWidths::Width(unsigned char c) const
 
 const IBitmapFontWidths& BitmapFont14Widths()
 {
-    static const IBitmapFontWidths table = MakeTable(kWidths14);
+    static const IBitmapFontWidths table = MakeTable(kBitmapFontSpacing14);
     return table;
 }
 
 const IBitmapFontWidths& BitmapFont12Widths()
 {
-    static const IBitmapFontWidths table = MakeTable(kWidths12);
+    static const IBitmapFontWidths table = MakeTable(kBitmapFontSpacing12);
     return table;
 }
 

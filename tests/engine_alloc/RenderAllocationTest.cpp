@@ -1,10 +1,10 @@
-#include "AllocationCounter.h"
 #include "bench/VoiceScenes.h"
 #include "engine/MidiInput.h"
 #include "engine/PeakMeter.h"
 #include "engine/PitchJump.h"
 #include "engine/VoiceManager.h"
 #include "engine/ZKBitCrusher2.h"
+#include "tests/support/AllocationCounter.h"
 
 #include <gtest/gtest.h>
 

@@ -3,45 +3,11 @@
 #include "InstrumentHarness.h"
 
 #include "instrument/ParamLayout.h"
+#include "tests/support/AllocationCounter.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <new>
-
-namespace
-{
-std::atomic<bool> counting{false};
-std::atomic<long> allocations{0};
-} // namespace
-
-void* operator new(std::size_t size)
-{
-    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
 
 TEST(Allocation, RenderingBlocksAllocatesNothing)
 {
@@ -61,13 +27,11 @@ TEST(Allocation, RenderingBlocksAllocatesNothing)
     h->ProcessBlock(outputs, 512);
 
     // The counter itself works.
-    counting = true;
+    allocation_counter::Start();
     ::operator delete(::operator new(16)); // a direct call, which may not be elided
-    counting = false;
-    ASSERT_EQ(allocations.load(), 1);
+    ASSERT_EQ(allocation_counter::Stop(), 1u);
 
-    allocations = 0;
-    counting = true;
+    allocation_counter::Start();
     for (int block = 0; block < 200; ++block)
     {
         if (block == 50)
@@ -76,7 +40,6 @@ TEST(Allocation, RenderingBlocksAllocatesNothing)
         if (block == 120) h.NoteOn(72, 90, 300);
         h->ProcessBlock(outputs, 512);
     }
-    counting = false;
-    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_EQ(allocation_counter::Stop(), 0u);
     EXPECT_GT(h->MidiSentToHostCount(), 0u);
 }

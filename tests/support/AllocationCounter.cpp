@@ -12,6 +12,16 @@
 #endif
 #endif
 
+#if !defined(ALLOCATION_COUNTER_SANITIZED) && defined(__GLIBC__)
+#define ALLOCATION_COUNTER_REPLACES_MALLOC 1
+// glibc's own entry points, so the replacements can forward without recursion.
+extern "C" void* __libc_malloc(std::size_t);
+extern "C" void* __libc_calloc(std::size_t, std::size_t);
+extern "C" void* __libc_realloc(void*, std::size_t);
+extern "C" void* __libc_memalign(std::size_t, std::size_t);
+extern "C" void __libc_free(void*);
+#endif
+
 namespace
 {
 std::atomic<bool> counting{false};
@@ -22,10 +32,35 @@ void Count()
     if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
 }
 
-void* AllocateOrThrow(std::size_t size)
+// Where malloc is replaced too, operator new takes memory from glibc directly so that one
+// allocation is counted once, whichever family it came through.
+void* RawAllocate(std::size_t size)
+{
+#ifdef ALLOCATION_COUNTER_REPLACES_MALLOC
+    return __libc_malloc(size);
+#else
+    return std::malloc(size);
+#endif
+}
+
+void* RawAllocateAligned(std::size_t alignment, std::size_t size)
+{
+#ifdef ALLOCATION_COUNTER_REPLACES_MALLOC
+    return __libc_memalign(alignment, size);
+#else
+    return std::aligned_alloc(alignment, size);
+#endif
+}
+
+void* AllocateOrNull(std::size_t size) noexcept
 {
     Count();
-    if (void* p = std::malloc(size ? size : 1)) return p;
+    return RawAllocate(size ? size : 1);
+}
+
+void* AllocateOrThrow(std::size_t size)
+{
+    if (void* p = AllocateOrNull(size)) return p;
     throw std::bad_alloc();
 }
 
@@ -33,7 +68,7 @@ void* AllocateAlignedOrThrow(std::size_t size, std::align_val_t alignment)
 {
     Count();
     const auto align = static_cast<std::size_t>(alignment);
-    if (void* p = std::aligned_alloc(align, (size + align - 1) / align * align)) return p;
+    if (void* p = RawAllocateAligned(align, (size + align - 1) / align * align)) return p;
     throw std::bad_alloc();
 }
 } // namespace
@@ -54,7 +89,7 @@ std::size_t Stop()
 
 bool CountsMalloc()
 {
-#if !defined(ALLOCATION_COUNTER_SANITIZED) && defined(__GLIBC__)
+#ifdef ALLOCATION_COUNTER_REPLACES_MALLOC
     return true;
 #else
     return false;
@@ -62,7 +97,6 @@ bool CountsMalloc()
 }
 } // namespace allocation_counter
 
-// operator new is counted itself and again by malloc below; only the zero/non-zero result matters.
 void* operator new(std::size_t size)
 {
     return AllocateOrThrow(size);
@@ -73,13 +107,11 @@ void* operator new[](std::size_t size)
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 {
-    Count();
-    return std::malloc(size ? size : 1);
+    return AllocateOrNull(size);
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
 {
-    Count();
-    return std::malloc(size ? size : 1);
+    return AllocateOrNull(size);
 }
 void* operator new(std::size_t size, std::align_val_t alignment)
 {
@@ -122,14 +154,7 @@ void operator delete[](void* p, std::size_t, std::align_val_t) noexcept
     std::free(p);
 }
 
-#if !defined(ALLOCATION_COUNTER_SANITIZED) && defined(__GLIBC__)
-// glibc's own entry points, so the replacements can forward without recursion.
-extern "C" void* __libc_malloc(std::size_t);
-extern "C" void* __libc_calloc(std::size_t, std::size_t);
-extern "C" void* __libc_realloc(void*, std::size_t);
-extern "C" void* __libc_memalign(std::size_t, std::size_t);
-extern "C" void __libc_free(void*);
-
+#ifdef ALLOCATION_COUNTER_REPLACES_MALLOC
 extern "C" void* malloc(std::size_t size)
 {
     Count();

@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
-// Counts heap allocations made while counting is switched on. The executable replaces the
-// global operator new family and, outside sanitizer builds, malloc, calloc, realloc and the
+// Counts heap allocations made while counting is switched on. Linking it replaces the
+// executable's global operator new family and, outside sanitizer builds, malloc, calloc, realloc and the
 // aligned allocators, so allocations from C code and the standard library are seen too.
 namespace allocation_counter
 {

@@ -1,10 +1,12 @@
 #include "cli/AudioFile.h"
 
 #include "cli/ClosestNames.h"
+#include "cli/OggStreamSerial.h"
 
 #include <sndfile.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +67,29 @@ private:
     int fd_ = -1;
     bool committed_ = false;
 };
+
+// Reads the finished file back, gives its Ogg pages the renderer's fixed serial number and writes
+// it again in place (the size does not change).
+std::string FixOggSerial(int fd)
+{
+    const off_t size = lseek(fd, 0, SEEK_END);
+    if (size < 0 || lseek(fd, 0, SEEK_SET) != 0) return std::strerror(errno);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    for (std::size_t done = 0; done < bytes.size();)
+    {
+        const ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
+        if (got <= 0) return got < 0 ? std::strerror(errno) : "the file was cut short";
+        done += static_cast<std::size_t>(got);
+    }
+    if (!SetOggStreamSerial(bytes, kRenderOggSerial)) return "the encoder wrote a malformed Ogg stream";
+    for (std::size_t done = 0; done < bytes.size();)
+    {
+        const ssize_t put = pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (put <= 0) return put < 0 ? std::strerror(errno) : "the file could not be completed";
+        done += static_cast<std::size_t>(put);
+    }
+    return {};
+}
 
 std::string CannotWrite(const std::string& path, const std::string& reason)
 {
@@ -139,6 +164,7 @@ std::string WriteAudioFile(const std::string& path, AudioFormat format, SampleEn
     const sf_count_t written = sf_writef_double(sound, interleaved.data(), frames);
     std::string error = written == frames ? std::string() : std::string(sf_strerror(sound));
     if (sf_close(sound) != 0 && error.empty()) error = "the file could not be completed";
+    if (error.empty() && format == AudioFormat::Ogg) error = FixOggSerial(file.Fd());
     if (!error.empty()) return CannotWrite(path, error);
     error = file.Commit();
     return error.empty() ? error : CannotWrite(path, error);

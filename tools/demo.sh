@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# The main job: shows what the build produced.
+# The main job: installs the plug-ins, renders sounds into out/ and draws the editor.
 set -euo pipefail
 build_dir=${1:-build}
 echo "Built in $build_dir:"
-find "$build_dir" -maxdepth 3 -type f \( -name '*.a' -o -name '*.so' -o -name 'brisbleep-render' \) -printf '  %p (%s bytes)\n' | sort
+for deliverable in VST3/Brisbleep.vst3/Contents/x86_64-linux/Brisbleep.so VST2/Brisbleep.so cli/brisbleep-render; do
+    if [[ -f "$build_dir/$deliverable" ]]; then
+        echo "  $build_dir/$deliverable ($(stat -c %s "$build_dir/$deliverable") bytes)"
+    fi
+done
 
 # The VST3 module goes where hosts look for it (~/.vst3 unless configured otherwise).
 if [[ -d "$build_dir/VST3/Brisbleep.vst3" ]]; then

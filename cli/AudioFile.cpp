@@ -2,6 +2,7 @@
 
 #include "cli/ClosestNames.h"
 #include "cli/OggStreamSerial.h"
+#include "cli/StagedFiles.h"
 
 #include <sndfile.h>
 
@@ -10,63 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
 {
-
-// A temporary file next to the destination, removed again unless Commit succeeds.
-class TemporaryFile
-{
-public:
-    explicit TemporaryFile(const std::string& destination) : destination_(destination)
-    {
-        std::string pattern = destination + ".tmp-XXXXXX";
-        fd_ = mkstemp(pattern.data());
-        if (fd_ >= 0)
-        {
-            path_ = pattern;
-            // mkstemp creates the file private; give it the permissions a plain create would.
-            const mode_t mask = umask(0);
-            umask(mask);
-            fchmod(fd_, 0666 & ~mask);
-        }
-        else
-            error_ = std::strerror(errno);
-    }
-    ~TemporaryFile()
-    {
-        if (fd_ >= 0) close(fd_);
-        if (!committed_ && !path_.empty()) std::remove(path_.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    int Fd() const { return fd_; }
-    const std::string& OpenError() const { return error_; }
-
-    // Closes the file and moves it into place; returns the error text on failure.
-    std::string Commit()
-    {
-        if (fd_ >= 0 && close(fd_) != 0)
-        {
-            fd_ = -1;
-            return std::strerror(errno);
-        }
-        fd_ = -1;
-        if (std::rename(path_.c_str(), destination_.c_str()) != 0) return std::strerror(errno);
-        committed_ = true;
-        return {};
-    }
-
-private:
-    std::string destination_;
-    std::string path_;
-    std::string error_;
-    int fd_ = -1;
-    bool committed_ = false;
-};
 
 // Reads the finished file back, gives its Ogg pages the renderer's fixed serial number and writes
 // it again in place (the size does not change).
@@ -89,11 +37,6 @@ std::string FixOggSerial(int fd)
         done += static_cast<std::size_t>(put);
     }
     return {};
-}
-
-std::string CannotWrite(const std::string& path, const std::string& reason)
-{
-    return "cannot write \"" + path + "\": " + reason;
 }
 
 int SndFileFormat(AudioFormat format, SampleEncoding encoding)
@@ -141,11 +84,10 @@ std::optional<SampleEncoding> ParseBits(std::string_view text)
     return std::nullopt;
 }
 
-std::string WriteAudioFile(const std::string& path, AudioFormat format, SampleEncoding encoding,
-                           int sampleRate, int channels, const std::vector<double>& interleaved)
+std::string WriteAudioFile(TemporaryFile& file, AudioFormat format, SampleEncoding encoding, int sampleRate,
+                           int channels, const std::vector<double>& interleaved)
 {
-    TemporaryFile file(path);
-    if (file.Fd() < 0) return CannotWrite(path, file.OpenError());
+    const std::string& path = file.Destination();
 
     SF_INFO info{};
     info.samplerate = sampleRate;
@@ -166,26 +108,5 @@ std::string WriteAudioFile(const std::string& path, AudioFormat format, SampleEn
     if (sf_close(sound) != 0 && error.empty()) error = "the file could not be completed";
     if (error.empty() && format == AudioFormat::Ogg) error = FixOggSerial(file.Fd());
     if (!error.empty()) return CannotWrite(path, error);
-    error = file.Commit();
-    return error.empty() ? error : CannotWrite(path, error);
-}
-
-std::string WriteFileAtomically(const std::string& path, const void* data, std::size_t size)
-{
-    TemporaryFile file(path);
-    if (file.Fd() < 0) return CannotWrite(path, file.OpenError());
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    std::size_t done = 0;
-    while (done < size)
-    {
-        const ssize_t n = write(file.Fd(), bytes + done, size - done);
-        if (n < 0)
-        {
-            if (errno == EINTR) continue;
-            return CannotWrite(path, std::strerror(errno));
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    const std::string error = file.Commit();
-    return error.empty() ? error : CannotWrite(path, error);
+    return file.Close();
 }

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+class TemporaryFile;
+
 enum class AudioFormat
 {
     Wav,
@@ -28,12 +30,8 @@ std::optional<AudioFormat> ParseAudioFormat(std::string_view text);
 std::optional<AudioFormat> FormatFromExtension(std::string_view path);
 std::optional<SampleEncoding> ParseBits(std::string_view text);
 
-// Writes interleaved samples to `path` in one go. The file is written under a temporary name in the
-// same directory and renamed into place only when everything succeeded, so a failed run never
-// leaves a partial file behind (nor replaces an existing one). Returns an empty text on success,
-// otherwise a one-line description of the problem.
-std::string WriteAudioFile(const std::string& path, AudioFormat format, SampleEncoding encoding,
-                           int sampleRate, int channels, const std::vector<double>& interleaved);
-
-// Same temporary-file-then-rename rule for arbitrary bytes (saved states).
-std::string WriteFileAtomically(const std::string& path, const void* data, std::size_t size);
+// Writes interleaved samples into a staged output file and closes it; moving it into place is left
+// to the caller, so that a run with several outputs commits them together. Returns an empty text on
+// success, otherwise a one-line description of the problem.
+std::string WriteAudioFile(TemporaryFile& file, AudioFormat format, SampleEncoding encoding, int sampleRate,
+                           int channels, const std::vector<double>& interleaved);

@@ -19,16 +19,6 @@ constexpr double kSilence = 1e-6;
 // decimation filter's own tail is over within a few samples.
 constexpr double kIdleTailSeconds = 0.01;
 
-IMidiMessage Note(int status, int note, int velocity, int offset)
-{
-    IMidiMessage m;
-    m.offset = offset;
-    m.status = static_cast<std::uint8_t>(status);
-    m.data1 = static_cast<std::uint8_t>(note);
-    m.data2 = static_cast<std::uint8_t>(velocity);
-    return m;
-}
-
 } // namespace
 
 RenderResult RenderNote(Brisbleep& instrument, const RenderOptions& options,
@@ -52,7 +42,7 @@ RenderResult RenderNote(Brisbleep& instrument, const RenderOptions& options,
     for (int c = 0; c < channels; ++c)
         outputs[c] = samples.data() + static_cast<std::size_t>(c) * block;
 
-    instrument.DeliverMidi(Note(0x90, options.note, options.velocity, 0));
+    instrument.DeliverMidi(IMidiMessage::Make(0x90, options.note, options.velocity, 0));
     bool noteOffSent = false;
     long long lastSound = -1; // last frame with an audible sample
     long long position = 0;
@@ -64,7 +54,8 @@ RenderResult RenderNote(Brisbleep& instrument, const RenderOptions& options,
         if (!noteOffSent && noteOff < position + frames)
         {
             if (beforeNoteOff) beforeNoteOff();
-            instrument.DeliverMidi(Note(0x80, options.note, 0, static_cast<int>(noteOff - position)));
+            instrument.DeliverMidi(
+                IMidiMessage::Make(0x80, options.note, 0, static_cast<int>(noteOff - position)));
             noteOffSent = true;
         }
         instrument.ProcessBlock(outputs.data(), frames);

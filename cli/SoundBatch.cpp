@@ -3,6 +3,7 @@
 #include "cli/AudioFile.h"
 #include "cli/ParamSettings.h"
 #include "cli/Render.h"
+#include "cli/StagedFiles.h"
 #include "cli/StateFile.h"
 
 #include "editor/IEditorSnapshot.h"
@@ -288,6 +289,23 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
         }
     }
 
+    // Every output is checked before the first render, so that a path that cannot be written is
+    // reported at once; the files are kept under temporary names and appear together only when the
+    // whole batch succeeded.
+    const auto statePathOf = [&options](const std::string& path)
+    { return options.saveStateBeside ? StatePathBeside(path) : options.saveStatePath; };
+    for (int i = 0; i < options.count; ++i)
+    {
+        const std::string path = names ? names->Name(i + 1) : std::string();
+        if (!path.empty() && !(error = CheckCanCreate(path)).empty()) return fail(error);
+        const std::string statePath = statePathOf(path);
+        if (!statePath.empty() && !(error = CheckCanCreate(statePath)).empty()) return fail(error);
+    }
+    StagedFiles files;
+    TemporaryFile* editorPng = nullptr;
+    if (!options.editorPngPath.empty() && !(editorPng = files.Add(options.editorPngPath, error)))
+        return fail(error);
+
     const std::uint32_t seed =
         options.seedGiven ? options.seed : static_cast<std::uint32_t>(std::time(nullptr));
     if (!options.seedGiven) out << "seed " << seed << " (from the clock; --seed " << seed << " repeats it)\n";
@@ -304,17 +322,18 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
         auto instrument = std::make_unique<Brisbleep>(OfflineHostContext{});
         if (!PrepareVariation(*instrument, options, variationSeed, error)) return fail(error);
 
-        const std::string statePath = options.saveStateBeside ? StatePathBeside(path) : options.saveStatePath;
-        if (!statePath.empty() && !SaveStateFile(*instrument, statePath, error)) return fail(error);
+        const std::string statePath = statePathOf(path);
+        TemporaryFile* state = statePath.empty() ? nullptr : files.Add(statePath, error);
+        if (!statePath.empty() && (!state || !SaveStateFile(*instrument, *state, error))) return fail(error);
 
         // The editor is drawn as the last variation leaves it, while its note still sounds.
-        const bool drawEditor = !options.editorPngPath.empty() && i == options.count - 1;
+        const bool drawEditor = editorPng && i == options.count - 1;
         bool drawn = false;
         std::function<void()> beforeNoteOff;
         if (drawEditor)
             beforeNoteOff = [&]
             {
-                error = WriteEditorPng(*instrument->editorGraphics, options.editorPngPath);
+                error = WriteStagedEditorPng(*instrument->editorGraphics, *editorPng);
                 drawn = true;
             };
         if (path.empty())
@@ -327,12 +346,16 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
         const RenderResult result = RenderNote(*instrument, options, beforeNoteOff);
         if (drawEditor && !drawn) beforeNoteOff(); // the render ended before the note-off
         if (!error.empty()) return fail(error);
-        error = WriteAudioFile(path, options.format, options.encoding, options.rate, options.channels,
+        TemporaryFile* audio = files.Add(path, error);
+        if (!audio) return fail(error);
+        error = WriteAudioFile(*audio, options.format, options.encoding, options.rate, options.channels,
                                result.interleaved);
         if (!error.empty()) return fail(error);
         const double frames = static_cast<double>(result.interleaved.size()) / options.channels;
         written.push_back({path, variationSeed, frames / options.rate, PeakOf(result.interleaved)});
     }
+    error = files.CommitAll();
+    if (!error.empty()) return fail(error);
     if (showProgress) err << "\r\033[K" << std::flush;
 
     out << "wrote " << written.size() << (written.size() == 1 ? " file" : " files") << ":\n";

@@ -1,6 +1,6 @@
 #include "cli/StateFile.h"
 
-#include "cli/AudioFile.h"
+#include "cli/StagedFiles.h"
 
 #include "instrument/Brisbleep.h"
 
@@ -90,7 +90,7 @@ bool LoadStateFile(Brisbleep& instrument, const std::string& path, std::string& 
     return true;
 }
 
-bool SaveStateFile(Brisbleep& instrument, const std::string& path, std::string& error)
+bool SaveStateFile(Brisbleep& instrument, TemporaryFile& file, std::string& error)
 {
     IStateChunk chunk;
     if (!instrument.SaveState(chunk))
@@ -98,7 +98,7 @@ bool SaveStateFile(Brisbleep& instrument, const std::string& path, std::string& 
         error = "the state could not be saved";
         return false;
     }
-    error = WriteFileAtomically(path, chunk.Data(), static_cast<std::size_t>(chunk.Size()));
-    if (!error.empty()) return false;
-    return true;
+    error = WriteBytes(file, chunk.Data(), static_cast<std::size_t>(chunk.Size()));
+    if (error.empty()) error = file.Close();
+    return error.empty();
 }

@@ -5,6 +5,7 @@
 #include "cli/Render.h"
 #include "cli/RenderOptions.h"
 #include "cli/SoundBatch.h"
+#include "cli/StagedFiles.h"
 #include "cli/StateFile.h"
 
 #include "editor/IEditorSnapshot.h"
@@ -58,24 +59,38 @@ int Run(int argc, char** argv)
         if (!assignment) return Fail(error);
         instrument->SetParameterValue(assignment->index, assignment->value);
     }
-    if (!options.saveStatePath.empty() && !SaveStateFile(*instrument, options.saveStatePath, error))
+
+    // Every output is created before the render, so that a path that cannot be written is reported
+    // at once, and all of them appear together only when the whole run succeeded.
+    StagedFiles files;
+    TemporaryFile* audio = nullptr;
+    TemporaryFile* state = nullptr;
+    TemporaryFile* editorPng = nullptr;
+    if (!options.output.empty() && !(audio = files.Add(options.output, error))) return Fail(error);
+    if (!options.saveStatePath.empty() && !(state = files.Add(options.saveStatePath, error)))
         return Fail(error);
+    if (!options.editorPngPath.empty() && !(editorPng = files.Add(options.editorPngPath, error)))
+        return Fail(error);
+
+    if (state && !SaveStateFile(*instrument, *state, error)) return Fail(error);
     std::string editorError;
     bool editorDrawn = false;
     const auto drawEditor = [&]
     {
         if (!instrument->editorGraphics) instrument->CreateEditor();
-        editorError = WriteEditorPng(*instrument->editorGraphics, options.editorPngPath);
+        editorError = WriteStagedEditorPng(*instrument->editorGraphics, *editorPng);
         editorDrawn = true;
     };
-    if (options.output.empty())
+    if (!audio)
     {
-        if (!options.editorPngPath.empty()) drawEditor();
-        return editorError.empty() ? 0 : Fail(editorError);
+        if (editorPng) drawEditor();
+        if (!editorError.empty()) return Fail(editorError);
+        error = files.CommitAll();
+        return error.empty() ? 0 : Fail(error);
     }
 
     std::function<void()> beforeNoteOff;
-    if (!options.editorPngPath.empty())
+    if (editorPng)
     {
         // Built before the note so that the meters follow the whole render.
         if (!instrument->editorGraphics) instrument->CreateEditor();
@@ -84,8 +99,9 @@ int Run(int argc, char** argv)
     const RenderResult result = RenderNote(*instrument, options, beforeNoteOff);
     if (beforeNoteOff && !editorDrawn) drawEditor(); // the render ended before any note-off
     if (!editorError.empty()) return Fail(editorError);
-    error = WriteAudioFile(options.output, options.format, options.encoding, options.rate, options.channels,
+    error = WriteAudioFile(*audio, options.format, options.encoding, options.rate, options.channels,
                            result.interleaved);
+    if (error.empty()) error = files.CommitAll();
     if (!error.empty()) return Fail(error);
     if (result.tailCut)
         std::cerr << kProgram

@@ -24,6 +24,17 @@ struct IMidiMessage
     uint8_t data1 = 0;
     uint8_t data2 = 0;
 
+    // A message from its status and data bytes (each taken modulo 256), as a host hands it over.
+    static IMidiMessage Make(int status, int data1, int data2, int32_t offset = 0)
+    {
+        IMidiMessage m;
+        m.offset = offset;
+        m.status = static_cast<uint8_t>(status);
+        m.data1 = static_cast<uint8_t>(data1);
+        m.data2 = static_cast<uint8_t>(data2);
+        return m;
+    }
+
     IMidiKind Kind() const
     {
         if (status >= 0xF0) return IMidiKind::None;

@@ -111,9 +111,10 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    Outcome Render(const std::vector<std::string>& args)
+    // `shell` runs first in the same shell, e.g. to set resource limits for the renderer.
+    Outcome Render(const std::vector<std::string>& args, const std::string& shell = {})
     {
-        std::string command = Quote(BRISBLEEP_RENDER_PATH);
+        std::string command = shell + Quote(BRISBLEEP_RENDER_PATH);
         for (const std::string& a : args)
         {
             command += ' ';
@@ -132,10 +133,11 @@ protected:
     }
 
     // A failed run: status 1, one line on standard error naming `what`, no file left behind.
-    void ExpectFailure(const std::vector<std::string>& args, const std::string& what)
+    void ExpectFailure(const std::vector<std::string>& args, const std::string& what,
+                       const std::string& shell = {})
     {
         const std::size_t before = std::distance(fs::directory_iterator(dir), fs::directory_iterator());
-        const Outcome run = Render(args);
+        const Outcome run = Render(args, shell);
         EXPECT_EQ(run.status, 1) << run.err;
         EXPECT_NE(run.err.find(what), std::string::npos) << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
@@ -352,6 +354,77 @@ TEST_F(Cli, BadInputIsReportedOnOneLine)
     ExpectFailure({"-o", File("taken.wav"), "--length", "0.05"}, "cannot write");
     EXPECT_TRUE(fs::is_directory(File("taken.wav")));
     ExpectFailure({"--save-state", File("no/such/dir/s.state")}, "cannot write");
+}
+
+TEST_F(Cli, OutputsThatCannotBeCreatedAreReportedBeforeRendering)
+{
+    std::ofstream(File("plain")) << "a file, not a directory";
+    fs::create_directory(File("taken.wav"));
+    const std::string missing = File("no/such/dir/x.wav");
+    const std::string ok = File("ok.wav");
+    struct Case
+    {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    std::vector<Case> cases = {
+        {{"-o", missing}, "cannot write \"" + missing + "\": No such file or directory"},
+        {{"-o", File("plain/x.wav")}, "cannot write \"" + File("plain/x.wav") + "\": Not a directory"},
+        {{"-o", File("taken.wav")}, "cannot write \"" + File("taken.wav") + "\": Is a directory"},
+        {{"-o", ok, "--save-state", File("no/s.state")},
+         "cannot write \"" + File("no/s.state") + "\": No such file or directory"},
+        {{"-o", ok, "--save-state", File("taken.wav")},
+         "cannot write \"" + File("taken.wav") + "\": Is a directory"},
+        {{"-o", ok, "--editor-png", File("no/e.png")},
+         "cannot write \"" + File("no/e.png") + "\": No such file or directory"},
+        {{"--save-state", File("s.state"), "--editor-png", File("plain/e.png")},
+         "cannot write \"" + File("plain/e.png") + "\": Not a directory"},
+    };
+    // Permissions do not hold back the superuser, so a read-only directory only tells otherwise.
+    if (geteuid() != 0)
+    {
+        fs::create_directory(File("readonly"));
+        fs::permissions(File("readonly"), fs::perms::owner_read | fs::perms::owner_exec);
+        cases.push_back({{"-o", File("readonly/x.wav")},
+                         "cannot write \"" + File("readonly/x.wav") + "\": Permission denied"});
+    }
+    for (Case& c : cases)
+    {
+        // Two and a half minutes of sound take seconds to render: the problem is named at once.
+        c.args.insert(c.args.end(), {"--length", "150"});
+        const auto start = std::chrono::steady_clock::now();
+        ExpectFailure(c.args, c.message);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << c.message;
+    }
+    EXPECT_TRUE(fs::is_directory(File("taken.wav")));
+    EXPECT_TRUE(fs::is_empty(File("taken.wav")));
+    if (fs::exists(File("readonly"))) fs::permissions(File("readonly"), fs::perms::owner_all);
+}
+
+TEST_F(Cli, AFailedAudioWriteLeavesNoSavedStateOrImage)
+{
+    // A file size limit of 1 KiB (two 512-byte blocks; the signal ignored so that writes fail with
+    // EFBIG) lets the 484-byte state through but stops the audio file after the render.
+    const std::string limit = "trap '' XFSZ; ulimit -f 2; ";
+    ExpectFailure({"-o", File("x.wav"), "--length", "0.2", "--save-state", File("s.state")},
+                  "cannot write \"" + File("x.wav") + "\": ", limit);
+    EXPECT_FALSE(fs::exists(File("s.state")));
+
+    // Nor is an existing state replaced by the failed run.
+    std::ofstream(File("keep.state")) << "precious";
+    ExpectFailure({"-o", File("x.wav"), "--length", "0.2", "--save-state", File("keep.state")},
+                  "File too large", limit);
+    EXPECT_EQ(Slurp(File("keep.state")), "precious");
+
+    // Without the limit the same run writes both.
+    ASSERT_EQ(Render({"-o", File("x.wav"), "--length", "0.2", "--save-state", File("s.state")}).status, 0);
+    EXPECT_EQ(fs::file_size(File("s.state")), 484u);
+    EXPECT_GT(fs::file_size(File("x.wav")), 1024u);
+
+    ExpectFailure({"-o", File("no/x.wav"), "--save-state", File("t.state"), "--editor-png", File("e.png")},
+                  "cannot write");
+    EXPECT_FALSE(fs::exists(File("t.state")));
+    EXPECT_FALSE(fs::exists(File("e.png")));
 }
 
 TEST_F(Cli, FailedRunLeavesAnExistingOutputAlone)

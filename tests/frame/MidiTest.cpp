@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <limits>
 #include <vector>
 
@@ -24,6 +25,20 @@ std::vector<std::pair<int32_t, int>> Drain(IMidiEventQueue& q)
     return out;
 }
 } // namespace
+
+TEST(IMidiMessage, MakeFillsTheRecordAsAHostWould)
+{
+    const IMidiMessage m = IMidiMessage::Make(0x93, 64, 100, 17);
+    EXPECT_EQ(m.offset, 17);
+    EXPECT_EQ(m.status, 0x93);
+    EXPECT_EQ(m.data1, 64);
+    EXPECT_EQ(m.data2, 100);
+    EXPECT_EQ(m.Kind(), IMidiKind::NoteOn);
+    EXPECT_EQ(IMidiMessage::Make(0xF8, 0, 0).offset, 0);
+    // The record keeps its compact layout: offset word, then the three bytes.
+    static_assert(sizeof(IMidiMessage) == 8);
+    static_assert(offsetof(IMidiMessage, status) == 4 && offsetof(IMidiMessage, data2) == 6);
+}
 
 TEST(IMidiMessage, DecodesChannelMessages)
 {

@@ -177,8 +177,8 @@ TEST(Audio, CrusherOffKeepsItsStateAndAfterQuantises)
 TEST(Audio, SystemMessagesReachTheHostButNotTheQueue)
 {
     InstrumentHarness h;
-    h->DeliverMidi(InstrumentHarness::Midi(0xF8, 0, 0));
-    h->DeliverMidi(InstrumentHarness::Midi(0xF0, 0x7E, 0x01));
+    h->DeliverMidi(IMidiMessage::Make(0xF8, 0, 0));
+    h->DeliverMidi(IMidiMessage::Make(0xF0, 0x7E, 0x01));
     EXPECT_EQ(h->midiReceiver.queue.Pending(), 0);
     h.NoteOn(60);
     EXPECT_EQ(h->midiReceiver.queue.Pending(), 1);

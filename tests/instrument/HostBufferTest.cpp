@@ -22,8 +22,8 @@ template <typename Sample> std::vector<Sample> Play(int announcedBlock)
     Sample* outputs[2] = {left.data(), right.data()};
     for (int b = 0; b < kBlocks; ++b)
     {
-        if (b == 0) instrument.DeliverMidi(InstrumentHarness::Midi(0x90, 69, 127, 700));
-        if (b == 3) instrument.DeliverMidi(InstrumentHarness::Midi(0x80, 69, 0, 100));
+        if (b == 0) instrument.DeliverMidi(IMidiMessage::Make(0x90, 69, 127, 700));
+        if (b == 3) instrument.DeliverMidi(IMidiMessage::Make(0x80, 69, 0, 100));
         instrument.ProcessBlock(outputs, kFrames);
         EXPECT_EQ(left, right) << "block " << b;
         all.insert(all.end(), left.begin(), left.end());

@@ -24,20 +24,14 @@ public:
     Brisbleep& operator*() { return *instrument; }
     Brisbleep* operator->() { return instrument.get(); }
 
-    static IMidiMessage Midi(int status, int data1, int data2, int offset = 0)
-    {
-        IMidiMessage m;
-        m.offset = offset;
-        m.status = static_cast<std::uint8_t>(status);
-        m.data1 = static_cast<std::uint8_t>(data1);
-        m.data2 = static_cast<std::uint8_t>(data2);
-        return m;
-    }
     void NoteOn(int note, int velocity = 127, int offset = 0)
     {
-        instrument->DeliverMidi(Midi(0x90, note, velocity, offset));
+        instrument->DeliverMidi(IMidiMessage::Make(0x90, note, velocity, offset));
     }
-    void NoteOff(int note, int offset = 0) { instrument->DeliverMidi(Midi(0x80, note, 0, offset)); }
+    void NoteOff(int note, int offset = 0)
+    {
+        instrument->DeliverMidi(IMidiMessage::Make(0x80, note, 0, offset));
+    }
     void Set(int index, double value) { instrument->SetParameterValue(index, value); }
 
     // Renders one block of `frames` (at most the block size) and appends it to left/right.

@@ -27,10 +27,12 @@ struct Outcome
     std::string out;
 };
 
-// Runs the renderer with arguments in a scratch directory; stdout and stderr together.
-Outcome Render(const fs::path& dir, const std::string& args)
+// Runs the renderer with arguments in a scratch directory; stdout and stderr together. `shell` runs
+// first in the same shell, e.g. to set resource limits for the renderer.
+Outcome Render(const fs::path& dir, const std::string& args, const std::string& shell = {})
 {
-    const std::string command = "cd '" + dir.string() + "' && '" BRISBLEEP_RENDER "' " + args + " 2>&1";
+    const std::string command =
+        "cd '" + dir.string() + "' && " + shell + "'" BRISBLEEP_RENDER "' " + args + " 2>&1";
     Outcome run;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return run;
@@ -161,6 +163,33 @@ TEST_F(RenderBatch, MistakesAreReportedAndWriteNothing)
         EXPECT_EQ(run.status, 1) << c.args;
         EXPECT_NE(run.out.find(c.message), std::string::npos) << c.args << ": " << run.out;
     }
+    EXPECT_TRUE(fs::is_empty(dir));
+}
+
+TEST_F(RenderBatch, AFailedBatchLeavesNoFileAtAll)
+{
+    fs::create_directory(dir / "taken_2.wav");
+    const Outcome taken =
+        Render(dir, "--recipe coin --seed 3 --count 3 --length 0.2 --save-state -o 'taken_%d.wav'");
+    EXPECT_EQ(taken.status, 1) << taken.out;
+    EXPECT_NE(taken.out.find("cannot write \"taken_2.wav\": Is a directory"), std::string::npos) << taken.out;
+    // Named before the first render, and nothing of the first variation is kept.
+    EXPECT_EQ(taken.out.find("wrote"), std::string::npos) << taken.out;
+    fs::remove(dir / "taken_2.wav");
+    EXPECT_TRUE(fs::is_empty(dir));
+
+    const Outcome missing = Render(dir, "--recipe coin --seed 3 --count 2 --length 0.2 -o 'no/c_%d.wav'");
+    EXPECT_EQ(missing.status, 1) << missing.out;
+    EXPECT_NE(missing.out.find("cannot write \"no/c_1.wav\": No such file or directory"), std::string::npos)
+        << missing.out;
+
+    // The states (484 bytes) fit under a 1 KiB file size limit, the audio files do not: the batch
+    // fails after its renders and leaves neither.
+    const Outcome limited =
+        Render(dir, "--recipe coin --seed 3 --count 2 --length 0.2 --save-state -o 'c_%d.wav'",
+               "trap '' XFSZ; ulimit -f 2; ");
+    EXPECT_EQ(limited.status, 1) << limited.out;
+    EXPECT_NE(limited.out.find("File too large"), std::string::npos) << limited.out;
     EXPECT_TRUE(fs::is_empty(dir));
 }
 

@@ -26,10 +26,26 @@ struct FileCloser
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-// Kept apart from the C++ objects of the caller: libpng reports errors with longjmp.
-bool EncodeRows(std::FILE* file, int width, int height, std::vector<png_bytep>& rows)
+// libpng's default handlers print to standard error; the caller reports the failure itself, in one
+// line, so keep the message and leave quietly.
+struct EncodeError
 {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    char message[128] = "the image could not be encoded";
+};
+
+[[noreturn]] void KeepPngError(png_structp png, png_const_charp message)
+{
+    auto* error = static_cast<EncodeError*>(png_get_error_ptr(png));
+    std::snprintf(error->message, sizeof error->message, "%s", message);
+    png_longjmp(png, 1);
+}
+
+void IgnorePngWarning(png_structp, png_const_charp) {}
+
+// Kept apart from the C++ objects of the caller: libpng reports errors with longjmp.
+bool EncodeRows(std::FILE* file, int width, int height, std::vector<png_bytep>& rows, EncodeError& error)
+{
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, KeepPngError, IgnorePngWarning);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
     if (!info || setjmp(png_jmpbuf(png)))
@@ -71,10 +87,13 @@ std::string WriteBitmapPng(PIX_IBitmap& bitmap, const std::string& path)
         rows[static_cast<std::size_t>(y)] = dst;
     }
 
+    const auto cannotWrite = [&path](const std::string& reason)
+    { return "cannot write \"" + path + "\": " + reason; };
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file) return "cannot write " + path + ": " + std::strerror(errno);
-    if (!EncodeRows(file.get(), width, height, rows)) return "cannot encode " + path;
-    if (std::fclose(file.release()) != 0) return "cannot write " + path + ": " + std::strerror(errno);
+    if (!file) return cannotWrite(std::strerror(errno));
+    EncodeError error;
+    if (!EncodeRows(file.get(), width, height, rows, error)) return cannotWrite(error.message);
+    if (std::fclose(file.release()) != 0) return cannotWrite(std::strerror(errno));
     return {};
 }
 

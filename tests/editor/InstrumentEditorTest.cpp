@@ -174,6 +174,18 @@ TEST_F(EditorInstrument, SnapshotShowsAKnobMovedByADrag)
     std::remove(after.c_str());
 }
 
+TEST_F(EditorInstrument, SnapshotWriteFailuresAreOneMessage)
+{
+    EXPECT_EQ(WriteEditorPng(*g, "/nonexistent-dir/e.png"),
+              "cannot write \"/nonexistent-dir/e.png\": No such file or directory");
+    // A full device fails inside the encoder: the reason comes back, nothing is printed.
+    ::testing::internal::CaptureStderr();
+    const std::string full = WriteEditorPng(*g, "/dev/full");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(full.rfind("cannot write \"/dev/full\": ", 0), 0u) << full;
+    EXPECT_GT(full.size(), std::string("cannot write \"/dev/full\": ").size());
+}
+
 TEST_F(EditorInstrument, HeadlessWindowOperationsAnswerNotAvailable)
 {
     EXPECT_EQ(g->OpenWindow(nullptr), nullptr);

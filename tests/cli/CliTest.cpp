@@ -1,5 +1,7 @@
 // brisbleep-render run as a process: options, formats, settings, states and bad input.
 
+#include "tests/support/SignalMeasure.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -75,29 +77,6 @@ Audio ReadAudio(const fs::path& path)
     return audio;
 }
 
-double Frequency(const std::vector<double>& x, std::size_t begin, std::size_t end, double rate)
-{
-    double first = -1.0, last = -1.0;
-    int crossings = 0;
-    for (std::size_t i = begin + 1; i < end && i < x.size(); ++i)
-        if (x[i - 1] < 0.0 && x[i] >= 0.0)
-        {
-            const double t = (i - 1) + x[i - 1] / (x[i - 1] - x[i]);
-            crossings += first >= 0.0;
-            if (first < 0.0) first = t;
-            last = t;
-        }
-    return crossings > 0 ? crossings * rate / (last - first) : 0.0;
-}
-
-double Peak(const std::vector<double>& x)
-{
-    double peak = 0.0;
-    for (double v : x)
-        peak = std::max(peak, std::abs(v));
-    return peak;
-}
-
 class Cli : public ::testing::Test
 {
 protected:
@@ -164,8 +143,8 @@ TEST_F(Cli, DefaultNoteIsA16BitStereoWavOfTheHeldTimePlusRelease)
     EXPECT_GT(a.left.size(), 44100u + 4410u);
     EXPECT_LT(a.left.size(), 66150u);
     EXPECT_EQ(a.left, a.right);
-    EXPECT_NEAR(Frequency(a.left, 4410, 44100, 44100), 414.857, 0.1);
-    EXPECT_NEAR(Peak(a.left), 0.501, 0.01);
+    EXPECT_NEAR(RisingCrossingFrequency(a.left, 4410, 44100, 44100), 414.857, 0.1);
+    EXPECT_NEAR(PeakMagnitude(a.left), 0.501, 0.01);
     for (const auto& entry : fs::directory_iterator(dir))
         EXPECT_EQ(entry.path().filename(), "note.wav"); // no temporary file left
 }
@@ -187,14 +166,14 @@ TEST_F(Cli, FormatsBitsRatesAndChannels)
         0);
     const Audio loud = ReadAudio(File("e.wav"));
     EXPECT_EQ(loud.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-    EXPECT_NEAR(Peak(loud.left), 3.98, 0.05);
+    EXPECT_NEAR(PeakMagnitude(loud.left), 3.98, 0.05);
 
     ASSERT_EQ(Render({"-o", File("f.wav"), "--rate", "48000", "--channels", "1", "--length", "0.5"}).status,
               0);
     const Audio mono = ReadAudio(File("f.wav"));
     EXPECT_EQ(mono.rate, 48000);
     EXPECT_EQ(mono.channels, 1);
-    EXPECT_NEAR(Frequency(mono.left, 4800, 24000, 48000), 414.857, 0.1);
+    EXPECT_NEAR(RisingCrossingFrequency(mono.left, 4800, 24000, 48000), 414.857, 0.1);
     ASSERT_EQ(Render({"-o", File("g.wav"), "--rate", "8000", "--length", "0.1"}).status, 0);
     EXPECT_EQ(ReadAudio(File("g.wav")).rate, 8000);
 }
@@ -205,12 +184,13 @@ TEST_F(Cli, NoteVelocityLengthAndTail)
     ASSERT_EQ(Render({"-o", File("81.wav"), "--note", "81", "--length", "0.5", "--bits", "32f"}).status, 0);
     EXPECT_EQ(Slurp(File("a5.wav")), Slurp(File("81.wav")));
     // The engine's tuning: note 81 is 880 Hz times the 0.97100782 cents factor of 0 cents.
-    EXPECT_NEAR(Frequency(ReadAudio(File("a5.wav")).left, 4410, 22050, 44100), 854.487, 0.2);
+    EXPECT_NEAR(RisingCrossingFrequency(ReadAudio(File("a5.wav")).left, 4410, 22050, 44100), 854.487, 0.2);
 
     ASSERT_EQ(Render({"-o", File("soft.wav"), "--velocity", "64", "--length", "0.5", "--bits", "32f"}).status,
               0);
     // Velocity scales before the compressor curve x^(1/2.2).
-    EXPECT_NEAR(Peak(ReadAudio(File("soft.wav")).left), 0.501 * std::pow(64.0 / 127.0, 1.0 / 2.2), 0.01);
+    EXPECT_NEAR(PeakMagnitude(ReadAudio(File("soft.wav")).left), 0.501 * std::pow(64.0 / 127.0, 1.0 / 2.2),
+                0.01);
 
     ASSERT_EQ(Render({"-o", File("short.wav"), "--length", "0.25"}).status, 0);
     const std::size_t shortLength = ReadAudio(File("short.wav")).left.size();
@@ -249,7 +229,7 @@ TEST_F(Cli, SettingsByNameIndexAndDisplayText)
     double mean = 0.0;
     for (std::size_t i = 4410; i < 11025; ++i)
         mean += std::abs(square.left[i]);
-    EXPECT_NEAR(mean / (11025 - 4410) / Peak(square.left), 1.0, 0.05);
+    EXPECT_NEAR(mean / (11025 - 4410) / PeakMagnitude(square.left), 1.0, 0.05);
 }
 
 TEST_F(Cli, ListParams)
@@ -489,5 +469,5 @@ TEST_F(Cli, OggRendersAreByteIdenticalAndDecode)
     // The rewritten pages still pass the decoder's checksums and hold the note.
     const Audio decoded = ReadAudio(File("second.ogg"));
     ASSERT_GT(decoded.left.size(), 17640u);
-    EXPECT_NEAR(Frequency(decoded.left, 4410, 17640, 44100), 414.857, 0.5);
+    EXPECT_NEAR(RisingCrossingFrequency(decoded.left, 4410, 17640, 44100), 414.857, 0.5);
 }

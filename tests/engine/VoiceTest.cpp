@@ -1,6 +1,7 @@
 #include "engine/Voice.h"
 #include "engine/NoteFrequency.h"
 #include "engine/Random.h"
+#include "tests/support/SignalMeasure.h"
 
 #include <gtest/gtest.h>
 
@@ -56,24 +57,6 @@ protected:
         voice.filterEnvelope.EnterStage(StageRelease);
     }
 
-    // Frequency from the rising zero crossings of the rendered samples, interpolated linearly.
-    static double MeasureFrequency(const std::vector<double>& samples, int from)
-    {
-        double first = -1, last = -1;
-        int crossings = 0;
-        for (std::size_t i = from + 1; i < samples.size(); ++i)
-        {
-            if (samples[i - 1] < 0.0 && samples[i] >= 0.0)
-            {
-                const double t = (i - 1) + samples[i - 1] / (samples[i - 1] - samples[i]);
-                if (first < 0) first = t;
-                last = t;
-                ++crossings;
-            }
-        }
-        return (crossings - 1) * kEngineRate / (last - first);
-    }
-
     std::int32_t savedRate = 0;
 };
 } // namespace
@@ -97,7 +80,7 @@ TEST_F(VoiceTest, DefaultNote69SoundsAtTheEngineTuning)
     voice.NoteOn(69, 127);
     EXPECT_TRUE(voice.active);
     const auto samples = Render(voice, kEngineRate / 2);
-    const double measured = MeasureFrequency(samples, 5000);
+    const double measured = RisingCrossingFrequency(samples, 5000, samples.size(), kEngineRate);
     EXPECT_NEAR(measured, 414.857, 0.01);
     EXPECT_NEAR(measured, NoteFrequency(69) * FastPow(2.0, 0.0), 0.01);
     // Full level once the attack is over: a triangle peaking near 1.
@@ -221,12 +204,12 @@ TEST_F(VoiceTest, PitchSettingsReachTheOscillators)
     ConfigureDefaults(voice);
     voice.NoteOn(69, 127);
     const auto base = Render(voice, kEngineRate / 4);
-    EXPECT_NEAR(MeasureFrequency(base, 5000), 414.857, 0.01);
+    EXPECT_NEAR(RisingCrossingFrequency(base, 5000, base.size(), kEngineRate), 414.857, 0.01);
     // An octave change applies from the next sample: FastPow(2, 1) is exact, so 854.5 Hz.
     voice.octave[0] = 1;
     voice.frequenciesDirty = true;
     const auto up = Render(voice, kEngineRate / 4);
-    EXPECT_NEAR(MeasureFrequency(up, 100), 880.0 * FastPow(2.0, 0.0), 0.02);
+    EXPECT_NEAR(RisingCrossingFrequency(up, 100, up.size(), kEngineRate), 880.0 * FastPow(2.0, 0.0), 0.02);
 
     // A glide from the low note: the first sample already sounds at the low frequency.
     Voice glide;
@@ -237,7 +220,7 @@ TEST_F(VoiceTest, PitchSettingsReachTheOscillators)
     glide.NextSample();
     EXPECT_EQ(glide.frequency[0], glide.pitchEnvelope.lowFrequency);
     const auto low = Render(glide, kEngineRate);
-    EXPECT_NEAR(MeasureFrequency(low, 0), NoteFrequency(12), 0.01);
+    EXPECT_NEAR(RisingCrossingFrequency(low, 0, low.size(), kEngineRate), NoteFrequency(12), 0.01);
 }
 
 TEST_F(VoiceTest, FilterEnvelopeMovesTheCutoffs)

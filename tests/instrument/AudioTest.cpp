@@ -20,13 +20,13 @@ TEST(Audio, DefaultNoteIsACompressedTriangleAtMinus6dBOnBothOutputs)
     ASSERT_EQ(h.left.size(), 44100u);
     EXPECT_EQ(h.left, h.right);
 
-    EXPECT_NEAR(MeasuredFrequency(h.left, 4410, 44100, kRate), 414.857, 0.05);
+    EXPECT_NEAR(RisingCrossingFrequency(h.left, 4410, 44100, kRate), 414.857, 0.05);
     // After the fade-in and the attack the peak is the gain itself: the curve keeps +-1 at +-1.
-    EXPECT_NEAR(Peak(h.left, 4410, 44100), kMinus6dB, kMinus6dB * 0.01);
+    EXPECT_NEAR(PeakMagnitude(h.left, 4410, 44100), kMinus6dB, kMinus6dB * 0.01);
     // A triangle compressed by x^(1/2.2) has mean |y| = 1 / (1 + 1/2.2) of its peak (0.5 uncompressed).
     EXPECT_NEAR(MeanAbs(h.left, 4410, 44100) / kMinus6dB, 1.0 / (1.0 + 1.0 / 2.2), 0.01);
     // The gain starts at 0 and reaches 63 % of its target after about 100 samples.
-    EXPECT_LT(Peak(h.left, 0, 20), 0.2 * kMinus6dB);
+    EXPECT_LT(PeakMagnitude(h.left, 0, 20), 0.2 * kMinus6dB);
 }
 
 TEST(Audio, GainAndCompressionSettings)
@@ -37,7 +37,8 @@ TEST(Audio, GainAndCompressionSettings)
         EXPECT_EQ(h->compressor.compressionExponent, 1.0);
         h.NoteOn(69);
         h.Render(22050);
-        EXPECT_NEAR(MeanAbs(h.left, 4410, 22050) / Peak(h.left, 4410, 22050), 0.5, 0.01); // plain triangle
+        EXPECT_NEAR(MeanAbs(h.left, 4410, 22050) / PeakMagnitude(h.left, 4410, 22050), 0.5,
+                    0.01); // plain triangle
     }
     {
         // Three triangles in phase sum to 3; the curve limits that to 2 before the gain.
@@ -50,7 +51,7 @@ TEST(Audio, GainAndCompressionSettings)
         h.Set(6, 0.0);
         h.NoteOn(69);
         h.Render(22050);
-        EXPECT_NEAR(Peak(h.left, 4410, 22050), 2.0, 1e-3);
+        EXPECT_NEAR(PeakMagnitude(h.left, 4410, 22050), 2.0, 1e-3);
     }
     {
         InstrumentHarness h;
@@ -58,7 +59,8 @@ TEST(Audio, GainAndCompressionSettings)
         EXPECT_NEAR(h->outputGainTarget, 3.981, 1e-3);
         h.NoteOn(69);
         h.Render(22050);
-        EXPECT_NEAR(Peak(h.left, 4410, 22050), 3.981, 0.04); // beyond full scale: the limit comes first
+        EXPECT_NEAR(PeakMagnitude(h.left, 4410, 22050), 3.981,
+                    0.04); // beyond full scale: the limit comes first
     }
 }
 
@@ -129,7 +131,7 @@ TEST(Audio, RightOutputUnconnectedLeavesOnlyTheLeftWritten)
     InstrumentHarness h(kRate, 512, 1);
     h.NoteOn(69);
     h.Render(4096);
-    EXPECT_GT(Peak(h.left, 0, 4096), 0.4);
+    EXPECT_GT(PeakMagnitude(h.left, 0, 4096), 0.4);
     EXPECT_GT(h->peakMeter.levelLeft, 0.4);
     EXPECT_EQ(h->peakMeter.levelRight, 0.0); // the right channel's scratch holds zeros
 }
@@ -139,11 +141,11 @@ TEST(Audio, NoteOnBeyondTheBlockIsCarriedIntoTheNext)
     InstrumentHarness h(kRate, 64);
     h.NoteOn(69, 127, 100);
     h.Block(64);
-    EXPECT_EQ(Peak(h.left, 0, 64), 0.0);
+    EXPECT_EQ(PeakMagnitude(h.left, 0, 64), 0.0);
     ASSERT_EQ(h->midiReceiver.queue.Pending(), 1);
     EXPECT_EQ(h->midiReceiver.queue[0].offset, 36);
     h.Block(64);
-    EXPECT_EQ(Peak(h.left, 64, 64 + 36), 0.0);
+    EXPECT_EQ(PeakMagnitude(h.left, 64, 64 + 36), 0.0);
     EXPECT_NE(h.left[64 + 36], 0.0);
     EXPECT_TRUE(h->voiceManager.voices[0].active);
 }
@@ -207,7 +209,7 @@ TEST(Audio, ResetDuringSustainedNotesKeepsThemSounding)
     EXPECT_TRUE(h->voiceManager.voices[1].active);
     h.left.clear();
     h.Render(4800);
-    EXPECT_GT(Peak(h.left, 480, 4800), 0.4);
+    EXPECT_GT(PeakMagnitude(h.left, 480, 4800), 0.4);
     EXPECT_NEAR(h->outputGain, kMinus6dB, 1e-6); // the gain is not reset
 }
 

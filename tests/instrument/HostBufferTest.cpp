@@ -37,9 +37,9 @@ TEST(HostBuffers, ThirtyTwoBitAndOversizedBlocksGiveTheSameSamples)
 {
     const std::vector<double> reference = Play<double>(kFrames);
     ASSERT_EQ(reference.size(), static_cast<std::size_t>(kFrames * kBlocks));
-    EXPECT_EQ(Peak(reference, 0, 700), 0.0);
+    EXPECT_EQ(PeakMagnitude(reference, 0, 700), 0.0);
     EXPECT_NE(reference[701], 0.0);
-    EXPECT_GT(Peak(reference, 2048, 3172), 0.45); // held until frame 3172
+    EXPECT_GT(PeakMagnitude(reference, 2048, 3172), 0.45); // held until frame 3172
 
     // A 64-bit host that sends twice the announced block.
     EXPECT_EQ(Play<double>(kFrames / 2), reference);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "instrument/Brisbleep.h"
+#include "tests/support/SignalMeasure.h"
 
 #include <cmath>
 #include <memory>
@@ -61,34 +62,6 @@ private:
     int outputs_;
     std::vector<double> buffers_[2];
 };
-
-// Frequency from the rising zero crossings of x[begin, end), interpolated between samples.
-inline double MeasuredFrequency(const std::vector<double>& x, std::size_t begin, std::size_t end, double rate)
-{
-    double first = -1.0, last = -1.0;
-    int crossings = 0;
-    for (std::size_t i = begin + 1; i < end; ++i)
-    {
-        if (x[i - 1] < 0.0 && x[i] >= 0.0)
-        {
-            const double t = (i - 1) + x[i - 1] / (x[i - 1] - x[i]);
-            if (first < 0.0)
-                first = t;
-            else
-                ++crossings;
-            last = t;
-        }
-    }
-    return crossings > 0 ? crossings * rate / (last - first) : 0.0;
-}
-
-inline double Peak(const std::vector<double>& x, std::size_t begin, std::size_t end)
-{
-    double peak = 0.0;
-    for (std::size_t i = begin; i < end && i < x.size(); ++i)
-        peak = std::max(peak, std::abs(x[i]));
-    return peak;
-}
 
 inline double MeanAbs(const std::vector<double>& x, std::size_t begin, std::size_t end)
 {

@@ -20,11 +20,11 @@ Measured PlayDefaultNote(double rate)
     h.NoteOff(69);
     h.Render(held);
     const auto at = [rate](double seconds) { return static_cast<std::size_t>(seconds * rate); };
-    const double level = Peak(h.left, at(0.1), at(0.45));
+    const double level = PeakMagnitude(h.left, at(0.1), at(0.45));
     std::size_t last = 0;
     for (std::size_t i = 0; i < h.left.size(); ++i)
         if (std::abs(h.left[i]) > 0.01 * level) last = i;
-    return {MeasuredFrequency(h.left, at(0.1), at(0.45), rate), static_cast<double>(last) / rate};
+    return {RisingCrossingFrequency(h.left, at(0.1), at(0.45), rate), static_cast<double>(last) / rate};
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // its dispatcher and its callbacks.
 
 #include "Vst2Host.h"
+#include "tests/support/SignalMeasure.h"
 
 #include <gtest/gtest.h>
 
@@ -59,30 +60,6 @@ protected:
 
     Vst2Host host{BRISBLEEP_VST2_PLUGIN_PATH};
 };
-
-// Frequency of a signal from its rising zero crossings, interpolated between samples.
-double MeasuredFrequency(const std::vector<float>& x, double rate, size_t from)
-{
-    double first = -1, last = -1;
-    int crossings = 0;
-    for (size_t i = from + 1; i < x.size(); ++i)
-        if (x[i - 1] < 0 && x[i] >= 0)
-        {
-            const double t = (i - 1) + x[i - 1] / (x[i - 1] - x[i]);
-            if (first < 0) first = t;
-            last = t;
-            ++crossings;
-        }
-    return crossings > 1 ? (crossings - 1) * rate / (last - first) : 0.0;
-}
-
-float Peak(const std::vector<float>& x)
-{
-    float peak = 0;
-    for (float v : x)
-        peak = std::max(peak, std::fabs(v));
-    return peak;
-}
 
 uint32_t Le32(const std::vector<uint8_t>& b, size_t at)
 {
@@ -321,7 +298,7 @@ TEST_F(Plugin, TruncatedChunksFailAndTheInstanceKeepsWorking)
     EXPECT_EQ(Chunk(true).size(), 8u + kStateSize);
     Start(44100, 512);
     host.SendMidi({Vst2Host::Midi(0, 0x90, 69, 100)});
-    EXPECT_GT(Peak(host.ProcessFloat(4096, false)[0]), 0.05f);
+    EXPECT_GT(PeakMagnitude(host.ProcessFloat(4096, false)[0]), 0.05f);
 }
 
 TEST_F(Plugin, ProcessEventsAcceptsMidiAndSystemExclusive)
@@ -361,8 +338,8 @@ TEST_F(Plugin, NoteRendersItsPitchThroughBothReplacingCallbacks)
             single.insert(single.end(), out[0].begin(), out[0].end());
             EXPECT_EQ(out[0], out[1]);
         }
-        EXPECT_NEAR(MeasuredFrequency(single, rate, 2048), kNote69, 0.05) << rate;
-        EXPECT_GT(Peak(single), 0.1f);
+        EXPECT_NEAR(RisingCrossingFrequency(single, 2048, single.size(), rate), kNote69, 0.05) << rate;
+        EXPECT_GT(PeakMagnitude(single), 0.1f);
         host.SendMidi({Vst2Host::Midi(0, 0x80, 69, 0)});
         host.ProcessFloat(static_cast<int>(rate), false); // let the release finish
         host.Dispatch(EffectOp::kMainsChanged, 0, 0);
@@ -377,7 +354,7 @@ TEST_F(Plugin, NoteRendersItsPitchThroughBothReplacingCallbacks)
         EXPECT_EQ(out[0], out[1]);
         samples.insert(samples.end(), out[0].begin(), out[0].end());
     }
-    EXPECT_NEAR(MeasuredFrequency(samples, 44100, 2048), kNote81, 0.1);
+    EXPECT_NEAR(RisingCrossingFrequency(samples, 2048, samples.size(), 44100), kNote81, 0.1);
 }
 
 TEST(PluginRate, NoteHasItsPitchWhenTheHostNeverAnnouncesARate)
@@ -393,7 +370,7 @@ TEST(PluginRate, NoteHasItsPitchWhenTheHostNeverAnnouncesARate)
         const auto out = host.ProcessFloat(512, false);
         samples.insert(samples.end(), out[0].begin(), out[0].end());
     }
-    EXPECT_NEAR(MeasuredFrequency(samples, 44100, 2048), kNote69, 0.05);
+    EXPECT_NEAR(RisingCrossingFrequency(samples, 2048, samples.size(), 44100), kNote69, 0.05);
 }
 
 TEST_F(Plugin, AccumulatingCallbackAddsToTheHostBuffer)
@@ -414,7 +391,7 @@ TEST_F(Plugin, AccumulatingCallbackAddsToTheHostBuffer)
     std::vector<std::vector<float>> buffer(2, std::vector<float>(256, 0.25f));
     buffer = host.ProcessFloat(256, true, buffer);
     buffer = host.ProcessFloat(256, true, buffer);
-    ASSERT_GT(Peak(second[0]), 0.05f);
+    ASSERT_GT(PeakMagnitude(second[0]), 0.05f);
     for (int c = 0; c < 2; ++c)
         for (int s = 0; s < 256; ++s)
             ASSERT_NEAR(buffer[c][s], 0.25f + first[c][s] + second[c][s], 1e-4f) << c << " " << s;

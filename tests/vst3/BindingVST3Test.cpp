@@ -8,6 +8,7 @@
 #include "pluginterfaces/base/ustring.h"
 #include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivstunits.h"
+#include "tests/support/SignalMeasure.h"
 
 #include <gtest/gtest.h>
 
@@ -33,30 +34,6 @@ std::string ValueText(IEditController* controller, ParamID id, double normalized
     String128 text{};
     EXPECT_EQ(controller->getParamStringByValue(id, normalized, text), kResultOk);
     return Narrow(text);
-}
-
-// Frequency from the rising zero crossings of a stretch of signal.
-double EstimateFrequency(const std::vector<double>& signal, size_t from, double sampleRate)
-{
-    size_t first = 0, last = 0;
-    int crossings = 0;
-    for (size_t i = from + 1; i < signal.size(); ++i)
-        if (signal[i - 1] <= 0.0 && signal[i] > 0.0)
-        {
-            if (crossings == 0) first = i;
-            last = i;
-            ++crossings;
-        }
-    if (crossings < 2) return 0.0;
-    return (crossings - 1) * sampleRate / static_cast<double>(last - first);
-}
-
-double Peak(const std::vector<double>& signal)
-{
-    double peak = 0.0;
-    for (double v : signal)
-        peak = std::max(peak, std::abs(v));
-    return peak;
 }
 
 constexpr int kGainParam = 0;
@@ -369,14 +346,15 @@ TEST_P(BindingVST3Rendering, NoteOnSoundsAtItsPitch)
 {
     VST3TestHost host(GetParam());
     const std::vector<double> silence = host.Render(2);
-    EXPECT_EQ(Peak(silence), 0.0);
+    EXPECT_EQ(PeakMagnitude(silence), 0.0);
 
     // Note 81 is 880 Hz, and the engine's oscillators add their cents factor FastPow (2, 0) on top.
     const double expected = 880.0 * 0.9710078239440918;
     host.NoteOn(81, 1.0f);
     const std::vector<double> note = host.Render(40);
-    EXPECT_GT(Peak(note), 0.05);
-    EXPECT_NEAR(EstimateFrequency(note, 2048, VST3TestHost::kSampleRate), expected, expected * 0.003);
+    EXPECT_GT(PeakMagnitude(note), 0.05);
+    EXPECT_NEAR(RisingCrossingFrequency(note, 2048, note.size(), VST3TestHost::kSampleRate), expected,
+                expected * 0.003);
     // Both outputs carry the same signal.
     for (int i = 0; i < VST3TestHost::kBlockSize; ++i)
     {
@@ -476,7 +454,7 @@ TEST(BindingVST3State, ShortOrGarbageStreamsFailAndTheInstanceKeepsWorking)
     EXPECT_EQ(host.Plugin().GetParam(11)->Value(), 0.0);
 
     host.NoteOn(81, 1.0f);
-    EXPECT_GT(Peak(host.Render(8)), 0.05);
+    EXPECT_GT(PeakMagnitude(host.Render(8)), 0.05);
     EXPECT_EQ(host.LoadState(good), kResultOk);
 
     // A full-length stream of damaged values (all bytes 0xFF: NaN parameters) lands inside every

@@ -1,40 +1,31 @@
-# Shared target helpers: warning flags, subsystem object libraries, the core library and test suites.
+# Shared target helpers: warning flags, one library per layer, and test suites.
 
+# Warning flags for every target of ours.
+add_library(brisbleep_warnings INTERFACE)
+target_compile_options(brisbleep_warnings INTERFACE -Wall -Wextra)
+
+# Deliverables, tests and tools see the whole tree (they sit on top of every layer).
 add_library(brisbleep_options INTERFACE)
 target_include_directories(brisbleep_options INTERFACE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
-target_compile_options(brisbleep_options INTERFACE -Wall -Wextra)
+target_link_libraries(brisbleep_options INTERFACE brisbleep_warnings)
 
-set_property(GLOBAL PROPERTY BRISBLEEP_SUBSYSTEMS "")
-
-# A subsystem directory holds its sources flat (*.cpp next to *.h). Platform files live in a
-# subdirectory named after the platform and are added by the subsystem's own CMakeLists.txt, if any.
-# The object library is named brisbleep_<dir>.
-function(brisbleep_add_subsystem dir)
+# brisbleep_add_layer(<dir> [USES <layers of ours...>] [LIBS <other libraries...>])
+#
+# One static library, brisbleep_<dir>, from the flat sources of <dir>/ (platform files are added by
+# the directory's own CMakeLists.txt, if any). Includes run one way only: the layer compiles against
+# an include root that holds just itself and the layers it uses (and, through them, what those use),
+# so an include of any other layer fails to compile instead of slipping in unnoticed.
+function(brisbleep_add_layer dir)
+    cmake_parse_arguments(ARG "" "" "USES;LIBS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
-    if(NOT sources)
-        return()
-    endif()
-    add_library(brisbleep_${dir} OBJECT ${sources})
-    target_link_libraries(brisbleep_${dir} PUBLIC brisbleep_options)
-    set_property(GLOBAL APPEND PROPERTY BRISBLEEP_SUBSYSTEMS brisbleep_${dir})
+    add_library(brisbleep_${dir} STATIC ${sources})
+    set(root ${PROJECT_BINARY_DIR}/layers/${dir})
+    file(MAKE_DIRECTORY ${root})
+    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${dir} ${root}/${dir} SYMBOLIC)
+    target_include_directories(brisbleep_${dir} PUBLIC ${root})
+    target_link_libraries(brisbleep_${dir} PRIVATE brisbleep_warnings PUBLIC ${ARG_USES} ${ARG_LIBS})
     if(EXISTS ${PROJECT_SOURCE_DIR}/${dir}/CMakeLists.txt)
         add_subdirectory(${PROJECT_SOURCE_DIR}/${dir} ${PROJECT_BINARY_DIR}/${dir})
-    endif()
-endfunction()
-
-# brisbleep_core: one static library with every subsystem's objects.
-function(brisbleep_make_core)
-    get_property(subsystems GLOBAL PROPERTY BRISBLEEP_SUBSYSTEMS)
-    add_library(brisbleep_core STATIC)
-    target_link_libraries(brisbleep_core PUBLIC brisbleep_options)
-    foreach(subsystem ${subsystems})
-        target_sources(brisbleep_core PRIVATE $<TARGET_OBJECTS:${subsystem}>)
-        # Carry each subsystem's own usage requirements (libpng, FreeType, ...) to core users.
-        target_link_libraries(brisbleep_core PUBLIC $<TARGET_PROPERTY:${subsystem},INTERFACE_LINK_LIBRARIES>)
-    endforeach()
-    if(NOT subsystems)
-        file(WRITE ${PROJECT_BINARY_DIR}/generated/brisbleep_core_empty.cpp "")
-        target_sources(brisbleep_core PRIVATE ${PROJECT_BINARY_DIR}/generated/brisbleep_core_empty.cpp)
     endif()
 endfunction()
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/Signal.h"
-#include "frame/IMidiEventQueue.h"
+#include "midi/IMidiEventQueue.h"
 
 #include <array>
 #include <atomic>

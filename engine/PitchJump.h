@@ -1,7 +1,7 @@
 #pragma once
 
-#include "frame/IMidiEventQueue.h"
-#include "frame/IMidiMessage.h"
+#include "midi/IMidiEventQueue.h"
+#include "midi/IMidiMessage.h"
 
 #include <cstdint>
 

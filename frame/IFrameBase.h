@@ -2,7 +2,7 @@
 
 #include "frame/IChannel.h"
 #include "frame/IFrameEditor.h"
-#include "frame/IMidiMessage.h"
+#include "midi/IMidiMessage.h"
 #include "frame/IParameter.h"
 #include "frame/IPresetEntry.h"
 #include "frame/IStateChunk.h"

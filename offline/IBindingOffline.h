@@ -1,7 +1,7 @@
 #pragma once
 
 #include "frame/IFrameBase.h"
-#include "frame/IMidiMessage.h"
+#include "midi/IMidiMessage.h"
 
 #include <cstddef>
 #include <vector>

@@ -1,5 +1,5 @@
-#include "frame/IMidiEventQueue.h"
-#include "frame/IMidiMessage.h"
+#include "midi/IMidiEventQueue.h"
+#include "midi/IMidiMessage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frame/IMidiMessage.h"
+#include "midi/IMidiMessage.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "frame/IMidiEventQueue.h"
+#include "midi/IMidiEventQueue.h"
 
 #include <algorithm>
 #include <limits>

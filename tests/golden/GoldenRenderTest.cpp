@@ -7,13 +7,13 @@
 #include "instrument/Brisbleep.h"
 
 #include "engine/Random.h"
+#include "tests/support/SignalMeasure.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -146,9 +146,7 @@ TEST(GoldenRender, EveryReferenceSceneRendersTheSameBytes)
     {
         const Scene& scene = Scenes()[i];
         const std::vector<float> samples = Render(scene);
-        float peak = 0.0f;
-        for (float s : samples)
-            peak = std::max(peak, std::abs(s));
+        const float peak = PeakMagnitude(samples);
         const std::uint64_t hash = Fnv1a(samples);
         if (print)
             std::printf("    {\"%s\", 0x%016llxull},\n", scene.name, static_cast<unsigned long long>(hash));

@@ -178,6 +178,20 @@ void IFrameBase::SetParameterFromEditor(int paramIdx, double normalizedValue)
     OnParameterChange(paramIdx);
 }
 
+bool IFrameBase::SetParameterFromHost(int paramIdx, double value, bool isNormalized)
+{
+    Lock lock(mutex_);
+    IParameter* param = GetParam(paramIdx);
+    if (!param) return false;
+    if (isNormalized)
+        param->SetFromNormalized(value);
+    else
+        param->SetClamped(value);
+    OnParameterChange(paramIdx);
+    if (editor_) editor_->PushValueToControls(paramIdx, value, isNormalized);
+    return true;
+}
+
 void IFrameBase::AttachEditor(IFrameEditor* editor)
 {
     if (!editor) return;

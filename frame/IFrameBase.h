@@ -2,11 +2,11 @@
 
 #include "frame/IChannel.h"
 #include "frame/IFrameEditor.h"
-#include "midi/IMidiMessage.h"
 #include "frame/IParameter.h"
 #include "frame/IPresetEntry.h"
 #include "frame/IStateChunk.h"
 #include "frame/ITimeInfo.h"
+#include "midi/IMidiMessage.h"
 
 #include <cstdint>
 #include <memory>
@@ -113,6 +113,10 @@ public:
     virtual void OnParameterContextMenu(int paramIdx, int x, int y);
     // The editor moved a control: sets the parameter, tells the host, then the instrument.
     virtual void SetParameterFromEditor(int paramIdx, double normalizedValue);
+    // The host (or a headless caller) set a parameter, as a normalised or a plain value: sets it,
+    // tells the instrument, then shows the value on the editor's controls. False for an index
+    // that names no parameter.
+    bool SetParameterFromHost(int paramIdx, double value, bool isNormalized);
     // Host-facing operations every binding implements.
     virtual void BeginHostParameterEdit(int paramIdx) = 0;
     virtual void SendHostParameterValue(int paramIdx, double normalizedValue) = 0;

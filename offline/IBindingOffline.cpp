@@ -66,22 +66,12 @@ void IBindingOffline::ProcessBlock(float** outputs, int frames)
 
 void IBindingOffline::AutomateParameter(int paramIdx, double normalizedValue)
 {
-    Lock lock(Mutex());
-    IParameter* parameter = GetParam(paramIdx);
-    if (parameter == nullptr) return;
-    parameter->SetFromNormalized(normalizedValue);
-    OnParameterChange(paramIdx);
-    if (IFrameEditor* editor = GetEditor()) editor->PushValueToControls(paramIdx, normalizedValue, true);
+    SetParameterFromHost(paramIdx, normalizedValue, true);
 }
 
 void IBindingOffline::SetParameterValue(int paramIdx, double value)
 {
-    Lock lock(Mutex());
-    IParameter* parameter = GetParam(paramIdx);
-    if (parameter == nullptr) return;
-    parameter->SetClamped(value);
-    OnParameterChange(paramIdx);
-    if (IFrameEditor* editor = GetEditor()) editor->PushValueToControls(paramIdx, value, false);
+    SetParameterFromHost(paramIdx, value, false);
 }
 
 void IBindingOffline::ClearHostRecords()

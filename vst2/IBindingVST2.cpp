@@ -332,15 +332,10 @@ void IBindingVST2::SetParameterCallback(vst2::EffectRecord* effect, int32_t inde
     if (!self) return;
     try
     {
-        Lock lock(self->Mutex());
-        IParameter* param = self->GetParam(index);
         // A value outside [0, 1] (or not a number) would leave the parameter's range; hosts mean the
         // nearest end, and a NaN is not a value at all.
-        if (!param || std::isnan(value)) return;
-        const double normalized = std::clamp(static_cast<double>(value), 0.0, 1.0);
-        if (IFrameEditor* editor = self->GetEditor()) editor->PushValueToControls(index, normalized, true);
-        param->SetFromNormalized(normalized);
-        self->OnParameterChange(index);
+        if (std::isnan(value)) return;
+        self->SetParameterFromHost(index, std::clamp(static_cast<double>(value), 0.0, 1.0), true);
     }
     catch (...)
     {

@@ -308,10 +308,7 @@ intptr_t IBindingVST2::TextToParameter(int index, const char* text)
         if (param->NegateDisplay()) value = -value;
     }
 
-    if (IFrameEditor* editor = GetEditor()) editor->PushValueToControls(index, value, false);
-    param->SetClamped(value);
-    OnParameterChange(index);
-    return 1;
+    return SetParameterFromHost(index, value, false) ? 1 : 0;
 }
 
 intptr_t IBindingVST2::PinProperties(bool isInput, int index, vst2::VstPinProperties* pin)

@@ -471,12 +471,9 @@ void IBindingVST3::ApplyParameterChanges(IParameterChanges* changes)
             const int k = static_cast<int>(value * NPresets());
             if (k >= 0) ApplyPreset(k);
         }
-        else if (IParameter* param = FrameParam(id))
+        else if (FrameParam(id))
         {
-            param->SetFromNormalized(value);
-            if (IFrameEditor* editor = GetEditor())
-                editor->PushValueToControls(static_cast<int>(id), value, true);
-            OnParameterChange(static_cast<int>(id));
+            SetParameterFromHost(static_cast<int>(id), value, true);
         }
     }
 }

@@ -3,21 +3,21 @@
 // Voice settings shared by the benchmarks and the allocation test: the instrument's parameter
 // defaults in engine units, and a heavy sound that runs every part of a voice.
 
+#include "engine/EngineRenderer.h"
 #include "engine/Oscilator.h"
 #include "engine/VoiceManager.h"
-
-#include <cstdint>
 
 namespace voice_scenes
 {
 inline constexpr double kHostRate = 44100.0;
 inline constexpr double kEngineRate = kHostRate * 8.0; // 352800
 
-// Announces the engine rate as the instrument's reset does.
-inline void AnnounceEngineRate(VoiceManager& manager)
+// The host rate and the instrument's default compression (0.3) and output gain (-6 dB).
+inline void PrepareRenderer(EngineRenderer& renderer)
 {
-    OscillatorSampleRate = static_cast<std::int32_t>(kEngineRate);
-    manager.SetSampleRate(kEngineRate);
+    renderer.SetHostSampleRate(kHostRate);
+    renderer.SetCompressionFactor(0.3);
+    renderer.SetOutputGain(0.50118723362727224);
 }
 
 inline void SetEnvelope(VoiceManager& manager, EnvelopeTarget envelope, double attack, double hold,
@@ -92,12 +92,4 @@ inline void ApplyHeavySound(VoiceManager& manager)
     manager.SetPitchDuration(0.8);
 }
 
-// The sum of the four voices for one engine sample, in voice order.
-inline double NextEngineSample(VoiceManager& manager)
-{
-    double sum = 0.0;
-    for (Voice& voice : manager.voices)
-        sum += voice.NextSample();
-    return sum;
-}
 } // namespace voice_scenes

@@ -166,9 +166,10 @@ IPeakMeterBitmapBitmapFont::IPeakMeterBitmapBitmapFont(IFrameBase* plugin, IArea
 
 std::string IPeakMeterBitmapBitmapFont::LevelText() const
 {
-    if (!(mValue >= kMeterFloor)) return "-A"; // silence, and anything that is not a level
+    const double value = Level();
+    if (!(value >= kMeterFloor)) return "-A"; // silence, and anything that is not a level
     char text[32];
-    std::snprintf(text, sizeof text, "%.*f", 1, std::log(mValue) * kNepersToDecibels);
+    std::snprintf(text, sizeof text, "%.*f", 1, std::log(value) * kNepersToDecibels);
     return text;
 }
 
@@ -182,7 +183,7 @@ int IPeakMeterBitmapBitmapFont::TextStartX() const
 
 bool IPeakMeterBitmapBitmapFont::Draw(IGraphics& graphics)
 {
-    graphics.DrawBitmapFrame(meterBitmap, meterArea, FilmstripFrame(meterBitmap.N, mValue), &mBlend);
+    graphics.DrawBitmapFrame(meterBitmap, meterArea, FilmstripFrame(meterBitmap.N, Level()), &mBlend);
     const std::string text = LevelText();
     DrawBitmapText(graphics, fontBitmap, glyphWidths, text.c_str(), TextStartX(), glyphCell.T, glyphCell.R,
                    &mBlend);

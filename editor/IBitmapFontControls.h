@@ -3,6 +3,7 @@
 #include "editor/IBitmapFont.h"
 #include "editor/IStandardControls.h"
 
+#include <atomic>
 #include <string>
 
 // What both bitmap-font knobs draw: a film-strip knob centred at the top of the control and a
@@ -81,7 +82,8 @@ private:
 };
 
 // A film-strip level meter with the level in decibels below it. Its value is the linear peak level,
-// set by the instrument after every audio block; it redraws at every frame.
+// set by the instrument's audio thread after every block and read by the drawing thread, so it is
+// handed over through an atomic; the meter redraws at every frame.
 class IPeakMeterBitmapBitmapFont : public IControl
 {
 public:
@@ -96,6 +98,8 @@ public:
                                int textOffset);
     bool Draw(IGraphics& graphics) override;
     bool IsDirty() override { return true; }
+    void TakeValueFromPlugin(double value) override { level.store(value, std::memory_order_relaxed); }
+    double Level() const { return level.load(std::memory_order_relaxed); }
     // "-A" below 0.0005, else the level in dB with one decimal.
     std::string LevelText() const;
     // Where the text starts for the current level.
@@ -109,4 +113,5 @@ private:
     IArea meterArea;
     int32_t alignment;
     int32_t textOffset;
+    std::atomic<double> level{0.0};
 };

@@ -6,7 +6,7 @@
 
 double Compressor::Compress(double x) const
 {
-    double y = x > 0.0 ? std::pow(x, compressionExponent) : -std::pow(-x, compressionExponent);
+    double y = x > 0.0 ? std::pow(x, exponent_) : -std::pow(-x, exponent_);
     if (y > 2.0)
         y = 2.0;
     else if (y < -2.0)

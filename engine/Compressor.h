@@ -8,9 +8,13 @@ public:
     virtual ~Compressor() = default;
 
     // factor 0 (no compression, p = 1) to 1 (strongest, p = 0.2).
-    void SetCompressionFactor(double factor) { compressionExponent = 1.0 / (factor * 4.0 + 1.0); }
+    void SetCompressionFactor(double factor) { exponent_ = 1.0 / (factor * 4.0 + 1.0); }
 
     double Compress(double x) const;
 
-    double compressionExponent = 0.0;
+    // The power p; 0 until a factor is set.
+    double Exponent() const { return exponent_; }
+
+private:
+    double exponent_ = 0.0;
 };

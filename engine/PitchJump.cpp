@@ -32,26 +32,26 @@ std::int32_t AddOffsets(std::int32_t a, std::int32_t b)
 
 void PitchJump::ScheduleJump(const IMidiMessage& message, IMidiEventQueue& queue, double hostRate) const
 {
-    if (jumpDelay == 0.0) return;
+    if (delay_ == 0.0) return;
 
     // The status byte alone decides: a note-on with velocity 0 still counts as a note-on here and
     // schedules a pair whose note-on carries that velocity 0 (the receiver then treats it as a
     // release of the jump key). Only a real note-off status triggers the on-note-off jump.
     const std::uint8_t type = message.status & 0xF0;
     std::uint8_t velocity = 0;
-    if (type == kNoteOnStatus && (jumpTrigger == JumpOnNoteOn || jumpTrigger == JumpOnBoth))
+    if (type == kNoteOnStatus && (trigger_ == JumpOnNoteOn || trigger_ == JumpOnBoth))
         velocity = message.data2;
-    else if (type == kNoteOffStatus && (jumpTrigger == JumpOnNoteOff || jumpTrigger == JumpOnBoth))
+    else if (type == kNoteOffStatus && (trigger_ == JumpOnNoteOff || trigger_ == JumpOnBoth))
         velocity = kFullVelocity;
     else
         return;
 
     // A jump that lands outside the MIDI key range has no note to play: the pair is dropped.
-    const int key = message.data1 + jumpTranspose;
+    const int key = message.data1 + transpose_;
     if (key < 0 || key > kHighestKey) return;
 
-    const std::int32_t delay = TruncateToOffset(hostRate * jumpDelay);
-    const std::int32_t length = TruncateToOffset(hostRate * jumpTime);
+    const std::int32_t delay = TruncateToOffset(hostRate * delay_);
+    const std::int32_t length = TruncateToOffset(hostRate * time_);
     const auto channel = static_cast<std::uint8_t>(message.status & 0x0F);
 
     IMidiMessage on;

@@ -24,8 +24,21 @@ public:
     // note-on first, then its note-off. hostRate converts the delay and time to samples.
     void ScheduleJump(const IMidiMessage& message, IMidiEventQueue& queue, double hostRate) const;
 
-    std::int32_t jumpTranspose = 0; // semitones
-    double jumpDelay = 0.0;         // seconds; 0 disables the jump
-    double jumpTime = 200.0;        // seconds the jump note is held
-    std::int32_t jumpTrigger = JumpOnNoteOn;
+    void SetTranspose(std::int32_t semitones) { transpose_ = semitones; }
+    // Seconds; 0 disables the jump.
+    void SetDelay(double seconds) { delay_ = seconds; }
+    // Seconds the jump note is held.
+    void SetTime(double seconds) { time_ = seconds; }
+    void SetTrigger(std::int32_t trigger) { trigger_ = trigger; }
+
+    std::int32_t Transpose() const { return transpose_; }
+    double Delay() const { return delay_; }
+    double Time() const { return time_; }
+    std::int32_t Trigger() const { return trigger_; }
+
+private:
+    std::int32_t transpose_ = 0;
+    double delay_ = 0.0;
+    double time_ = 200.0;
+    std::int32_t trigger_ = JumpOnNoteOn;
 };

@@ -19,15 +19,15 @@ std::int64_t HoldLength(double ratio)
 
 double ZKBitCrusher2::Process(double x)
 {
-    const double grid = std::pow(2.0, bitDepth);
-    if (holdCounter > 0)
+    const double grid = std::pow(2.0, bitDepth_);
+    if (holdCounter_ > 0)
     {
-        --holdCounter;
+        --holdCounter_;
     }
     else
     {
-        holdCounter = HoldLength(sourceRate / targetRate);
-        heldSample = std::floor(grid * x + 0.5) / grid;
+        holdCounter_ = HoldLength(sourceRate_ / targetRate_);
+        heldSample_ = std::floor(grid * x + 0.5) / grid;
     }
-    return heldSample;
+    return heldSample_;
 }

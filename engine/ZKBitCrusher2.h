@@ -12,9 +12,22 @@ public:
     // One sample through the crusher; returns the value currently being held.
     double Process(double x);
 
-    double sourceRate = 44100.0;
-    double targetRate = 44100.0;
-    double bitDepth = 16.0;
-    std::int64_t holdCounter = 0;
-    double heldSample = 0.0;
+    // Changes take effect when the running hold ends.
+    void SetSourceRate(double hertz) { sourceRate_ = hertz; }
+    void SetTargetRate(double hertz) { targetRate_ = hertz; }
+    void SetBitDepth(double bits) { bitDepth_ = bits; }
+
+    double SourceRate() const { return sourceRate_; }
+    double TargetRate() const { return targetRate_; }
+    double BitDepth() const { return bitDepth_; }
+    // Calls left before the next new value.
+    std::int64_t HoldCounter() const { return holdCounter_; }
+    double HeldSample() const { return heldSample_; }
+
+private:
+    double sourceRate_ = 44100.0;
+    double targetRate_ = 44100.0;
+    double bitDepth_ = 16.0;
+    std::int64_t holdCounter_ = 0;
+    double heldSample_ = 0.0;
 };

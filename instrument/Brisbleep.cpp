@@ -3,7 +3,6 @@
 #include "instrument/ParamLayout.h"
 
 #include "engine/DebugTrace.h"
-#include "engine/DenormalFilter.h"
 #include "engine/Oscilator.h"
 
 #include "editor/IGraphics.h"
@@ -22,17 +21,113 @@ double DecibelsToGain(double decibels, double silentBelow)
     return decibels < silentBelow ? 0.0 : std::exp(decibels * kDecibelToExponent);
 }
 
-// The corner of the anti-alias filter, in cycles per engine sample: the host's Nyquist frequency
-// at eight times oversampling.
-constexpr double kDecimationCorner = 0.0625;
+// Where a parameter's value goes: a run of `count` neighbouring parameters shares one route and
+// tells it which of them changed as `slot` (0 for the first).
+struct ParamRoute
+{
+    ParamIndex first;
+    int count;
+    void (*apply)(Brisbleep& instrument, int slot, const IParameter& param);
+};
+
+VoiceManager& VoicesOf(Brisbleep& instrument)
+{
+    return instrument.renderer.Voices();
+}
+
+EnvelopeStage StageOfSlot(int slot)
+{
+    return static_cast<EnvelopeStage>(StageAttack + slot);
+}
+
+constexpr ParamRoute kParamRoutes[] = {
+    {kOutputGain, 1,
+     [](Brisbleep& b, int, const IParameter& p)
+     { b.renderer.SetOutputGain(DecibelsToGain(p.Value(), -96.0)); }},
+    {kOsc1Type, 3,
+     [](Brisbleep& b, int slot, const IParameter& p)
+     { VoicesOf(b).SetWaveform(slot, static_cast<OscilatorWaveform>(p.AsInt())); }},
+    {kOsc1Level, 5,
+     [](Brisbleep& b, int slot, const IParameter& p)
+     { VoicesOf(b).SetSourceLevel(slot, DecibelsToGain(p.Value(), -95.0)); }},
+    {kOsc1Octave, 3,
+     [](Brisbleep& b, int slot, const IParameter& p) { VoicesOf(b).SetOctave(slot, p.AsInt()); }},
+    {kOsc1Transpose, 3,
+     [](Brisbleep& b, int slot, const IParameter& p) { VoicesOf(b).SetTranspose(slot, p.AsInt()); }},
+    {kOsc1Cents, 3,
+     [](Brisbleep& b, int slot, const IParameter& p) { VoicesOf(b).SetCents(slot, p.AsInt()); }},
+    {kOsc1SquareDuty, 3,
+     [](Brisbleep& b, int slot, const IParameter& p) { VoicesOf(b).SetSquareDuty(slot, p.Value()); }},
+    {kOsc1Phase, 3,
+     [](Brisbleep& b, int slot, const IParameter& p) { VoicesOf(b).SetStartPhase(slot, p.Value()); }},
+    {kOsc1EnvDepth, 5,
+     [](Brisbleep& b, int slot, const IParameter& p) { VoicesOf(b).SetEnvDepth(slot, p.Value()); }},
+    {kAmpEnvAttack, 5,
+     [](Brisbleep& b, int slot, const IParameter& p)
+     { VoicesOf(b).SetStageValue(EnvelopeTarget::Amplitude, StageOfSlot(slot), p.Value()); }},
+    {kPitchHighNote, 1, [](Brisbleep& b, int, const IParameter& p) { VoicesOf(b).SetHighNote(p.AsInt()); }},
+    {kPitchLowNote, 1, [](Brisbleep& b, int, const IParameter& p) { VoicesOf(b).SetLowNote(p.AsInt()); }},
+    {kPitchDuration, 1,
+     [](Brisbleep& b, int, const IParameter& p) { VoicesOf(b).SetPitchDuration(p.Value()); }},
+    {kPitchStart, 1, [](Brisbleep& b, int, const IParameter& p) { VoicesOf(b).SetPitchStart(p.Value()); }},
+    {kPitchEnd, 1, [](Brisbleep& b, int, const IParameter& p) { VoicesOf(b).SetPitchEnd(p.Value()); }},
+    {kPitchCurve, 1, [](Brisbleep& b, int, const IParameter& p) { VoicesOf(b).SetPitchCurve(p.Value()); }},
+    {kFilterLpCutoff, 1,
+     [](Brisbleep& b, int, const IParameter& p) { VoicesOf(b).SetLowPassCutoff(p.Value()); }},
+    {kFilterLpResonance, 1,
+     [](Brisbleep& b, int, const IParameter& p) { VoicesOf(b).SetLowPassResonance(p.Value()); }},
+    {kFilterLpEnvDepth, 1,
+     [](Brisbleep& b, int, const IParameter& p) { VoicesOf(b).SetLowPassEnvDepth(p.Value()); }},
+    {kFilterHpCutoff, 1,
+     [](Brisbleep& b, int, const IParameter& p) { VoicesOf(b).SetHighPassCutoff(p.Value()); }},
+    {kFilterHpResonance, 1,
+     [](Brisbleep& b, int, const IParameter& p) { VoicesOf(b).SetHighPassResonance(p.Value()); }},
+    {kFilterHpEnvDepth, 1,
+     [](Brisbleep& b, int, const IParameter& p) { VoicesOf(b).SetHighPassEnvDepth(p.Value()); }},
+    {kCompressionFactor, 1,
+     [](Brisbleep& b, int, const IParameter& p) { b.renderer.SetCompressionFactor(p.Value()); }},
+    {kPitchJumpTranspose, 1,
+     [](Brisbleep& b, int, const IParameter& p) { b.pitchJump.SetTranspose(p.AsInt()); }},
+    {kPitchJumpDelay, 1, [](Brisbleep& b, int, const IParameter& p) { b.pitchJump.SetDelay(p.Value()); }},
+    {kPitchJumpTime, 1, [](Brisbleep& b, int, const IParameter& p) { b.pitchJump.SetTime(p.Value()); }},
+    {kPitchJumpTrigger, 1, [](Brisbleep& b, int, const IParameter& p) { b.pitchJump.SetTrigger(p.AsInt()); }},
+    {kFilterEnvAttack, 5,
+     [](Brisbleep& b, int slot, const IParameter& p)
+     { VoicesOf(b).SetStageValue(EnvelopeTarget::Filter, StageOfSlot(slot), p.Value()); }},
+    {kBitCrushPosition, 1,
+     [](Brisbleep& b, int, const IParameter& p) { b.renderer.SetCrushPosition(p.AsInt()); }},
+    {kBitCrushSampleRate, 1,
+     [](Brisbleep& b, int, const IParameter& p) { b.renderer.SetCrushSampleRate(p.Value()); }},
+    {kBitCrushBitDepth, 1,
+     [](Brisbleep& b, int, const IParameter& p) { b.renderer.SetCrushBitDepth(p.Value()); }},
+    {kMutationPercent, 1,
+     [](Brisbleep& b, int, const IParameter& p) { b.mutationAmount = p.Value() / 100.0; }},
+};
+
+// The routes follow the table's order without gaps or overlaps, so every parameter has one.
+constexpr bool RoutesCoverEveryParameterOnce()
+{
+    int next = 0;
+    for (const ParamRoute& route : kParamRoutes)
+    {
+        if (route.first != next || route.count < 1) return false;
+        next += route.count;
+    }
+    return next == kParamCount;
+}
+static_assert(RoutesCoverEveryParameterOnce());
+
+const ParamRoute* RouteOf(int index)
+{
+    for (const ParamRoute& route : kParamRoutes)
+        if (index >= route.first && index < route.first + route.count) return &route;
+    return nullptr;
+}
 
 } // namespace
 
 Brisbleep::Brisbleep(BrisbleepBinding::HostContext host) : BrisbleepBinding(host)
 {
-    DesignDecimationFilter(decimation, kDecimationCorner);
-    decimation.ClearHistory();
-
     CreateParameters();
     for (int i = 0; i < kParamCount; ++i)
         OnParameterChange(i);
@@ -40,9 +135,8 @@ Brisbleep::Brisbleep(BrisbleepBinding::HostContext host) : BrisbleepBinding(host
 
     FillPresetsFromState("-", 1);
 
-    SampleRateChanged.Connect<&VoiceManager::SetSampleRate>(&voiceManager);
-    midiReceiver.NoteOnSignal.Connect<&VoiceManager::NoteOn>(&voiceManager);
-    midiReceiver.NoteOffSignal.Connect<&VoiceManager::NoteOff>(&voiceManager);
+    midiReceiver.NoteOnSignal.Connect<&VoiceManager::NoteOn>(&renderer.Voices());
+    midiReceiver.NoteOffSignal.Connect<&VoiceManager::NoteOff>(&renderer.Voices());
     midiReceiver.ProgramChangeSignal.Connect<&Brisbleep::OnProgramChange>(this);
 }
 
@@ -84,154 +178,16 @@ void Brisbleep::OnProgramChange(int program)
 void Brisbleep::OnReset()
 {
     std::lock_guard<std::recursive_mutex> lock(Mutex());
-    hostSampleRate = GetSampleRate();
-    decimation.ClearHistory();
     midiReceiver.queue.Reserve(GetBlockSize());
-    SampleRateChanged.Emit(hostSampleRate * oversampling);
-    OscillatorSampleRate = static_cast<std::int32_t>(hostSampleRate * oversampling);
-    crusher.sourceRate = hostSampleRate;
+    renderer.SetHostSampleRate(GetSampleRate());
 }
 
 void Brisbleep::OnParameterChange(int index)
 {
     std::lock_guard<std::recursive_mutex> lock(Mutex());
-    const IParameter* p = index >= 0 && index < kParamCount ? GetParam(index) : nullptr;
-    if (p == nullptr) return;
-    const double v = p->Value();
-    const int n = p->AsInt();
-    VoiceManager& voices = voiceManager;
-
-    switch (index)
-    {
-    case kOutputGain:
-        outputGainTarget = DecibelsToGain(v, -96.0);
-        return;
-    case 1:
-    case 2:
-    case 3:
-        voices.SetWaveform(index - kOsc1Type, static_cast<OscilatorWaveform>(n));
-        return;
-    case 4:
-    case 5:
-    case 6:
-    case 7:
-    case 8:
-        voices.SetSourceLevel(index - kOsc1Level, DecibelsToGain(v, -95.0));
-        return;
-    case 9:
-    case 10:
-    case 11:
-        voices.SetOctave(index - kOsc1Octave, n);
-        return;
-    case 12:
-    case 13:
-    case 14:
-        voices.SetTranspose(index - kOsc1Transpose, n);
-        return;
-    case 15:
-    case 16:
-    case 17:
-        voices.SetCents(index - kOsc1Cents, n);
-        return;
-    case 18:
-    case 19:
-    case 20:
-        voices.SetSquareDuty(index - kOsc1SquareDuty, v);
-        return;
-    case 21:
-    case 22:
-    case 23:
-        voices.SetStartPhase(index - kOsc1Phase, v);
-        return;
-    case 24:
-    case 25:
-    case 26:
-    case 27:
-    case 28:
-        voices.SetEnvDepth(index - kOsc1EnvDepth, v);
-        return;
-    case 29:
-    case 30:
-    case 31:
-    case 32:
-    case 33:
-        voices.SetStageValue(EnvelopeTarget::Amplitude,
-                             static_cast<EnvelopeStage>(StageAttack + (index - kAmpEnvAttack)), v);
-        return;
-    case kPitchHighNote:
-        voices.SetHighNote(n);
-        return;
-    case kPitchLowNote:
-        voices.SetLowNote(n);
-        return;
-    case kPitchDuration:
-        voices.SetPitchDuration(v);
-        return;
-    case kPitchStart:
-        voices.SetPitchStart(v);
-        return;
-    case kPitchEnd:
-        voices.SetPitchEnd(v);
-        return;
-    case kPitchCurve:
-        voices.SetPitchCurve(v);
-        return;
-    case kFilterLpCutoff:
-        voices.SetLowPassCutoff(v);
-        return;
-    case kFilterLpResonance:
-        voices.SetLowPassResonance(v);
-        return;
-    case kFilterLpEnvDepth:
-        voices.SetLowPassEnvDepth(v);
-        return;
-    case kFilterHpCutoff:
-        voices.SetHighPassCutoff(v);
-        return;
-    case kFilterHpResonance:
-        voices.SetHighPassResonance(v);
-        return;
-    case kFilterHpEnvDepth:
-        voices.SetHighPassEnvDepth(v);
-        return;
-    case kCompressionFactor:
-        compressor.SetCompressionFactor(v);
-        return;
-    case kPitchJumpTranspose:
-        pitchJump.jumpTranspose = n;
-        return;
-    case kPitchJumpDelay:
-        pitchJump.jumpDelay = v;
-        return;
-    case kPitchJumpTime:
-        pitchJump.jumpTime = v;
-        return;
-    case kPitchJumpTrigger:
-        pitchJump.jumpTrigger = n;
-        return;
-    case 51:
-    case 52:
-    case 53:
-    case 54:
-    case 55:
-        voices.SetStageValue(EnvelopeTarget::Filter,
-                             static_cast<EnvelopeStage>(StageAttack + (index - kFilterEnvAttack)), v);
-        return;
-    case kBitCrushPosition:
-        crushPosition = n;
-        return;
-    case kBitCrushSampleRate:
-        crusher.targetRate = v;
-        return;
-    case kBitCrushBitDepth:
-        crusher.bitDepth = v;
-        return;
-    case kMutationPercent:
-        mutationAmount = v / 100.0;
-        return;
-    default:
-        return;
-    }
+    const IParameter* param = GetParam(index);
+    const ParamRoute* route = RouteOf(index);
+    if (param != nullptr && route != nullptr) route->apply(*this, index - route->first, *param);
 }
 
 void Brisbleep::PollKeyboard(int pressedKey, double touchDepth)
@@ -263,38 +219,23 @@ void Brisbleep::RenderDouble(double** /*inputs*/, double** outputs, int frames)
     const bool rightConnected = NOutChannels() > 1 && IsOutChannelConnected(1);
     double* left = outputs[0];
     double* right = NOutChannels() > 1 ? outputs[1] : nullptr;
-    std::array<Voice, VoiceManager::kVoiceCount>& voices = voiceManager.voices;
 
-    peakMeter.ResetPeaks();
+    renderer.BeginMeterBlock();
     for (int i = 0; i < frames; ++i)
     {
         midiReceiver.PlayDueMessages();
-        double y = 0.0;
-        for (int j = 0; j < oversampling; ++j)
-        {
-            double s = 0.0;
-            for (Voice& voice : voices)
-                s += voice.NextSample();
-            if (crushPosition == 1) s = crusher.Process(s);
-            s = DenormalFilter(s);
-            decimation.Process(s);
-            if (j == 0) y = decimation.history[0];
-        }
-        if (crushPosition == 2) y = crusher.Process(y);
-        y = compressor.Compress(y);
-        outputGain = outputGainTarget * outputGainStep + outputGain * outputGainSmoothing;
-        const double out = y * outputGain;
+        const double out = renderer.NextSample();
         left[i] = out;
         if (rightConnected) right[i] = out;
-        peakMeter.AddSamples(left[i], right != nullptr ? right[i] : 0.0);
+        renderer.MeterFrame(left[i], right != nullptr ? right[i] : 0.0);
     }
-    peakMeter.UpdateLevels();
+    const PeakLevels levels = renderer.EndMeterBlock();
     if (editorGraphics != nullptr && GetEditor() == static_cast<IFrameEditor*>(editorGraphics))
     {
         if (IControl* meter = editorGraphics->GetControl(leftMeterControl))
-            meter->TakeValueFromPlugin(peakMeter.levelLeft);
+            meter->TakeValueFromPlugin(levels.left);
         if (IControl* meter = editorGraphics->GetControl(rightMeterControl))
-            meter->TakeValueFromPlugin(peakMeter.levelRight);
+            meter->TakeValueFromPlugin(levels.right);
     }
 
     midiReceiver.queue.EndBlock(frames);
@@ -304,7 +245,7 @@ void Brisbleep::RenderDouble(double** /*inputs*/, double** outputs, int frames)
 void Brisbleep::OnMidiMessage(const IMidiMessage& message)
 {
     if (message.status >= 0x80 && message.status <= 0xEF) midiReceiver.queue.Push(message);
-    pitchJump.ScheduleJump(message, midiReceiver.queue, hostSampleRate);
+    pitchJump.ScheduleJump(message, midiReceiver.queue, renderer.HostSampleRate());
     if (keyboardControl != nullptr) keyboardControl->MarkDirty();
     SendMidiToHost(message);
 }
@@ -333,7 +274,5 @@ bool Brisbleep::StateMatches(const IStateChunk& chunk, int32_t position)
 
 bool Brisbleep::IsIdle() const
 {
-    for (const Voice& voice : voiceManager.voices)
-        if (voice.active) return false;
-    return midiReceiver.queue.Empty();
+    return !renderer.AnyVoiceActive() && midiReceiver.queue.Empty();
 }

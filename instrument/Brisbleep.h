@@ -2,17 +2,12 @@
 
 #include "engine/PitchJump.h"
 #include "instrument/BrisbleepBinding.h"
-#include "instrument/DecimationFilter.h"
 #include "instrument/KeyboardState.h"
 #include "instrument/ParamLayout.h"
 #include "instrument/SoundHistory.h"
 
-#include "engine/Compressor.h"
+#include "engine/EngineRenderer.h"
 #include "engine/MidiInput.h"
-#include "engine/PeakMeter.h"
-#include "engine/Signal.h"
-#include "engine/VoiceManager.h"
-#include "engine/ZKBitCrusher2.h"
 
 #include <cstdint>
 #include <memory>
@@ -81,26 +76,14 @@ public:
 
     // Audio members. Public so that the editor, the tests and the offline renderer can read
     // levels and engine state; they are written only under the frame mutex.
-    double hostSampleRate = 44100.0;
     std::int32_t lastKeyboardNote = 11;
-    Signal<double> SampleRateChanged;
     MidiInput midiReceiver;
     KeyboardState* keyboardControl = nullptr;
-    VoiceManager voiceManager;
-    Compressor compressor;
+    EngineRenderer renderer;
     PitchJump pitchJump;
-    std::int32_t crushPosition = 0;
-    ZKBitCrusher2 crusher;
     double mutationAmount = 0.05;
-    double outputGainTarget = 1.0;
-    double outputGainSmoothing = 0.99;
-    double outputGainStep = 1.0 - 0.99;
-    double outputGain = 0.0;
     std::int32_t leftMeterControl = -1;
     std::int32_t rightMeterControl = -1;
-    PeakMeter peakMeter;
-    std::int32_t oversampling = 8;
-    DecimationFilter decimation;
     // The attached editor built by CreateEditor (owned by the frame), or none.
     IGraphics* editorGraphics = nullptr;
 

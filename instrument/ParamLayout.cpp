@@ -92,40 +92,101 @@ namespace
 const char* const kJumpTriggerTexts[] = {"On NoteOn", "On NoteOff", "Both"};
 const char* const kCrushPositionTexts[] = {"Off", "Inside", "After"};
 
-template <std::size_t N> EnumTexts TextsOf(const char* const (&texts)[N])
+template <std::size_t N> constexpr ParamTraits Enum(const char* const (&texts)[N])
 {
-    return {texts, static_cast<int>(N)};
+    return {ParamKind::Enum, {texts, static_cast<int>(N)}, false};
+}
+constexpr ParamTraits Waveform{
+    ParamKind::Enum,
+    {kOscilatorWaveformNames.data(), static_cast<int>(kOscilatorWaveformNames.size())},
+    false};
+constexpr ParamTraits Double{ParamKind::Double, {nullptr, 0}, false};
+constexpr ParamTraits MiddleIsOne{ParamKind::Double, {nullptr, 0}, true};
+constexpr ParamTraits Int{ParamKind::Int, {nullptr, 0}, false};
+
+bool InTable(int index)
+{
+    return index >= 0 && index < kParamCount;
 }
 
 } // namespace
 
+const std::array<ParamTraits, kParamCount> kParamTraits = {{
+    /* kOutputGain */ Double,
+    /* kOsc1Type..kOsc3Type */ Waveform,
+    Waveform,
+    Waveform,
+    /* kOsc1Level..kPinkLevel */ Double,
+    Double,
+    Double,
+    Double,
+    Double,
+    /* kOsc1Octave..kOsc3Octave */ Int,
+    Int,
+    Int,
+    /* kOsc1Transpose..kOsc3Transpose */ Int,
+    Int,
+    Int,
+    /* kOsc1Cents..kOsc3Cents */ Int,
+    Int,
+    Int,
+    /* kOsc1SquareDuty..kOsc3SquareDuty */ Double,
+    Double,
+    Double,
+    /* kOsc1Phase..kOsc3Phase */ Double,
+    Double,
+    Double,
+    /* kOsc1EnvDepth..kPinkEnvDepth */ Double,
+    Double,
+    Double,
+    Double,
+    Double,
+    /* kAmpEnvAttack..kAmpEnvRelease */ Double,
+    Double,
+    Double,
+    Double,
+    Double,
+    /* kPitchHighNote, kPitchLowNote */ Int,
+    Int,
+    /* kPitchDuration, kPitchStart, kPitchEnd */ Double,
+    Double,
+    Double,
+    /* kPitchCurve */ MiddleIsOne,
+    /* kFilterLpCutoff..kFilterHpEnvDepth */ Double,
+    Double,
+    Double,
+    Double,
+    Double,
+    Double,
+    /* kCompressionFactor */ Double,
+    /* kPitchJumpTranspose */ Int,
+    /* kPitchJumpDelay */ MiddleIsOne,
+    /* kPitchJumpTime */ Double,
+    /* kPitchJumpTrigger */ Enum(kJumpTriggerTexts),
+    /* kFilterEnvAttack..kFilterEnvRelease */ Double,
+    Double,
+    Double,
+    Double,
+    Double,
+    /* kBitCrushPosition */ Enum(kCrushPositionTexts),
+    /* kBitCrushSampleRate, kBitCrushBitDepth, kMutationPercent */ Double,
+    Double,
+    Double,
+}};
+
 EnumTexts ParamEnumTexts(int index)
 {
-    switch (index)
-    {
-    case 1:
-    case 2:
-    case 3:
-        return {kOscilatorWaveformNames.data(), static_cast<int>(kOscilatorWaveformNames.size())};
-    case 50:
-        return TextsOf(kJumpTriggerTexts);
-    case 56:
-        return TextsOf(kCrushPositionTexts);
-    default:
-        return {nullptr, 0};
-    }
+    return InTable(index) ? kParamTraits[index].texts : EnumTexts{nullptr, 0};
 }
 
 ParamKind ParamKindOf(int index)
 {
-    if (ParamEnumTexts(index).count > 0) return ParamKind::Enum;
-    if ((index >= 9 && index <= 17) || index == 34 || index == 35 || index == 47) return ParamKind::Int;
-    return ParamKind::Double;
+    return InTable(index) ? kParamTraits[index].kind : ParamKind::Double;
 }
 
 bool HasComputedShape(int index)
 {
-    return index == kPitchCurve || index == kPitchJumpDelay;
+    return InTable(index) && kParamTraits[index].middleIsOne;
 }
 
 double MiddleIsOneShape(const ParamLayoutSpec& row)

@@ -111,14 +111,17 @@ TEST_F(EditorInstrument, KeyboardPlaysThroughTheAudioPathWithTouchVelocity)
 
 TEST_F(EditorInstrument, MidiHeldNotesShowAndMetersFollowTheOutput)
 {
-    IControl* meter = g->GetControl(instrument.leftMeterControl);
+    auto* meter = dynamic_cast<IPeakMeterBitmapBitmapFont*>(g->GetControl(instrument.leftMeterControl));
+    auto* rightMeter = dynamic_cast<IPeakMeterBitmapBitmapFont*>(g->GetControl(instrument.rightMeterControl));
+    ASSERT_TRUE(meter && rightMeter);
     Block();
-    EXPECT_EQ(meter->Value(), 0.0);
+    EXPECT_EQ(meter->Level(), 0.0);
     instrument.DeliverMidi({0, 0x90, 60, 127});
     for (int i = 0; i < 8; ++i)
         Block();
-    EXPECT_GT(meter->Value(), 0.05);
-    EXPECT_EQ(g->GetControl(instrument.rightMeterControl)->Value(), meter->Value());
+    EXPECT_GT(meter->Level(), 0.05);
+    EXPECT_EQ(rightMeter->Level(), meter->Level());
+    EXPECT_NE(meter->LevelText(), "-A");
 
     // The held note's key is lit: the pixel differs from the idle keyboard.
     auto* keyboard = dynamic_cast<IKeyboardControl*>(g->GetControl(1));
@@ -231,5 +234,5 @@ TEST_F(EditorInstrument, ParameterTrafficBetweenHostFrameAndKnobs)
     for (const auto& e : edits)
         EXPECT_EQ(e.paramIdx, kOutputGain);
     EXPECT_DOUBLE_EQ(instrument.GetParam(kOutputGain)->Value(), -40.5); // -48 + 0.125 * 60, step 0.1
-    EXPECT_DOUBLE_EQ(instrument.outputGainTarget, std::exp(-40.5 * 0.1151292546497));
+    EXPECT_DOUBLE_EQ(instrument.renderer.OutputGainTarget(), std::exp(-40.5 * 0.1151292546497));
 }

@@ -8,26 +8,26 @@
 TEST(CompressorTest, FactorSetsTheExponent)
 {
     Compressor compressor;
-    EXPECT_EQ(compressor.compressionExponent, 0.0);
+    EXPECT_EQ(compressor.Exponent(), 0.0);
     compressor.SetCompressionFactor(0.0);
-    EXPECT_EQ(compressor.compressionExponent, 1.0);
+    EXPECT_EQ(compressor.Exponent(), 1.0);
     compressor.SetCompressionFactor(1.0);
-    EXPECT_DOUBLE_EQ(compressor.compressionExponent, 0.2);
+    EXPECT_DOUBLE_EQ(compressor.Exponent(), 0.2);
     compressor.SetCompressionFactor(0.3);
-    EXPECT_DOUBLE_EQ(compressor.compressionExponent, 1.0 / 2.2);
+    EXPECT_DOUBLE_EQ(compressor.Exponent(), 1.0 / 2.2);
 }
 
 TEST(CompressorTest, CurveExamples)
 {
     Compressor compressor;
-    compressor.compressionExponent = 1.0;
+    compressor.SetCompressionFactor(0.0); // p = 1
     for (double x : {0.5, -0.5, 1.0, -1.9, 0.001})
         EXPECT_EQ(compressor.Compress(x), x);
     EXPECT_EQ(compressor.Compress(3.0), 2.0);
     EXPECT_EQ(compressor.Compress(-3.0), -2.0);
     EXPECT_EQ(compressor.Compress(0.0), 0.0);
 
-    compressor.compressionExponent = 0.5;
+    compressor.SetCompressionFactor(0.25); // p = 1 / 2
     EXPECT_EQ(compressor.Compress(-0.25), -0.5);
     EXPECT_EQ(compressor.Compress(0.25), 0.5);
 

@@ -37,10 +37,10 @@ void ExpectMessage(const IMidiMessage& m, int offset, int status, int data1, int
 PitchJump Jump(std::int32_t trigger)
 {
     PitchJump jump;
-    jump.jumpDelay = 0.1;
-    jump.jumpTime = 0.5;
-    jump.jumpTranspose = 12;
-    jump.jumpTrigger = trigger;
+    jump.SetDelay(0.1);
+    jump.SetTime(0.5);
+    jump.SetTranspose(12);
+    jump.SetTrigger(trigger);
     return jump;
 }
 } // namespace
@@ -113,8 +113,8 @@ TEST(PitchJumpTest, NothingWithoutDelayOrForOtherMessages)
 {
     IMidiEventQueue queue;
     PitchJump jump = Jump(JumpOnBoth);
-    jump.jumpDelay = 0.0;
-    jump.jumpTranspose = 7;
+    jump.SetDelay(0.0);
+    jump.SetTranspose(7);
     jump.ScheduleJump(Message(0, 0x90, 60, 100), queue, 44100.0);
     jump.ScheduleJump(Message(0, 0x80, 60, 0), queue, 44100.0);
     EXPECT_EQ(queue.Pending(), 0);
@@ -125,7 +125,7 @@ TEST(PitchJumpTest, NothingWithoutDelayOrForOtherMessages)
     EXPECT_EQ(queue.Pending(), 0);
 
     // Transpose 0 repeats the played key.
-    jump.jumpTranspose = 0;
+    jump.SetTranspose(0);
     jump.ScheduleJump(Message(0, 0x90, 60, 100), queue, 44100.0);
     ASSERT_EQ(queue.Pending(), 2);
     EXPECT_EQ(queue[0].data1, 60);
@@ -135,13 +135,13 @@ TEST(PitchJumpTest, KeysOutsideTheMidiRangeDropThePair)
 {
     IMidiEventQueue queue;
     PitchJump jump = Jump(JumpOnNoteOn);
-    jump.jumpTranspose = 48;
+    jump.SetTranspose(48);
     jump.ScheduleJump(Message(0, 0x90, 80, 100), queue, 44100.0); // 128
-    jump.jumpTranspose = -48;
+    jump.SetTranspose(-48);
     jump.ScheduleJump(Message(0, 0x90, 47, 100), queue, 44100.0); // -1
     EXPECT_EQ(queue.Pending(), 0);
     jump.ScheduleJump(Message(0, 0x90, 48, 100), queue, 44100.0); // 0 is a key
-    jump.jumpTranspose = 48;
+    jump.SetTranspose(48);
     jump.ScheduleJump(Message(0, 0x90, 79, 100), queue, 44100.0); // 127 is a key
     const auto pending = Pending(queue);
     ASSERT_EQ(pending.size(), 4u);

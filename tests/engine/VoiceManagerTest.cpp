@@ -285,9 +285,9 @@ TEST_F(VoiceManagerTest, ControllerMessagesAreInaudible)
 TEST_F(VoiceManagerTest, JumpWithoutTransposeCutsTheHeldNoteShort)
 {
     PitchJump jump;
-    jump.jumpDelay = 0.01; // 10 host samples at 1000 Hz
-    jump.jumpTime = 0.02;  // note-off 20 samples after the jump note-on
-    jump.jumpTranspose = 0;
+    jump.SetDelay(0.01); // 10 host samples at 1000 Hz
+    jump.SetTime(0.02);  // note-off 20 samples after the jump note-on
+    jump.SetTranspose(0);
     const IMidiMessage played{0, 0x90, 60, 100};
     input->queue.Push(played);
     jump.ScheduleJump(played, input->queue, 1000.0);

@@ -19,7 +19,7 @@ std::vector<double> Crush(ZKBitCrusher2& crusher, const std::vector<double>& inp
 TEST(ZKBitCrusher2, EqualRatesRoundTo24BitsAndHoldTwoCalls)
 {
     ZKBitCrusher2 crusher;
-    crusher.bitDepth = 24;
+    crusher.SetBitDepth(24);
     const double step = std::ldexp(1.0, -24);
     const double a = 0.1234567891, b = -0.6, c = 0.9999999999, d = 0.25;
     const auto out = Crush(crusher, {a, b, c, d, -0.3, 0.7});
@@ -37,7 +37,7 @@ TEST(ZKBitCrusher2, EqualRatesRoundTo24BitsAndHoldTwoCalls)
 TEST(ZKBitCrusher2, HoldLengthFollowsTruncatedRateRatio)
 {
     ZKBitCrusher2 crusher;
-    crusher.targetRate = 200; // 44100 / 200 = 220.5 -> hold 220, a new value every 221 calls
+    crusher.SetTargetRate(200); // 44100 / 200 = 220.5 -> hold 220, a new value every 221 calls
     int changes = 0;
     double last = crusher.Process(0.0);
     std::vector<int> changeAt;
@@ -58,17 +58,17 @@ TEST(ZKBitCrusher2, HoldLengthFollowsTruncatedRateRatio)
 TEST(ZKBitCrusher2, TargetAboveSourceTakesEveryValue)
 {
     ZKBitCrusher2 crusher;
-    crusher.sourceRate = 22050;
-    crusher.bitDepth = 2;
+    crusher.SetSourceRate(22050);
+    crusher.SetBitDepth(2);
     EXPECT_EQ(Crush(crusher, {0.25, -0.5, 0.75, 0.0}), (std::vector<double>{0.25, -0.5, 0.75, 0.0}));
-    EXPECT_EQ(crusher.holdCounter, 0);
+    EXPECT_EQ(crusher.HoldCounter(), 0);
 }
 
 TEST(ZKBitCrusher2, RoundingGoesUpAtHalvesAndIsNotLimited)
 {
     ZKBitCrusher2 crusher;
-    crusher.sourceRate = 1; // N = 0: every call takes a new value
-    crusher.bitDepth = 1;   // grid of 0.5
+    crusher.SetSourceRate(1); // N = 0: every call takes a new value
+    crusher.SetBitDepth(1);   // grid of 0.5
     EXPECT_EQ(crusher.Process(0.3), 0.5);
     EXPECT_EQ(crusher.Process(0.2), 0.0);
     EXPECT_EQ(crusher.Process(-0.25), 0.0); // 2 * -0.25 = -0.5 rounds up to 0
@@ -81,8 +81,8 @@ TEST(ZKBitCrusher2, RoundingGoesUpAtHalvesAndIsNotLimited)
 TEST(ZKBitCrusher2, FractionalBitDepthUsesPowerOfTwoGrid)
 {
     ZKBitCrusher2 crusher;
-    crusher.sourceRate = 1;
-    crusher.bitDepth = 1.5;
+    crusher.SetSourceRate(1);
+    crusher.SetBitDepth(1.5);
     const double grid = std::pow(2.0, 1.5);
     EXPECT_DOUBLE_EQ(crusher.Process(0.3), 1.0 / grid);
     EXPECT_DOUBLE_EQ(crusher.Process(0.9), 3.0 / grid);
@@ -91,17 +91,17 @@ TEST(ZKBitCrusher2, FractionalBitDepthUsesPowerOfTwoGrid)
 TEST(ZKBitCrusher2, SettingChangesWaitForTheRunningHold)
 {
     ZKBitCrusher2 crusher;
-    crusher.targetRate = 200;
+    crusher.SetTargetRate(200);
     EXPECT_EQ(crusher.Process(0.5), 0.5);
     for (int i = 0; i < 100; ++i)
         crusher.Process(0.0);
-    crusher.targetRate = 44100;
-    crusher.bitDepth = 1;
+    crusher.SetTargetRate(44100);
+    crusher.SetBitDepth(1);
     // 120 calls of the old hold remain and keep the old value.
     for (int i = 0; i < 120; ++i)
         ASSERT_EQ(crusher.Process(-0.3), 0.5) << "call " << i;
     EXPECT_EQ(crusher.Process(0.3), 0.5); // new value on the 1-bit grid
-    EXPECT_EQ(crusher.holdCounter, 1);    // and the new, shorter hold
+    EXPECT_EQ(crusher.HoldCounter(), 1);  // and the new, shorter hold
     EXPECT_EQ(crusher.Process(-0.9), 0.5);
     EXPECT_EQ(crusher.Process(-0.9), -1.0);
 }
@@ -109,20 +109,20 @@ TEST(ZKBitCrusher2, SettingChangesWaitForTheRunningHold)
 TEST(ZKBitCrusher2, DegenerateTargetRatesStaySafe)
 {
     ZKBitCrusher2 crusher;
-    crusher.targetRate = 0; // infinite ratio: hold the first value for as long as possible
+    crusher.SetTargetRate(0); // infinite ratio: hold the first value for as long as possible
     EXPECT_EQ(crusher.Process(0.5), 0.5);
-    EXPECT_GT(crusher.holdCounter, 1000000000000LL);
+    EXPECT_GT(crusher.HoldCounter(), 1000000000000LL);
     EXPECT_EQ(crusher.Process(-0.5), 0.5);
 
     ZKBitCrusher2 undefinedRatio;
-    undefinedRatio.sourceRate = 0;
-    undefinedRatio.targetRate = 0; // NaN ratio: no hold
+    undefinedRatio.SetSourceRate(0);
+    undefinedRatio.SetTargetRate(0); // NaN ratio: no hold
     EXPECT_EQ(undefinedRatio.Process(0.5), 0.5);
     EXPECT_EQ(undefinedRatio.Process(-0.5), -0.5);
 
     ZKBitCrusher2 negative;
-    negative.targetRate = -200;
+    negative.SetTargetRate(-200);
     EXPECT_EQ(negative.Process(0.5), 0.5);
-    EXPECT_EQ(negative.holdCounter, 0);
+    EXPECT_EQ(negative.HoldCounter(), 0);
     EXPECT_EQ(negative.Process(-0.5), -0.5);
 }

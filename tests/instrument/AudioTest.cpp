@@ -34,7 +34,7 @@ TEST(Audio, GainAndCompressionSettings)
     {
         InstrumentHarness h;
         h.Set(kCompressionFactor, 0.0);
-        EXPECT_EQ(h->compressor.compressionExponent, 1.0);
+        EXPECT_EQ(h->renderer.Compression().Exponent(), 1.0);
         h.NoteOn(69);
         h.Render(22050);
         EXPECT_NEAR(MeanAbs(h.left, 4410, 22050) / PeakMagnitude(h.left, 4410, 22050), 0.5,
@@ -56,7 +56,7 @@ TEST(Audio, GainAndCompressionSettings)
     {
         InstrumentHarness h;
         h.Set(kOutputGain, 12.0);
-        EXPECT_NEAR(h->outputGainTarget, 3.981, 1e-3);
+        EXPECT_NEAR(h->renderer.OutputGainTarget(), 3.981, 1e-3);
         h.NoteOn(69);
         h.Render(22050);
         EXPECT_NEAR(PeakMagnitude(h.left, 4410, 22050), 3.981,
@@ -85,7 +85,7 @@ TEST(Audio, ParameterRoutingReachesEveryVoice)
     h.Set(kFilterLpResonance, 3.0);
     h.Set(kFilterHpEnvDepth, -0.5);
     h.Set(53, 0.25);
-    for (const Voice& v : h->voiceManager.voices)
+    for (const Voice& v : h->renderer.Voices().voices)
     {
         EXPECT_NEAR(v.sourceLevel[0], std::pow(10.0, -95.0 / 20.0), 1e-12);
         EXPECT_EQ(v.sourceLevel[1], 0.0); // below -95 dB a source is off
@@ -113,12 +113,12 @@ TEST(Audio, ParameterRoutingReachesEveryVoice)
     h.Set(kBitCrushSampleRate, 8000.0);
     h.Set(kBitCrushBitDepth, 4.5);
     h.Set(kMutationPercent, 7.5);
-    EXPECT_EQ(h->pitchJump.jumpTranspose, -7);
-    EXPECT_EQ(h->pitchJump.jumpDelay, 0.25);
-    EXPECT_EQ(h->pitchJump.jumpTrigger, 2);
-    EXPECT_EQ(h->crushPosition, 2);
-    EXPECT_EQ(h->crusher.targetRate, 8000.0);
-    EXPECT_EQ(h->crusher.bitDepth, 4.5);
+    EXPECT_EQ(h->pitchJump.Transpose(), -7);
+    EXPECT_EQ(h->pitchJump.Delay(), 0.25);
+    EXPECT_EQ(h->pitchJump.Trigger(), 2);
+    EXPECT_EQ(h->renderer.GetCrushPosition(), 2);
+    EXPECT_EQ(h->renderer.Crusher().TargetRate(), 8000.0);
+    EXPECT_EQ(h->renderer.Crusher().BitDepth(), 4.5);
     EXPECT_DOUBLE_EQ(h->mutationAmount, 0.075);
 
     // Out-of-range indices are ignored.
@@ -132,8 +132,8 @@ TEST(Audio, RightOutputUnconnectedLeavesOnlyTheLeftWritten)
     h.NoteOn(69);
     h.Render(4096);
     EXPECT_GT(PeakMagnitude(h.left, 0, 4096), 0.4);
-    EXPECT_GT(h->peakMeter.levelLeft, 0.4);
-    EXPECT_EQ(h->peakMeter.levelRight, 0.0); // the right channel's scratch holds zeros
+    EXPECT_GT(h->renderer.Meter().levelLeft, 0.4);
+    EXPECT_EQ(h->renderer.Meter().levelRight, 0.0); // the right channel's scratch holds zeros
 }
 
 TEST(Audio, NoteOnBeyondTheBlockIsCarriedIntoTheNext)
@@ -147,7 +147,7 @@ TEST(Audio, NoteOnBeyondTheBlockIsCarriedIntoTheNext)
     h.Block(64);
     EXPECT_EQ(PeakMagnitude(h.left, 64, 64 + 36), 0.0);
     EXPECT_NE(h.left[64 + 36], 0.0);
-    EXPECT_TRUE(h->voiceManager.voices[0].active);
+    EXPECT_TRUE(h->renderer.Voices().voices[0].active);
 }
 
 TEST(Audio, CrusherOffKeepsItsStateAndAfterQuantises)
@@ -155,17 +155,24 @@ TEST(Audio, CrusherOffKeepsItsStateAndAfterQuantises)
     InstrumentHarness h;
     h.Set(kBitCrushSampleRate, 200.0);
     h.Set(kBitCrushBitDepth, 2.0);
-    h->crusher.holdCounter = 17;
-    h->crusher.heldSample = 0.25;
+    // Run the crusher for a while so it holds a value mid-way, then switch it off.
+    h.Set(kBitCrushPosition, 2);
     h.NoteOn(69);
+    h.Render(4410 + 17);
+    const ZKBitCrusher2& crusher = h->renderer.Crusher();
+    const std::int64_t heldFor = crusher.HoldCounter();
+    const double held = crusher.HeldSample();
+    ASSERT_GT(heldFor, 0);
+    ASSERT_NE(held, 0.0);
+    h.Set(kBitCrushPosition, 0);
     h.Render(2048);
-    EXPECT_EQ(h->crusher.holdCounter, 17);
-    EXPECT_EQ(h->crusher.heldSample, 0.25);
+    EXPECT_EQ(crusher.HoldCounter(), heldFor);
+    EXPECT_EQ(crusher.HeldSample(), held);
 
     h.Set(kBitCrushPosition, 2);
     h.left.clear();
     h.Render(4096);
-    EXPECT_NE(h->crusher.holdCounter, 17);
+    EXPECT_NE(crusher.HoldCounter(), heldFor);
     // Held values on a grid of 1/4 before the compressor: 221 equal samples per new value.
     int longestRun = 0, run = 1;
     for (std::size_t i = 1; i < h.left.size(); ++i)
@@ -196,21 +203,21 @@ TEST(Audio, ResetDuringSustainedNotesKeepsThemSounding)
     h.NoteOn(60);
     h.NoteOn(67);
     h.Render(8192);
-    h->voiceManager.voices[0].lowPassFilter.s1 = 0.5; // stands for any filter memory
+    ASSERT_NE(h->renderer.Voices().voices[0].lowPassFilter.s1, 0.0); // the filter has memory
     h->SetHostSampleRate(48000.0);
-    EXPECT_EQ(h->hostSampleRate, 48000.0);
+    EXPECT_EQ(h->renderer.HostSampleRate(), 48000.0);
     EXPECT_EQ(OscillatorSampleRate, 384000);
-    EXPECT_EQ(h->crusher.sourceRate, 48000.0);
-    EXPECT_EQ(h->voiceManager.voices[0].ampEnvelope.sampleRate, 384000.0);
-    for (double x : h->decimation.history)
-        EXPECT_EQ(x, 0.0);
-    EXPECT_EQ(h->voiceManager.voices[0].lowPassFilter.s1, 0.0);
-    EXPECT_TRUE(h->voiceManager.voices[0].active);
-    EXPECT_TRUE(h->voiceManager.voices[1].active);
+    EXPECT_EQ(h->renderer.Crusher().SourceRate(), 48000.0);
+    EXPECT_EQ(h->renderer.Voices().voices[0].ampEnvelope.sampleRate, 384000.0);
+    for (int j = 0; j <= DecimationFilter::kOrder; ++j)
+        EXPECT_EQ(h->renderer.AntiAliasFilter().History(j), 0.0);
+    EXPECT_EQ(h->renderer.Voices().voices[0].lowPassFilter.s1, 0.0);
+    EXPECT_TRUE(h->renderer.Voices().voices[0].active);
+    EXPECT_TRUE(h->renderer.Voices().voices[1].active);
     h.left.clear();
     h.Render(4800);
     EXPECT_GT(PeakMagnitude(h.left, 480, 4800), 0.4);
-    EXPECT_NEAR(h->outputGain, kMinus6dB, 1e-6); // the gain is not reset
+    EXPECT_NEAR(h->renderer.OutputGain(), kMinus6dB, 1e-6); // the gain is not reset
 }
 
 TEST(Audio, PitchJumpThroughTheMidiPath)
@@ -232,18 +239,18 @@ TEST(Audio, PitchJumpThroughTheMidiPath)
     EXPECT_EQ(h->MidiSentToHost().size(), 1u); // only the played note goes back to the host
 
     h.Render(4420);
-    EXPECT_FALSE(h->voiceManager.voices[1].active);
+    EXPECT_FALSE(h->renderer.Voices().voices[1].active);
     h.Block(1);
-    EXPECT_TRUE(h->voiceManager.voices[1].active);
-    EXPECT_EQ(h->voiceManager.voices[1].note, 72);
-    EXPECT_EQ(h->voiceManager.voices[1].velocity, 100);
+    EXPECT_TRUE(h->renderer.Voices().voices[1].active);
+    EXPECT_EQ(h->renderer.Voices().voices[1].note, 72);
+    EXPECT_EQ(h->renderer.Voices().voices[1].velocity, 100);
     h.Render(26470 - 4421);
-    EXPECT_EQ(h->voiceManager.voices[1].ampEnvelope.stage, StageSustain);
+    EXPECT_EQ(h->renderer.Voices().voices[1].ampEnvelope.stage, StageSustain);
     h.Block(1);
-    EXPECT_EQ(h->voiceManager.voices[1].ampEnvelope.stage, StageRelease);
+    EXPECT_EQ(h->renderer.Voices().voices[1].ampEnvelope.stage, StageRelease);
     h.Render(static_cast<long>(0.25 * kRate));
-    EXPECT_FALSE(h->voiceManager.voices[1].active);
-    EXPECT_TRUE(h->voiceManager.voices[0].active); // the played note is still held
+    EXPECT_FALSE(h->renderer.Voices().voices[1].active);
+    EXPECT_TRUE(h->renderer.Voices().voices[0].active); // the played note is still held
 }
 
 TEST(Audio, StateRoundTripAndComparison)
@@ -260,8 +267,8 @@ TEST(Audio, StateRoundTripAndComparison)
     EXPECT_FALSE(h->StateMatches(saved, 0));
     EXPECT_EQ(h->LoadState(saved, 0), 484);
     EXPECT_EQ(h->GetParam(kOutputGain)->Value(), -12.5);
-    EXPECT_NEAR(h->outputGainTarget, std::pow(10.0, -12.5 / 20.0), 1e-12); // the engine follows
-    EXPECT_EQ(h->voiceManager.voices[3].oscillators[0].waveform, OscilatorWaveform::Square);
+    EXPECT_NEAR(h->renderer.OutputGainTarget(), std::pow(10.0, -12.5 / 20.0), 1e-12); // the engine follows
+    EXPECT_EQ(h->renderer.Voices().voices[3].oscillators[0].waveform, OscilatorWaveform::Square);
 
     IStateChunk wrongVersion = saved;
     wrongVersion.Data()[0] ^= 1;
@@ -296,7 +303,7 @@ TEST(Audio, KeyboardPollPlaysThroughTheMidiPath)
     EXPECT_EQ(h->MidiSentToHost()[0].status, 0x90);
     EXPECT_EQ(h->MidiSentToHost()[0].data1, 60);
     EXPECT_EQ(h->MidiSentToHost()[0].data2, 64); // trunc(0.5 * 126 + 0.5) + 1
-    EXPECT_TRUE(h->voiceManager.voices[0].active);
+    EXPECT_TRUE(h->renderer.Voices().voices[0].active);
     h.Block(64);
     EXPECT_EQ(h->MidiSentToHost().size(), 1u); // held: no repeat
 
@@ -330,11 +337,11 @@ TEST(HeadlessBinding, RecordsWhatReachesTheHostAndAnswersAsAStoppedTransport)
     EXPECT_EQ(h->HostEdits()[1].paramIdx, kOutputGain);
     EXPECT_EQ(h->HostEdits()[1].normalizedValue, 0.5);
     EXPECT_EQ(h->HostEdits()[2].kind, IBindingOffline::HostEdit::End);
-    EXPECT_NEAR(h->outputGainTarget, std::pow(10.0, -18.0 / 20.0), 1e-12);
+    EXPECT_NEAR(h->renderer.OutputGainTarget(), std::pow(10.0, -18.0 / 20.0), 1e-12);
 
     h->AutomateParameter(1, 1.0);
     EXPECT_EQ(h->GetParam(1)->Value(), 7.0);
-    EXPECT_EQ(h->voiceManager.voices[2].oscillators[0].waveform, OscilatorWaveform::Whistle);
+    EXPECT_EQ(h->renderer.Voices().voices[2].oscillators[0].waveform, OscilatorWaveform::Whistle);
     EXPECT_EQ(h->HostEdits().size(), 3u); // automation comes from the host, nothing goes back
 
     ITimeInfo info;

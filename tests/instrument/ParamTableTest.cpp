@@ -118,7 +118,7 @@ TEST(ParamTable, CurveAndJumpDelayReadOneAtTheMiddleOfTheirControls)
 TEST(ParamTable, EngineStartsFromTheDefaultsAndTheDefaultPresetHoldsThem)
 {
     InstrumentHarness h;
-    for (const Voice& voice : h->voiceManager.voices)
+    for (const Voice& voice : h->renderer.Voices().voices)
     {
         EXPECT_EQ(voice.oscillators[0].waveform, OscilatorWaveform::Triangle);
         EXPECT_EQ(voice.oscillators[1].waveform, OscilatorWaveform::Off);
@@ -129,13 +129,13 @@ TEST(ParamTable, EngineStartsFromTheDefaultsAndTheDefaultPresetHoldsThem)
         EXPECT_EQ(voice.pitchEnvelope.endPosition, 0.0);
         EXPECT_EQ(voice.ampEnvelope.stageSetting[StageRelease], 0.2);
     }
-    EXPECT_DOUBLE_EQ(h->compressor.compressionExponent, 1.0 / 2.2);
-    EXPECT_NEAR(h->outputGainTarget, std::pow(10.0, -6.0 / 20.0), 1e-12);
-    EXPECT_EQ(h->outputGain, 0.0); // fades in from silence
-    EXPECT_EQ(h->pitchJump.jumpTime, 0.5);
-    EXPECT_EQ(h->crusher.targetRate, 44100.0);
-    EXPECT_EQ(h->crusher.bitDepth, 24.0);
-    EXPECT_EQ(h->crushPosition, 0);
+    EXPECT_DOUBLE_EQ(h->renderer.Compression().Exponent(), 1.0 / 2.2);
+    EXPECT_NEAR(h->renderer.OutputGainTarget(), std::pow(10.0, -6.0 / 20.0), 1e-12);
+    EXPECT_EQ(h->renderer.OutputGain(), 0.0); // fades in from silence
+    EXPECT_EQ(h->pitchJump.Time(), 0.5);
+    EXPECT_EQ(h->renderer.Crusher().TargetRate(), 44100.0);
+    EXPECT_EQ(h->renderer.Crusher().BitDepth(), 24.0);
+    EXPECT_EQ(h->renderer.GetCrushPosition(), 0);
     EXPECT_DOUBLE_EQ(h->mutationAmount, 0.05);
 
     ASSERT_EQ(h->NPresets(), 1);

@@ -27,14 +27,14 @@ struct Route
 
 const Voice& V(const Brisbleep& b, int voice)
 {
-    return b.voiceManager.voices[static_cast<std::size_t>(voice)];
+    return b.renderer.Voices().voices[static_cast<std::size_t>(voice)];
 }
 
 std::vector<Route> Routes()
 {
     std::vector<Route> routes;
-    routes.push_back(
-        {0, -12.0, std::exp(-12.0 * kDb), [](const Brisbleep& b, int) { return b.outputGainTarget; }});
+    routes.push_back({0, -12.0, std::exp(-12.0 * kDb),
+                      [](const Brisbleep& b, int) { return b.renderer.OutputGainTarget(); }});
     for (int s = 0; s < 3; ++s)
     {
         routes.push_back({1 + s, 3.0 + s, 3.0 + s, [s](const Brisbleep& b, int v) {
@@ -84,14 +84,15 @@ std::vector<Route> Routes()
     routes.push_back({44, 2.0, 2.0, [](const Brisbleep& b, int v) { return V(b, v).highPassFilter.q; }});
     routes.push_back({45, -0.3, -0.3, [](const Brisbleep& b, int v) { return V(b, v).highPassEnvDepth; }});
     routes.push_back(
-        {46, 0.5, 1.0 / 3.0, [](const Brisbleep& b, int) { return b.compressor.compressionExponent; }});
-    routes.push_back({47, -7, -7, [](const Brisbleep& b, int) { return 1.0 * b.pitchJump.jumpTranspose; }});
-    routes.push_back({48, 0.25, 0.25, [](const Brisbleep& b, int) { return b.pitchJump.jumpDelay; }});
-    routes.push_back({49, 1.5, 1.5, [](const Brisbleep& b, int) { return b.pitchJump.jumpTime; }});
-    routes.push_back({50, 1, 1, [](const Brisbleep& b, int) { return 1.0 * b.pitchJump.jumpTrigger; }});
-    routes.push_back({56, 1, 1, [](const Brisbleep& b, int) { return 1.0 * b.crushPosition; }});
-    routes.push_back({57, 8000.0, 8000.0, [](const Brisbleep& b, int) { return b.crusher.targetRate; }});
-    routes.push_back({58, 4.5, 4.5, [](const Brisbleep& b, int) { return b.crusher.bitDepth; }});
+        {46, 0.5, 1.0 / 3.0, [](const Brisbleep& b, int) { return b.renderer.Compression().Exponent(); }});
+    routes.push_back({47, -7, -7, [](const Brisbleep& b, int) { return 1.0 * b.pitchJump.Transpose(); }});
+    routes.push_back({48, 0.25, 0.25, [](const Brisbleep& b, int) { return b.pitchJump.Delay(); }});
+    routes.push_back({49, 1.5, 1.5, [](const Brisbleep& b, int) { return b.pitchJump.Time(); }});
+    routes.push_back({50, 1, 1, [](const Brisbleep& b, int) { return 1.0 * b.pitchJump.Trigger(); }});
+    routes.push_back({56, 1, 1, [](const Brisbleep& b, int) { return 1.0 * b.renderer.GetCrushPosition(); }});
+    routes.push_back(
+        {57, 8000.0, 8000.0, [](const Brisbleep& b, int) { return b.renderer.Crusher().TargetRate(); }});
+    routes.push_back({58, 4.5, 4.5, [](const Brisbleep& b, int) { return b.renderer.Crusher().BitDepth(); }});
     routes.push_back({59, 7.5, 0.075, [](const Brisbleep& b, int) { return b.mutationAmount; }});
     return routes;
 }
@@ -141,13 +142,13 @@ TEST(Routing, DecibelThresholdsOfGainAndSources)
 {
     InstrumentHarness h;
     h.Set(kOutputGain, -48.0); // the range never reaches the -96 dB silence of the output gain
-    EXPECT_NEAR(h->outputGainTarget / std::pow(10.0, -48.0 / 20.0), 1.0, 1e-12);
+    EXPECT_NEAR(h->renderer.OutputGainTarget() / std::pow(10.0, -48.0 / 20.0), 1.0, 1e-12);
     h.Set(kOsc1Level, -95.0);
-    EXPECT_NEAR(h->voiceManager.voices[3].sourceLevel[0] / std::pow(10.0, -95.0 / 20.0), 1.0, 1e-12);
+    EXPECT_NEAR(h->renderer.Voices().voices[3].sourceLevel[0] / std::pow(10.0, -95.0 / 20.0), 1.0, 1e-12);
     h.Set(kOsc1Level, -95.1);
-    EXPECT_EQ(h->voiceManager.voices[3].sourceLevel[0], 0.0);
+    EXPECT_EQ(h->renderer.Voices().voices[3].sourceLevel[0], 0.0);
     h.Set(kPinkLevel, -94.9);
-    EXPECT_GT(h->voiceManager.voices[0].sourceLevel[4], 0.0);
+    EXPECT_GT(h->renderer.Voices().voices[0].sourceLevel[4], 0.0);
 }
 
 TEST(Routing, HostAutomationAtTheMiddleOfTheJumpDelayDelaysTheJumpByOneSecond)
@@ -155,13 +156,13 @@ TEST(Routing, HostAutomationAtTheMiddleOfTheJumpDelayDelaysTheJumpByOneSecond)
     InstrumentHarness h;
     h->AutomateParameter(kPitchJumpDelay, 0.5);
     h->AutomateParameter(kPitchCurve, 0.5);
-    EXPECT_NEAR(h->pitchJump.jumpDelay, 1.0, 1e-12);
-    EXPECT_NEAR(h->voiceManager.voices[2].pitchEnvelope.curve, 1.0, 1e-12);
+    EXPECT_NEAR(h->pitchJump.Delay(), 1.0, 1e-12);
+    EXPECT_NEAR(h->renderer.Voices().voices[2].pitchEnvelope.curve, 1.0, 1e-12);
     h.Set(kPitchJumpTranspose, 7);
     h.NoteOn(60);
     h.Render(44000);
-    EXPECT_FALSE(h->voiceManager.voices[1].active);
+    EXPECT_FALSE(h->renderer.Voices().voices[1].active);
     h.Render(200);
-    ASSERT_TRUE(h->voiceManager.voices[1].active);
-    EXPECT_EQ(h->voiceManager.voices[1].note, 67);
+    ASSERT_TRUE(h->renderer.Voices().voices[1].active);
+    EXPECT_EQ(h->renderer.Voices().voices[1].note, 67);
 }

@@ -1,4 +1,4 @@
-#include "instrument/DecimationFilter.h"
+#include "engine/DecimationFilter.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ namespace
 DecimationFilter Designed()
 {
     DecimationFilter filter;
-    DesignDecimationFilter(filter, 0.0625);
+    filter.Design(0.0625);
     return filter;
 }
 
@@ -34,14 +34,14 @@ double Amplitude(double cycles)
 TEST(DecimationFilter, CoefficientsForEightTimesOversampling)
 {
     const DecimationFilter filter = Designed();
-    EXPECT_NEAR(filter.gain, 0.012158720478451969, 1e-16);
+    EXPECT_NEAR(filter.Gain(), 0.012158720478451969, 1e-16);
     const double expected[8] = {3.988080519954173,   -7.328169515721717,   8.043876731109458,
                                 -5.735067651532098,  2.706754271291999,    -0.8226185560590226,
                                 0.14670868452896038, -0.011723204050205199};
     for (int j = 1; j <= 8; ++j)
-        EXPECT_NEAR(filter.feedback[j], expected[j - 1], 1e-13) << "feedback " << j;
-    for (double h : filter.history)
-        EXPECT_EQ(h, 0.0);
+        EXPECT_NEAR(filter.Feedback(j), expected[j - 1], 1e-13) << "feedback " << j;
+    for (int j = 0; j <= DecimationFilter::kOrder; ++j)
+        EXPECT_EQ(filter.History(j), 0.0);
 }
 
 TEST(DecimationFilter, UnityAtDcAndCornerAtHostNyquist)
@@ -64,11 +64,11 @@ TEST(DecimationFilter, HistoryShiftsAndLatestOutputComesFirst)
 {
     DecimationFilter filter = Designed();
     const double first = filter.Process(1.0);
-    EXPECT_DOUBLE_EQ(first, filter.gain);
+    EXPECT_DOUBLE_EQ(first, filter.Gain());
     const double second = filter.Process(0.0);
-    EXPECT_DOUBLE_EQ(filter.history[1], first);
-    EXPECT_DOUBLE_EQ(second, filter.feedback[1] * first);
-    EXPECT_EQ(filter.history[0], second);
+    EXPECT_DOUBLE_EQ(filter.History(1), first);
+    EXPECT_DOUBLE_EQ(second, filter.Feedback(1) * first);
+    EXPECT_EQ(filter.History(0), second);
 }
 
 TEST(DecimationFilter, TailFadesToRoundingResidueAndNonFiniteInputIsFlushed)
@@ -86,6 +86,6 @@ TEST(DecimationFilter, TailFadesToRoundingResidueAndNonFiniteInputIsFlushed)
 
     EXPECT_EQ(filter.Process(std::nan("")), 0.0);
     EXPECT_EQ(filter.Process(std::numeric_limits<double>::infinity()), 0.0);
-    for (double h : filter.history)
-        EXPECT_TRUE(std::isfinite(h));
+    for (int j = 0; j <= DecimationFilter::kOrder; ++j)
+        EXPECT_TRUE(std::isfinite(filter.History(j)));
 }

@@ -1,4 +1,4 @@
-#include "instrument/DecimationFilter.h"
+#include "engine/DecimationFilter.h"
 
 #include "engine/DenormalFilter.h"
 
@@ -18,11 +18,11 @@ constexpr std::array<std::complex<double>, 4> kBesselPoles = {{
 
 } // namespace
 
-void DesignDecimationFilter(DecimationFilter& filter, double fc)
+void DecimationFilter::Design(double fc)
 {
     const double w = 2.0 * std::numbers::pi * fc;
 
-    std::array<std::complex<double>, DecimationFilter::kOrder> poles;
+    std::array<std::complex<double>, kOrder> poles;
     int n = 0;
     for (const auto& p : kBesselPoles)
     {
@@ -32,9 +32,9 @@ void DesignDecimationFilter(DecimationFilter& filter, double fc)
     }
 
     // Monic polynomial (x - z1)...(x - z8), c[k] the coefficient of x^k, built one factor at a time.
-    std::array<std::complex<double>, DecimationFilter::kOrder + 1> c{};
+    std::array<std::complex<double>, kOrder + 1> c{};
     c[0] = 1.0;
-    for (int k = 0; k < DecimationFilter::kOrder; ++k)
+    for (int k = 0; k < kOrder; ++k)
     {
         for (int i = k + 1; i > 0; --i)
             c[i] = c[i - 1] - poles[k] * c[i];
@@ -43,22 +43,22 @@ void DesignDecimationFilter(DecimationFilter& filter, double fc)
 
     // P(1), summed from the leading coefficient down.
     std::complex<double> atOne = 0.0;
-    for (int k = DecimationFilter::kOrder; k >= 0; --k)
+    for (int k = kOrder; k >= 0; --k)
         atOne += c[k];
-    filter.gain = std::abs(atOne);
+    gain_ = std::abs(atOne);
 
-    filter.feedback[0] = 0.0;
-    for (int j = 1; j <= DecimationFilter::kOrder; ++j)
-        filter.feedback[j] = -c[DecimationFilter::kOrder - j].real() / c[DecimationFilter::kOrder].real();
+    feedback_[0] = 0.0;
+    for (int j = 1; j <= kOrder; ++j)
+        feedback_[j] = -c[kOrder - j].real() / c[kOrder].real();
 }
 
 double DecimationFilter::Process(double x)
 {
     for (int j = kOrder; j > 0; --j)
-        history[j] = history[j - 1];
-    double y = gain * x;
+        history_[j] = history_[j - 1];
+    double y = gain_ * x;
     for (int j = 1; j <= kOrder; ++j)
-        y += feedback[j] * history[j];
-    history[0] = DenormalFilter(y);
-    return history[0];
+        y += feedback_[j] * history_[j];
+    history_[0] = DenormalFilter(y);
+    return history_[0];
 }

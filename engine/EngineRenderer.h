@@ -1,0 +1,75 @@
+#pragma once
+
+#include "engine/Compressor.h"
+#include "engine/DecimationFilter.h"
+#include "engine/PeakMeter.h"
+#include "engine/VoiceManager.h"
+#include "engine/ZKBitCrusher2.h"
+
+#include <cstdint>
+
+// Where the bit crusher sits: off, on every oversampled engine sample, or on the host-rate output.
+enum CrushPosition : std::int32_t
+{
+    CrushOff = 0,
+    CrushInside = 1,
+    CrushAfter = 2,
+};
+
+// The sound chain behind one host sample: the four voices run eight times oversampled into the
+// anti-alias filter and are decimated, optionally bit-crushed inside or after the oversampling,
+// compressed and scaled by the smoothed output gain. It also keeps the output's peak meter.
+// Everything here runs on the audio thread and never allocates.
+class EngineRenderer
+{
+public:
+    static constexpr int kOversampling = 8;
+
+    EngineRenderer();
+
+    // Announces the host rate: the voices run at eight times it, the crusher's hold counts host
+    // samples, and the anti-alias filter forgets its history. Sounding voices keep sounding.
+    void SetHostSampleRate(double hertz);
+    double HostSampleRate() const { return hostSampleRate_; }
+
+    VoiceManager& Voices() { return voices_; }
+    const VoiceManager& Voices() const { return voices_; }
+    bool AnyVoiceActive() const;
+
+    void SetCrushPosition(std::int32_t position) { crushPosition_ = position; }
+    void SetCrushSampleRate(double hertz) { crusher_.SetTargetRate(hertz); }
+    void SetCrushBitDepth(double bits) { crusher_.SetBitDepth(bits); }
+    void SetCompressionFactor(double factor) { compressor_.SetCompressionFactor(factor); }
+    // The linear gain the output glides towards, about 63 % of the way in 100 host samples.
+    void SetOutputGain(double gain) { outputGainTarget_ = gain; }
+
+    // One host sample of the whole chain.
+    double NextSample();
+    // frames host samples into out, with no MIDI in between.
+    void Render(double* out, int frames);
+
+    // The meter sees each output frame between these two calls; the end returns the block's
+    // smoothed levels.
+    void BeginMeterBlock() { meter_.ResetPeaks(); }
+    void MeterFrame(double left, double right) { meter_.AddSamples(left, right); }
+    PeakLevels EndMeterBlock() { return meter_.UpdateLevels(); }
+
+    std::int32_t GetCrushPosition() const { return crushPosition_; }
+    const ZKBitCrusher2& Crusher() const { return crusher_; }
+    const Compressor& Compression() const { return compressor_; }
+    const DecimationFilter& AntiAliasFilter() const { return decimation_; }
+    const PeakMeter& Meter() const { return meter_; }
+    double OutputGain() const { return outputGain_; }
+    double OutputGainTarget() const { return outputGainTarget_; }
+
+private:
+    double hostSampleRate_ = 44100.0;
+    VoiceManager voices_;
+    DecimationFilter decimation_;
+    std::int32_t crushPosition_ = CrushOff;
+    ZKBitCrusher2 crusher_;
+    Compressor compressor_;
+    double outputGainTarget_ = 1.0;
+    double outputGain_ = 0.0;
+    PeakMeter meter_;
+};

@@ -73,7 +73,7 @@ void BM_Floor(benchmark::State& state)
     Oscilator oscillator;
     oscillator.waveform = OscilatorWaveform::Sin;
     StateVariableFilter filter;
-    filter.sampleRate = kEngineRate;
+    filter.SetSampleRate(kEngineRate);
     filter.SetCutoff(22050.0);
     for (auto _ : state)
     {

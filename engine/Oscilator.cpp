@@ -44,6 +44,10 @@ Oscilator::Oscilator()
 {
     phase = 0.0;
     overtonePhase = 0.0;
+    // Both reseeds are deliberate: building an oscillator restarts the shared noise sequence from
+    // the clock, once before and once after the pink state is cleared. Within one clock second
+    // the second changes nothing; dropping either would change the start-up noise when the second
+    // turns in between.
     SeedFromClock();
     pinkState = {0.0f, 0.0f, 0.0f};
     SeedFromClock();

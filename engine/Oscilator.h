@@ -32,6 +32,8 @@ inline constexpr int kSawTransitionSize = 1001;
 extern const std::array<double, kSawTransitionSize> SawTransitionTable;
 
 // One waveform, one sample per call, computed from a phase accumulator without band limiting.
+// "Oscilator" (one l) is the instrument's established name for this class and its waveform type;
+// it is kept as is so the code reads the same as the instrument's own documentation.
 class Oscilator
 {
 public:

@@ -5,20 +5,13 @@
 
 Voice::Voice()
 {
-    lowPassFilter.type = FilterType::LowPass;
-    lowPassFilter.UpdateCoefficients();
-    highPassFilter.type = FilterType::HighPass;
-    highPassFilter.UpdateCoefficients();
+    lowPassFilter.SetType(FilterType::LowPass);
+    highPassFilter.SetType(FilterType::HighPass);
     ampEnvelope.CycleFinished.Connect<&Voice::OnAmpCycleFinished>(this);
 }
 
 void Voice::NoteOn(std::int32_t noteNumber, std::int32_t noteVelocity)
 {
-    ampEnvelope.level = ampEnvelope.levelFloor;
-    ampEnvelope.stage = StageOff;
-    ampEnvelope.multiplier = 1.0;
-    ampEnvelope.sampleIndex = 0;
-    ampEnvelope.stageEndIndex = 0;
     for (int i = 0; i < kVoiceSourceCount; ++i)
     {
         oscillators[i].phase = startPhase[i];
@@ -27,10 +20,10 @@ void Voice::NoteOn(std::int32_t noteNumber, std::int32_t noteVelocity)
     note = noteNumber;
     velocity = noteVelocity;
     active = true;
-    ampEnvelope.EnterStage(StageAttack);
+    ampEnvelope.Retrigger();
     pitchEnvelope.Restart();
-    lowPassFilter.s1 = lowPassFilter.s2 = 0.0;
-    highPassFilter.s1 = highPassFilter.s2 = 0.0;
+    lowPassFilter.Reset();
+    highPassFilter.Reset();
     filterEnvelope.Retrigger();
     frequenciesDirty = true;
 }

@@ -13,15 +13,13 @@ void ReleaseEnvelope(EG& envelope)
 
 void AnnounceRate(StateVariableFilter& filter, double rate)
 {
-    filter.sampleRate = rate;
-    filter.SetCutoff(filter.cutoff); // re-clamped to the new Nyquist limit
-    filter.s1 = filter.s2 = 0.0;
+    filter.SetSampleRate(rate);
+    filter.Reset();
 }
 
 void SetResonance(StateVariableFilter& filter, double resonance)
 {
-    filter.q = std::clamp(resonance, 0.0, kMaxResonance);
-    filter.UpdateCoefficients();
+    filter.SetResonance(std::clamp(resonance, 0.0, kMaxResonance));
 }
 } // namespace
 

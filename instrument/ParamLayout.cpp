@@ -33,6 +33,7 @@ const std::array<ParamLayoutSpec, kParamCount> kParamLayout = {{
     /* 24 */ {"Osc1 EnvDepth", 176, 32, 72, 68, 1.0, 0.0, 1.0, 0.01, "", 1.0, "Osc1 EnvDepth"},
     /* 25 */ {"Osc2 EnvDepth", 176, 100, 72, 68, 1.0, 0.0, 1.0, 0.01, "", 1.0, "Osc2 EnvDepth"},
     /* 26 */ {"Osc3 EnvDepth", 176, 168, 72, 68, 1.0, 0.0, 1.0, 0.01, "", 1.0, "Osc3 EnvDepth"},
+    // The misspelt name is the one hosts store in automation and projects; only the tooltip is fixed.
     /* 27 */ {"Whiite EnvDepth", 176, 236, 72, 68, 1.0, 0.0, 1.0, 0.01, "", 1.0, "White EnvDepth"},
     /* 28 */ {"Pink EnvDepth", 176, 304, 72, 68, 1.0, 0.0, 1.0, 0.01, "", 1.0, "Pink EnvDepth"},
     /* 29 */ {"Amp Env Attack", 32, 404, 72, 68, 0.01, 0.001, 10.0, 0.001, "s", 3.0, "Amp Env Attack"},

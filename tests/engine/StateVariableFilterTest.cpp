@@ -10,10 +10,9 @@ namespace
 StateVariableFilter Make(FilterType type, double cutoff, double rate = 352800.0)
 {
     StateVariableFilter filter;
-    filter.type = type;
-    filter.sampleRate = rate;
-    filter.cutoff = cutoff;
-    filter.UpdateCoefficients();
+    filter.SetType(type);
+    filter.SetSampleRate(rate);
+    filter.SetCutoff(cutoff);
     return filter;
 }
 
@@ -33,8 +32,8 @@ double Rms(StateVariableFilter& filter, double frequency, double rate)
 TEST(StateVariableFilterTest, OpenLowPassHasUnityGainAtDc)
 {
     StateVariableFilter filter = Make(FilterType::LowPass, 22050.0);
-    EXPECT_NEAR(filter.g, 0.198912, 1e-6);
-    EXPECT_DOUBLE_EQ(filter.g, std::tan(M_PI / 16));
+    EXPECT_NEAR(filter.G(), 0.198912, 1e-6);
+    EXPECT_DOUBLE_EQ(filter.G(), std::tan(M_PI / 16));
     double y = 0;
     for (int i = 0; i < 2000; ++i)
         y = filter.Process(1.0);
@@ -49,12 +48,12 @@ TEST(StateVariableFilterTest, OpenLowPassHasUnityGainAtDc)
 TEST(StateVariableFilterTest, HighPassAtZeroPassesEverything)
 {
     StateVariableFilter filter = Make(FilterType::HighPass, 0.0);
-    EXPECT_EQ(filter.g, 0.0);
-    EXPECT_EQ(filter.a1, 1.0);
+    EXPECT_EQ(filter.G(), 0.0);
+    EXPECT_EQ(filter.A1(), 1.0);
     for (double x : {1.0, -0.5, 0.25, 0.0, 0.75})
         EXPECT_EQ(filter.Process(x), x);
-    EXPECT_EQ(filter.s1, 0.0);
-    EXPECT_EQ(filter.s2, 0.0);
+    EXPECT_EQ(filter.State1(), 0.0);
+    EXPECT_EQ(filter.State2(), 0.0);
     // A high-pass at 1 kHz blocks DC.
     StateVariableFilter dc = Make(FilterType::HighPass, 1000.0);
     double y = 1;
@@ -75,13 +74,13 @@ TEST(StateVariableFilterTest, SetCutoffClampsToHalfTheRate)
 {
     StateVariableFilter filter = Make(FilterType::LowPass, 1000.0, 1000.0);
     filter.SetCutoff(-5.0);
-    EXPECT_EQ(filter.cutoff, 0.0);
-    EXPECT_EQ(filter.g, 0.0);
+    EXPECT_EQ(filter.Cutoff(), 0.0);
+    EXPECT_EQ(filter.G(), 0.0);
     filter.SetCutoff(900.0);
-    EXPECT_EQ(filter.cutoff, 500.0);
+    EXPECT_EQ(filter.Cutoff(), 500.0);
     filter.SetCutoff(250.0);
-    EXPECT_EQ(filter.cutoff, 250.0);
-    EXPECT_DOUBLE_EQ(filter.g, std::tan(M_PI / 4));
+    EXPECT_EQ(filter.Cutoff(), 250.0);
+    EXPECT_DOUBLE_EQ(filter.G(), std::tan(M_PI / 4));
 }
 
 TEST(EnvelopeCutoffTest, DepthDirections)

@@ -195,7 +195,7 @@ TEST_F(VoiceManagerTest, SampleRateReachesEveryVoice)
     RenderEngineSamples(10);
     Voice& running = manager->voices[0];
     const std::uint64_t endIndex = running.ampEnvelope.stageEndIndex;
-    ASSERT_NE(running.lowPassFilter.s1, 0.0);
+    ASSERT_NE(running.lowPassFilter.State1(), 0.0);
 
     manager->SetSampleRate(20000.0);
     for (const Voice& voice : manager->voices)
@@ -203,16 +203,16 @@ TEST_F(VoiceManagerTest, SampleRateReachesEveryVoice)
         EXPECT_EQ(voice.ampEnvelope.sampleRate, 20000.0);
         EXPECT_EQ(voice.filterEnvelope.sampleRate, 20000.0);
         EXPECT_EQ(voice.pitchEnvelope.sampleRate, 20000.0);
-        EXPECT_EQ(voice.lowPassFilter.sampleRate, 20000.0);
-        EXPECT_EQ(voice.highPassFilter.sampleRate, 20000.0);
-        EXPECT_EQ(voice.lowPassFilter.s1, 0.0);
-        EXPECT_EQ(voice.lowPassFilter.s2, 0.0);
-        EXPECT_EQ(voice.highPassFilter.s1, 0.0);
-        EXPECT_EQ(voice.highPassFilter.s2, 0.0);
+        EXPECT_EQ(voice.lowPassFilter.SampleRate(), 20000.0);
+        EXPECT_EQ(voice.highPassFilter.SampleRate(), 20000.0);
+        EXPECT_EQ(voice.lowPassFilter.State1(), 0.0);
+        EXPECT_EQ(voice.lowPassFilter.State2(), 0.0);
+        EXPECT_EQ(voice.highPassFilter.State1(), 0.0);
+        EXPECT_EQ(voice.highPassFilter.State2(), 0.0);
     }
     // The running cutoff (22050 Hz) no longer fits below the new Nyquist limit.
-    EXPECT_EQ(running.lowPassFilter.cutoff, 10000.0);
-    EXPECT_EQ(running.lowPassFilter.g, std::tan(10000.0 * M_PI / 20000.0));
+    EXPECT_EQ(running.lowPassFilter.Cutoff(), 10000.0);
+    EXPECT_EQ(running.lowPassFilter.G(), std::tan(10000.0 * M_PI / 20000.0));
     // The running stage keeps its length; only the next stage entry uses the new rate.
     EXPECT_EQ(running.ampEnvelope.stageEndIndex, endIndex);
 }
@@ -223,13 +223,13 @@ TEST_F(VoiceManagerTest, ResonanceIsClampedAndTakesEffectAtOnce)
     manager->SetHighPassResonance(2.0);
     for (const Voice& voice : manager->voices)
     {
-        EXPECT_EQ(voice.lowPassFilter.q, 100.0);
-        EXPECT_EQ(voice.lowPassFilter.k, 0.01);
-        EXPECT_EQ(voice.highPassFilter.q, 2.0);
-        EXPECT_EQ(voice.highPassFilter.k, 0.5);
+        EXPECT_EQ(voice.lowPassFilter.Resonance(), 100.0);
+        EXPECT_EQ(voice.lowPassFilter.Damping(), 0.01);
+        EXPECT_EQ(voice.highPassFilter.Resonance(), 2.0);
+        EXPECT_EQ(voice.highPassFilter.Damping(), 0.5);
     }
     manager->SetLowPassResonance(-1.0);
-    EXPECT_EQ(manager->voices[3].lowPassFilter.q, 0.0);
+    EXPECT_EQ(manager->voices[3].lowPassFilter.Resonance(), 0.0);
 }
 
 TEST_F(VoiceManagerTest, SettingsReachAllFourVoices)

@@ -35,8 +35,7 @@ protected:
         voice.pitchEnvelope.endPosition = 0.0;
         for (StateVariableFilter* filter : {&voice.lowPassFilter, &voice.highPassFilter})
         {
-            filter->sampleRate = kEngineRate;
-            filter->SetCutoff(filter->cutoff);
+            filter->SetSampleRate(kEngineRate);
         }
         voice.oscillators[0].waveform = OscilatorWaveform::Triangle;
         voice.oscillators[1].waveform = OscilatorWaveform::Off;
@@ -234,10 +233,10 @@ TEST_F(VoiceTest, FilterEnvelopeMovesTheCutoffs)
     voice.NoteOn(60, 127);
     voice.NextSample();
     // Envelope near 0 at the start: the knob values.
-    EXPECT_NEAR(voice.lowPassFilter.cutoff, 1000.0, 0.01);
-    EXPECT_NEAR(voice.highPassFilter.cutoff, 500.0, 0.01);
+    EXPECT_NEAR(voice.lowPassFilter.Cutoff(), 1000.0, 0.01);
+    EXPECT_NEAR(voice.highPassFilter.Cutoff(), 500.0, 0.01);
     Render(voice, 5000); // sustain at 1: fully open low-pass, high-pass at 0 Hz
-    EXPECT_EQ(voice.lowPassFilter.cutoff, 22050.0);
-    EXPECT_EQ(voice.highPassFilter.cutoff, 0.0);
-    EXPECT_DOUBLE_EQ(voice.lowPassFilter.g, std::tan(M_PI / 16));
+    EXPECT_EQ(voice.lowPassFilter.Cutoff(), 22050.0);
+    EXPECT_EQ(voice.highPassFilter.Cutoff(), 0.0);
+    EXPECT_DOUBLE_EQ(voice.lowPassFilter.G(), std::tan(M_PI / 16));
 }

@@ -5,6 +5,7 @@
 // new table, review the differences and paste it below in a commit of its own.
 
 #include "instrument/Brisbleep.h"
+#include "instrument/ParamLayout.h"
 
 #include "engine/Random.h"
 #include "tests/support/SignalMeasure.h"
@@ -93,11 +94,37 @@ std::function<void(Brisbleep&)> Recipe(void (Brisbleep::*recipe)(), std::uint32_
 // Every source on, both filters swept by their envelope, a curved glide, a pitch jump and compression.
 void HeavyPatch(Brisbleep& instrument)
 {
-    const std::pair<int, double> settings[] = {
-        {1, 3},     {2, 6},    {3, 2},     {4, 0},     {5, -6},   {6, -6},    {7, -12},  {8, -12},
-        {10, -1},   {17, 7},   {20, 0.3},  {27, 0.5},  {36, 0.8}, {37, -1},   {38, 0.5}, {39, 2.5},
-        {40, 2500}, {41, 2.5}, {42, 0.6},  {43, 300},  {44, 1.2}, {45, -0.4}, {46, 0.7}, {47, 7},
-        {48, 0.1},  {49, 0.2}, {51, 0.05}, {52, 0.01}, {53, 0.3}, {54, 0.2},  {55, 0.4}};
+    const std::pair<ParamIndex, double> settings[] = {{kOsc1Type, 3},
+                                                      {kOsc2Type, 6},
+                                                      {kOsc3Type, 2},
+                                                      {kOsc1Level, 0},
+                                                      {kOsc2Level, -6},
+                                                      {kOsc3Level, -6},
+                                                      {kWhiteLevel, -12},
+                                                      {kPinkLevel, -12},
+                                                      {kOsc2Octave, -1},
+                                                      {kOsc3Cents, 7},
+                                                      {kOsc3SquareDuty, 0.3},
+                                                      {kWhiteEnvDepth, 0.5},
+                                                      {kPitchDuration, 0.8},
+                                                      {kPitchStart, -1},
+                                                      {kPitchEnd, 0.5},
+                                                      {kPitchCurve, 2.5},
+                                                      {kFilterLpCutoff, 2500},
+                                                      {kFilterLpResonance, 2.5},
+                                                      {kFilterLpEnvDepth, 0.6},
+                                                      {kFilterHpCutoff, 300},
+                                                      {kFilterHpResonance, 1.2},
+                                                      {kFilterHpEnvDepth, -0.4},
+                                                      {kCompressionFactor, 0.7},
+                                                      {kPitchJumpTranspose, 7},
+                                                      {kPitchJumpDelay, 0.1},
+                                                      {kPitchJumpTime, 0.2},
+                                                      {kFilterEnvAttack, 0.05},
+                                                      {kFilterEnvHold, 0.01},
+                                                      {kFilterEnvDecay, 0.3},
+                                                      {kFilterEnvSustain, 0.2},
+                                                      {kFilterEnvRelease, 0.4}};
     RandomSeed(99);
     for (const auto& [index, value] : settings)
         instrument.SetParameterValue(index, value);
@@ -105,10 +132,10 @@ void HeavyPatch(Brisbleep& instrument)
 
 void Crushed(Brisbleep& instrument)
 {
-    instrument.SetParameterValue(1, 4);  // square
-    instrument.SetParameterValue(56, 1); // crusher before the compressor
-    instrument.SetParameterValue(57, 8000);
-    instrument.SetParameterValue(58, 6);
+    instrument.SetParameterValue(kOsc1Type, 4);
+    instrument.SetParameterValue(kBitCrushPosition, 1); // inside the oversampling
+    instrument.SetParameterValue(kBitCrushSampleRate, 8000);
+    instrument.SetParameterValue(kBitCrushBitDepth, 6);
 }
 
 const std::vector<Scene>& Scenes()

@@ -103,7 +103,7 @@ TEST(Audio, ParameterRoutingReachesEveryVoice)
         EXPECT_EQ(v.pitchEnvelope.duration, 2.0);
         EXPECT_EQ(v.pitchEnvelope.curve, 4.0);
         EXPECT_EQ(v.lowPassCutoff, 5000.0);
-        EXPECT_EQ(v.lowPassFilter.q, 3.0);
+        EXPECT_EQ(v.lowPassFilter.Resonance(), 3.0);
         EXPECT_EQ(v.highPassEnvDepth, -0.5);
     }
     h.Set(kPitchJumpTranspose, -7);
@@ -203,7 +203,7 @@ TEST(Audio, ResetDuringSustainedNotesKeepsThemSounding)
     h.NoteOn(60);
     h.NoteOn(67);
     h.Render(8192);
-    ASSERT_NE(h->renderer.Voices().voices[0].lowPassFilter.s1, 0.0); // the filter has memory
+    ASSERT_NE(h->renderer.Voices().voices[0].lowPassFilter.State1(), 0.0); // the filter has memory
     h->SetHostSampleRate(48000.0);
     EXPECT_EQ(h->renderer.HostSampleRate(), 48000.0);
     EXPECT_EQ(OscillatorSampleRate, 384000);
@@ -211,7 +211,7 @@ TEST(Audio, ResetDuringSustainedNotesKeepsThemSounding)
     EXPECT_EQ(h->renderer.Voices().voices[0].ampEnvelope.sampleRate, 384000.0);
     for (int j = 0; j <= DecimationFilter::kOrder; ++j)
         EXPECT_EQ(h->renderer.AntiAliasFilter().History(j), 0.0);
-    EXPECT_EQ(h->renderer.Voices().voices[0].lowPassFilter.s1, 0.0);
+    EXPECT_EQ(h->renderer.Voices().voices[0].lowPassFilter.State1(), 0.0);
     EXPECT_TRUE(h->renderer.Voices().voices[0].active);
     EXPECT_TRUE(h->renderer.Voices().voices[1].active);
     h.left.clear();

@@ -78,10 +78,10 @@ std::vector<Route> Routes()
         {38, -0.5, -0.5, [](const Brisbleep& b, int v) { return V(b, v).pitchEnvelope.endPosition; }});
     routes.push_back({39, 4.0, 4.0, [](const Brisbleep& b, int v) { return V(b, v).pitchEnvelope.curve; }});
     routes.push_back({40, 5000.0, 5000.0, [](const Brisbleep& b, int v) { return V(b, v).lowPassCutoff; }});
-    routes.push_back({41, 3.0, 3.0, [](const Brisbleep& b, int v) { return V(b, v).lowPassFilter.q; }});
+    routes.push_back({41, 3.0, 3.0, [](const Brisbleep& b, int v) { return V(b, v).lowPassFilter.Resonance(); }});
     routes.push_back({42, 0.3, 0.3, [](const Brisbleep& b, int v) { return V(b, v).lowPassEnvDepth; }});
     routes.push_back({43, 300.0, 300.0, [](const Brisbleep& b, int v) { return V(b, v).highPassCutoff; }});
-    routes.push_back({44, 2.0, 2.0, [](const Brisbleep& b, int v) { return V(b, v).highPassFilter.q; }});
+    routes.push_back({44, 2.0, 2.0, [](const Brisbleep& b, int v) { return V(b, v).highPassFilter.Resonance(); }});
     routes.push_back({45, -0.3, -0.3, [](const Brisbleep& b, int v) { return V(b, v).highPassEnvDepth; }});
     routes.push_back(
         {46, 0.5, 1.0 / 3.0, [](const Brisbleep& b, int) { return b.renderer.Compression().Exponent(); }});

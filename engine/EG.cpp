@@ -14,8 +14,8 @@ std::uint64_t ToSampleCount(double samples)
     return static_cast<std::uint64_t>(samples);
 }
 
-// First-order multiplier from level a to level b over n samples. Deliberately not the exact
-// n-th root: the segment falls slightly short and the next stage starts from its own value.
+// First-order multiplier_ from level_ a to level_ b over n samples. Deliberately not the exact
+// n-th root: the segment falls slightly short and the next stage_ starts from its own value.
 double SegmentMultiplier(double from, double to, double samples)
 {
     return 1.0 + (std::log(to) - std::log(from)) / samples;
@@ -24,65 +24,65 @@ double SegmentMultiplier(double from, double to, double samples)
 
 std::uint64_t EG::StageLength(EnvelopeStage s) const
 {
-    return ToSampleCount(stageSetting[s] * sampleRate);
+    return ToSampleCount(stageSetting_[s] * sampleRate_);
 }
 
 double EG::DecayTarget() const
 {
-    const double sustain = stageSetting[StageSustain];
-    return levelFloor > sustain ? levelFloor : sustain;
+    const double sustain = stageSetting_[StageSustain];
+    return levelFloor_ > sustain ? levelFloor_ : sustain;
 }
 
 double EG::NextSample()
 {
-    if (stage == StageOff || stage == StageSustain) return level;
-    // The end test comes before the multiplication, so a stage of n samples contributes exactly
-    // n multiplied samples and the next stage's first sample already carries its own multiplier.
-    // A stage entered here with no length at all (a rate near 0) has its index already one past
+    if (stage_ == StageOff || stage_ == StageSustain) return level_;
+    // The end test comes before the multiplication, so a stage_ of n samples contributes exactly
+    // n multiplied samples and the next stage_'s first sample already carries its own multiplier_.
+    // A stage_ entered here with no length at all (a rate near 0) has its index already one past
     // its end at the next sample; "at or past" ends it then instead of never.
-    if (sampleIndex >= stageEndIndex)
-        EnterStage(static_cast<EnvelopeStage>((stage + 1) % kEnvelopeStageCount));
-    level *= multiplier;
-    ++sampleIndex;
-    return level;
+    if (sampleIndex_ >= stageEndIndex_)
+        EnterStage(static_cast<EnvelopeStage>((stage_ + 1) % kEnvelopeStageCount));
+    level_ *= multiplier_;
+    ++sampleIndex_;
+    return level_;
 }
 
 void EG::EnterStage(EnvelopeStage newStage)
 {
-    if (newStage == stage) return;
-    if (stage == StageOff) CycleBegan.Emit();
+    if (newStage == stage_) return;
+    if (stage_ == StageOff) CycleBegan.Emit();
     if (newStage == StageOff)
     {
         CycleFinished.Emit();
-        stage = StageOff;
-        sampleIndex = 0;
-        stageEndIndex = 0;
+        stage_ = StageOff;
+        sampleIndex_ = 0;
+        stageEndIndex_ = 0;
         return;
     }
-    stage = newStage;
-    sampleIndex = 0;
-    stageEndIndex = newStage == StageSustain ? 0 : StageLength(newStage);
-    const auto samples = static_cast<double>(stageEndIndex);
+    stage_ = newStage;
+    sampleIndex_ = 0;
+    stageEndIndex_ = newStage == StageSustain ? 0 : StageLength(newStage);
+    const auto samples = static_cast<double>(stageEndIndex_);
     switch (newStage)
     {
     case StageAttack:
-        level = levelFloor;
-        multiplier = SegmentMultiplier(level, 1.0, samples);
+        level_ = levelFloor_;
+        multiplier_ = SegmentMultiplier(level_, 1.0, samples);
         break;
     case StageHold:
-        level = 1.0;
-        multiplier = 1.0; // a flat segment, also when it has no length
+        level_ = 1.0;
+        multiplier_ = 1.0; // a flat segment, also when it has no length
         break;
     case StageDecay:
-        level = 1.0;
-        multiplier = SegmentMultiplier(1.0, DecayTarget(), samples);
+        level_ = 1.0;
+        multiplier_ = SegmentMultiplier(1.0, DecayTarget(), samples);
         break;
     case StageSustain:
-        level = stageSetting[StageSustain];
-        multiplier = 1.0;
+        level_ = stageSetting_[StageSustain];
+        multiplier_ = 1.0;
         break;
     case StageRelease:
-        multiplier = SegmentMultiplier(level, levelFloor, samples);
+        multiplier_ = SegmentMultiplier(level_, levelFloor_, samples);
         break;
     default:
         break;
@@ -91,37 +91,38 @@ void EG::EnterStage(EnvelopeStage newStage)
 
 void EG::Retrigger()
 {
-    level = levelFloor;
-    stage = StageOff;
-    multiplier = 1.0;
-    sampleIndex = 0;
-    stageEndIndex = 0;
+    level_ = levelFloor_;
+    stage_ = StageOff;
+    multiplier_ = 1.0;
+    sampleIndex_ = 0;
+    stageEndIndex_ = 0;
     EnterStage(StageAttack);
 }
 
 void EG::SetStageValue(EnvelopeStage changed, double value)
 {
-    stageSetting[changed] = value;
-    if (changed == stage)
+    stageSetting_[changed] = value;
+    if (changed == stage_)
     {
-        if (stage == StageAttack || stage == StageHold || stage == StageDecay || stage == StageRelease)
+        if (stage_ == StageAttack || stage_ == StageHold || stage_ == StageDecay || stage_ == StageRelease)
         {
-            const double target = stage == StageDecay     ? DecayTarget()
-                                  : stage == StageRelease ? levelFloor
-                                                          : 1.0;
-            const double progress = static_cast<double>(sampleIndex) / static_cast<double>(stageEndIndex);
-            const std::uint64_t remaining = ToSampleCount((1.0 - progress) * value * sampleRate);
-            stageEndIndex = sampleIndex + remaining;
-            // With nothing left of the stage it ends at the next sample; the multiplier stays
+            const double target = stage_ == StageDecay     ? DecayTarget()
+                                  : stage_ == StageRelease ? levelFloor_
+                                                           : 1.0;
+            const double progress = static_cast<double>(sampleIndex_) / static_cast<double>(stageEndIndex_);
+            const std::uint64_t remaining = ToSampleCount((1.0 - progress) * value * sampleRate_);
+            stageEndIndex_ = sampleIndex_ + remaining;
+            // With nothing left of the stage_ it ends at the next sample; the multiplier_ stays
             // as it was instead of being divided by zero.
-            if (remaining > 0) multiplier = SegmentMultiplier(level, target, static_cast<double>(remaining));
+            if (remaining > 0)
+                multiplier_ = SegmentMultiplier(level_, target, static_cast<double>(remaining));
         }
-        else if (stage == StageSustain)
+        else if (stage_ == StageSustain)
         {
-            level = value;
+            level_ = value;
         }
     }
-    if (stage == StageDecay && changed == StageSustain && stageEndIndex > sampleIndex)
-        multiplier =
-            SegmentMultiplier(level, DecayTarget(), static_cast<double>(stageEndIndex - sampleIndex));
+    if (stage_ == StageDecay && changed == StageSustain && stageEndIndex_ > sampleIndex_)
+        multiplier_ =
+            SegmentMultiplier(level_, DecayTarget(), static_cast<double>(stageEndIndex_ - sampleIndex_));
 }

@@ -40,21 +40,34 @@ public:
     // remaining part takes the matching share of the new time.
     void SetStageValue(EnvelopeStage changed, double value);
 
+    // Engine samples per second, for the stages entered from now on.
+    void SetSampleRate(double hertz) { sampleRate_ = hertz; }
+
     Signal<> CycleBegan;    // leaving StageOff
     Signal<> CycleFinished; // entering StageOff
 
-    EnvelopeStage stage = StageOff;
-    double level = kEnvelopeLevelFloor;
-    double multiplier = 1.0;
-    // Engine samples per second. The owner sets the real rate before use; a usable default keeps
-    // an envelope that is stepped before the first rate announcement well defined.
-    double sampleRate = 44100.0;
-    std::uint64_t sampleIndex = 0;
-    std::uint64_t stageEndIndex = 0;
-    std::array<double, kEnvelopeStageCount> stageSetting = {0.0, 0.001, 0.001, 0.001, 1.0, 0.2};
-    double levelFloor = kEnvelopeLevelFloor;
+    EnvelopeStage Stage() const { return stage_; }
+    double Level() const { return level_; }
+    double Multiplier() const { return multiplier_; }
+    double SampleRate() const { return sampleRate_; }
+    // Samples spent in the running stage, and where it ends.
+    std::uint64_t SampleIndex() const { return sampleIndex_; }
+    std::uint64_t StageEndIndex() const { return stageEndIndex_; }
+    // The time of a stage in seconds, or the sustain level.
+    double StageSetting(EnvelopeStage s) const { return stageSetting_[s]; }
 
 private:
     std::uint64_t StageLength(EnvelopeStage s) const;
     double DecayTarget() const;
+
+    EnvelopeStage stage_ = StageOff;
+    double level_ = kEnvelopeLevelFloor;
+    double multiplier_ = 1.0;
+    // The owner sets the real rate before use; a usable default keeps an envelope that is
+    // stepped before the first rate announcement well defined.
+    double sampleRate_ = 44100.0;
+    std::uint64_t sampleIndex_ = 0;
+    std::uint64_t stageEndIndex_ = 0;
+    std::array<double, kEnvelopeStageCount> stageSetting_ = {0.0, 0.001, 0.001, 0.001, 1.0, 0.2};
+    double levelFloor_ = kEnvelopeLevelFloor;
 };

@@ -18,27 +18,48 @@ public:
 
     void SetHighNote(std::int32_t note);
     void SetLowNote(std::int32_t note);
+    void SetSampleRate(double hertz) { sampleRate_ = hertz; }
+    // Seconds; fixed for a glide when it restarts.
+    void SetDuration(double seconds) { duration_ = seconds; }
+    // Positions and the curve act from the next sample.
+    void SetStartPosition(double position) { startPosition_ = position; }
+    void SetEndPosition(double position) { endPosition_ = position; }
+    void SetCurve(double curve) { curve_ = curve; }
 
     // Frequency of an oscillator whose note frequency is baseFrequency at the current position.
     // The blend is linear in hertz and heads for the same high or low frequency whatever the
     // oscillator's own octave or transpose.
     double BlendFrequency(double baseFrequency) const
     {
-        if (position > 0.0) return (1.0 - position) * baseFrequency + position * highFrequency;
-        if (position < 0.0) return (1.0 + position) * baseFrequency + (-position) * lowFrequency;
+        if (position_ > 0.0) return (1.0 - position_) * baseFrequency + position_ * highFrequency_;
+        if (position_ < 0.0) return (1.0 + position_) * baseFrequency + (-position_) * lowFrequency_;
         return baseFrequency;
     }
 
-    std::int32_t highNote = 96;
-    std::int32_t lowNote = 12;
-    double highFrequency;
-    double lowFrequency;
-    double position = 0.0;
-    std::uint64_t sampleCounter = 0;
-    std::uint64_t durationSamples = 44100;
-    double sampleRate = 44100.0;
-    double duration = 1.0;
-    double startPosition = 0.0;
-    double endPosition = 1.0;
-    double curve = 1.0;
+    std::int32_t HighNote() const { return highNote_; }
+    std::int32_t LowNote() const { return lowNote_; }
+    double HighFrequency() const { return highFrequency_; }
+    double LowFrequency() const { return lowFrequency_; }
+    double Position() const { return position_; }
+    std::uint64_t SampleCounter() const { return sampleCounter_; }
+    std::uint64_t DurationSamples() const { return durationSamples_; }
+    double SampleRate() const { return sampleRate_; }
+    double Duration() const { return duration_; }
+    double StartPosition() const { return startPosition_; }
+    double EndPosition() const { return endPosition_; }
+    double Curve() const { return curve_; }
+
+private:
+    std::int32_t highNote_ = 96;
+    std::int32_t lowNote_ = 12;
+    double highFrequency_;
+    double lowFrequency_;
+    double position_ = 0.0;
+    std::uint64_t sampleCounter_ = 0;
+    std::uint64_t durationSamples_ = 44100;
+    double sampleRate_ = 44100.0;
+    double duration_ = 1.0;
+    double startPosition_ = 0.0;
+    double endPosition_ = 1.0;
+    double curve_ = 1.0;
 };

@@ -8,7 +8,7 @@ constexpr double kMaxResonance = 100.0;
 
 void ReleaseEnvelope(EG& envelope)
 {
-    if (envelope.stage != StageRelease) envelope.EnterStage(StageRelease);
+    if (envelope.Stage() != StageRelease) envelope.EnterStage(StageRelease);
 }
 
 void AnnounceRate(StateVariableFilter& filter, double rate)
@@ -53,9 +53,9 @@ void VoiceManager::SetSampleRate(double rate)
     ForEachVoice(
         [rate](Voice& voice)
         {
-            voice.ampEnvelope.sampleRate = rate;
-            voice.filterEnvelope.sampleRate = rate;
-            voice.pitchEnvelope.sampleRate = rate;
+            voice.ampEnvelope.SetSampleRate(rate);
+            voice.filterEnvelope.SetSampleRate(rate);
+            voice.pitchEnvelope.SetSampleRate(rate);
             AnnounceRate(voice.lowPassFilter, rate);
             AnnounceRate(voice.highPassFilter, rate);
         });
@@ -138,22 +138,22 @@ void VoiceManager::SetLowNote(int note)
 
 void VoiceManager::SetPitchDuration(double seconds)
 {
-    ForEachVoice([seconds](Voice& voice) { voice.pitchEnvelope.duration = seconds; });
+    ForEachVoice([seconds](Voice& voice) { voice.pitchEnvelope.SetDuration(seconds); });
 }
 
 void VoiceManager::SetPitchStart(double position)
 {
-    ForEachVoice([position](Voice& voice) { voice.pitchEnvelope.startPosition = position; });
+    ForEachVoice([position](Voice& voice) { voice.pitchEnvelope.SetStartPosition(position); });
 }
 
 void VoiceManager::SetPitchEnd(double position)
 {
-    ForEachVoice([position](Voice& voice) { voice.pitchEnvelope.endPosition = position; });
+    ForEachVoice([position](Voice& voice) { voice.pitchEnvelope.SetEndPosition(position); });
 }
 
 void VoiceManager::SetPitchCurve(double curve)
 {
-    ForEachVoice([curve](Voice& voice) { voice.pitchEnvelope.curve = curve; });
+    ForEachVoice([curve](Voice& voice) { voice.pitchEnvelope.SetCurve(curve); });
 }
 
 void VoiceManager::SetLowPassCutoff(double hertz)

@@ -1,4 +1,5 @@
 #include "engine/EG.h"
+#include "tests/support/EnvelopeSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +21,8 @@ struct CycleCounter
 EG MakeDefault()
 {
     EG eg;
-    eg.sampleRate = kEngineRate;
-    eg.stageSetting = {0.0, 0.01, 0.001, 0.001, 1.0, 0.2};
+    eg.SetSampleRate(kEngineRate);
+    SetStageSettings(eg, {0.0, 0.01, 0.001, 0.001, 1.0, 0.2});
     return eg;
 }
 
@@ -29,7 +30,7 @@ EG MakeDefault()
 int SamplesUntilLeaving(EG& eg, EnvelopeStage stage)
 {
     int count = 0;
-    while (eg.stage == stage && count < 100000000)
+    while (eg.Stage() == stage && count < 100000000)
     {
         eg.NextSample();
         ++count;
@@ -41,18 +42,18 @@ int SamplesUntilLeaving(EG& eg, EnvelopeStage stage)
 TEST(EGTest, FreshEnvelopeRestsAtTheFloor)
 {
     EG eg;
-    EXPECT_EQ(eg.stage, StageOff);
+    EXPECT_EQ(eg.Stage(), StageOff);
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(eg.NextSample(), 1e-7);
-    EXPECT_EQ(eg.sampleIndex, 0u);
+    EXPECT_EQ(eg.SampleIndex(), 0u);
 }
 
 TEST(EGTest, AttackEndsShortOfOneThenHoldStartsAtOne)
 {
     EG eg = MakeDefault();
     eg.Retrigger();
-    EXPECT_EQ(eg.stage, StageAttack);
-    EXPECT_EQ(eg.stageEndIndex, 3528u);
+    EXPECT_EQ(eg.Stage(), StageAttack);
+    EXPECT_EQ(eg.StageEndIndex(), 3528u);
     double previous = 0;
     double value = 0;
     for (int i = 1; i <= 3528; ++i)
@@ -65,9 +66,9 @@ TEST(EGTest, AttackEndsShortOfOneThenHoldStartsAtOne)
     const double multiplier = 1.0 + (std::log(1.0) - std::log(1e-7)) / 3528.0;
     EXPECT_NEAR(value, 1e-7 * std::pow(multiplier, 3528.0), 1e-10);
     EXPECT_NEAR(value, 0.96396, 0.00001);
-    EXPECT_EQ(eg.stage, StageAttack);
+    EXPECT_EQ(eg.Stage(), StageAttack);
     EXPECT_EQ(eg.NextSample(), 1.0); // 3529th: first of hold
-    EXPECT_EQ(eg.stage, StageHold);
+    EXPECT_EQ(eg.Stage(), StageHold);
     // Exponential: the level in decibels rises linearly, so halfway it is the geometric middle.
     EG half = MakeDefault();
     half.Retrigger();
@@ -84,21 +85,21 @@ TEST(EGTest, StageLengthsAtTheEngineRate)
     EXPECT_EQ(SamplesUntilLeaving(eg, StageAttack), 3529); // 3528 samples, then the first of hold
     EXPECT_EQ(SamplesUntilLeaving(eg, StageHold), 352);    // 0.001 s = 352.8, truncated
     EXPECT_EQ(SamplesUntilLeaving(eg, StageDecay), 352);
-    EXPECT_EQ(eg.stage, StageSustain);
-    EXPECT_EQ(eg.level, 1.0); // sustain 1: the decay never moved
+    EXPECT_EQ(eg.Stage(), StageSustain);
+    EXPECT_EQ(eg.Level(), 1.0); // sustain 1: the decay never moved
     for (int i = 0; i < 1000; ++i)
         EXPECT_EQ(eg.NextSample(), 1.0);
 
     CycleCounter counter;
     eg.CycleFinished.Connect<&CycleCounter::OnFinished>(&counter);
     eg.EnterStage(StageRelease);
-    EXPECT_EQ(eg.stageEndIndex, 70560u);
+    EXPECT_EQ(eg.StageEndIndex(), 70560u);
     for (int i = 0; i < 70560; ++i)
         eg.NextSample();
-    EXPECT_EQ(eg.stage, StageRelease);
+    EXPECT_EQ(eg.Stage(), StageRelease);
     EXPECT_EQ(counter.finished, 0);
     const double last = eg.NextSample(); // 70561st: enters Off, release multiplier applied once more
-    EXPECT_EQ(eg.stage, StageOff);
+    EXPECT_EQ(eg.Stage(), StageOff);
     EXPECT_EQ(counter.finished, 1);
     EXPECT_NEAR(last / 1e-7, 1.0, 0.05);
     for (int i = 0; i < 100; ++i)
@@ -109,19 +110,19 @@ TEST(EGTest, StageLengthsAtTheEngineRate)
 TEST(EGTest, DecayHeadsForTheSustainLevel)
 {
     EG eg = MakeDefault();
-    eg.stageSetting[StageSustain] = 0.25;
+    eg.SetStageValue(StageSustain, 0.25);
     eg.Retrigger();
     SamplesUntilLeaving(eg, StageAttack);
     SamplesUntilLeaving(eg, StageHold);
-    double lastDecay = eg.level;
-    EXPECT_EQ(lastDecay, eg.multiplier); // first decay sample: 1 times the decay multiplier
-    while (eg.stage == StageDecay)
+    double lastDecay = eg.Level();
+    EXPECT_EQ(lastDecay, eg.Multiplier()); // first decay sample: 1 times the decay multiplier
+    while (eg.Stage() == StageDecay)
     {
-        lastDecay = eg.level;
+        lastDecay = eg.Level();
         eg.NextSample();
     }
     EXPECT_NEAR(lastDecay, 0.25, 0.01);
-    EXPECT_EQ(eg.level, 0.25); // sustain starts exactly on its value
+    EXPECT_EQ(eg.Level(), 0.25); // sustain starts exactly on its value
     EXPECT_EQ(eg.NextSample(), 0.25);
 }
 
@@ -139,16 +140,16 @@ TEST(EGTest, SignalsAndReleaseRules)
     // A note-off during the attack releases from the current level.
     for (int i = 0; i < 100; ++i)
         eg.NextSample();
-    const double level = eg.level;
+    const double level = eg.Level();
     eg.EnterStage(StageRelease);
-    EXPECT_EQ(eg.level, level);
-    EXPECT_LT(eg.multiplier, 1.0);
+    EXPECT_EQ(eg.Level(), level);
+    EXPECT_LT(eg.Multiplier(), 1.0);
     for (int i = 0; i < 50; ++i)
         eg.NextSample();
     // A second note-off does not restart the release.
-    const auto index = eg.sampleIndex;
+    const auto index = eg.SampleIndex();
     eg.EnterStage(StageRelease);
-    EXPECT_EQ(eg.sampleIndex, index);
+    EXPECT_EQ(eg.SampleIndex(), index);
     EXPECT_EQ(counter.began, 2);
     EXPECT_EQ(counter.finished, 0);
 }
@@ -156,11 +157,11 @@ TEST(EGTest, SignalsAndReleaseRules)
 TEST(EGTest, SustainChangesFollowTheStage)
 {
     EG eg = MakeDefault();
-    eg.stageSetting[StageSustain] = 0.5;
+    eg.SetStageValue(StageSustain, 0.5);
     eg.Retrigger();
     // During the attack the new sustain waits for the next decay.
     eg.SetStageValue(StageSustain, 0.4);
-    EXPECT_EQ(eg.stage, StageAttack);
+    EXPECT_EQ(eg.Stage(), StageAttack);
     SamplesUntilLeaving(eg, StageAttack);
     SamplesUntilLeaving(eg, StageHold);
     // During the decay it bends the rest of it towards the new value.
@@ -168,12 +169,12 @@ TEST(EGTest, SustainChangesFollowTheStage)
         eg.NextSample();
     eg.SetStageValue(StageSustain, 0.1);
     const double expected =
-        1.0 + (std::log(0.1) - std::log(eg.level)) / double(eg.stageEndIndex - eg.sampleIndex);
-    EXPECT_DOUBLE_EQ(eg.multiplier, expected);
+        1.0 + (std::log(0.1) - std::log(eg.Level())) / double(eg.StageEndIndex() - eg.SampleIndex());
+    EXPECT_DOUBLE_EQ(eg.Multiplier(), expected);
     double last = 0;
-    while (eg.stage == StageDecay)
+    while (eg.Stage() == StageDecay)
     {
-        last = eg.level;
+        last = eg.Level();
         eg.NextSample();
     }
     EXPECT_NEAR(last, 0.1, 0.01);
@@ -189,46 +190,46 @@ TEST(EGTest, LengtheningTheRunningAttackReaimsTheRest)
     for (int i = 0; i < 1764; ++i)
         eg.NextSample();
     eg.SetStageValue(StageAttack, 0.02); // half done: half of 0.02 s remains
-    EXPECT_EQ(eg.stageEndIndex, 1764u + 3528u);
+    EXPECT_EQ(eg.StageEndIndex(), 1764u + 3528u);
     int samples = 0;
     double last = 0;
-    while (eg.stage == StageAttack)
+    while (eg.Stage() == StageAttack)
     {
-        last = eg.level;
+        last = eg.Level();
         eg.NextSample();
         ++samples;
     }
     EXPECT_EQ(samples, 3528 + 1);
     EXPECT_NEAR(last, 1.0, 0.05);
-    EXPECT_EQ(eg.level, 1.0);
+    EXPECT_EQ(eg.Level(), 1.0);
 }
 
 TEST(EGTest, ChangesAtTheVeryEndOfAStageKeepTheMultiplier)
 {
     EG eg;
-    eg.sampleRate = 1000.0;
-    eg.stageSetting = {0.0, 0.01, 0.01, 0.01, 0.5, 0.01};
+    eg.SetSampleRate(1000.0);
+    SetStageSettings(eg, {0.0, 0.01, 0.01, 0.01, 0.5, 0.01});
     eg.Retrigger();
     for (int i = 0; i < 10; ++i)
         eg.NextSample();
-    ASSERT_EQ(eg.sampleIndex, eg.stageEndIndex);
-    const double multiplier = eg.multiplier;
+    ASSERT_EQ(eg.SampleIndex(), eg.StageEndIndex());
+    const double multiplier = eg.Multiplier();
     eg.SetStageValue(StageAttack, 0.5); // nothing remains of the attack to rescale
-    EXPECT_EQ(eg.multiplier, multiplier);
-    EXPECT_EQ(eg.stageEndIndex, eg.sampleIndex);
+    EXPECT_EQ(eg.Multiplier(), multiplier);
+    EXPECT_EQ(eg.StageEndIndex(), eg.SampleIndex());
     EXPECT_EQ(eg.NextSample(), 1.0); // the stage still ends on time
-    EXPECT_EQ(eg.stage, StageHold);
+    EXPECT_EQ(eg.Stage(), StageHold);
 
     for (int i = 0; i < 10; ++i)
         eg.NextSample();
-    ASSERT_EQ(eg.stage, StageDecay);
+    ASSERT_EQ(eg.Stage(), StageDecay);
     for (int i = 0; i < 9; ++i)
         eg.NextSample();
-    ASSERT_EQ(eg.sampleIndex, eg.stageEndIndex);
-    const double decayMultiplier = eg.multiplier;
+    ASSERT_EQ(eg.SampleIndex(), eg.StageEndIndex());
+    const double decayMultiplier = eg.Multiplier();
     eg.SetStageValue(StageSustain, 0.2);
-    EXPECT_EQ(eg.multiplier, decayMultiplier);
-    EXPECT_TRUE(std::isfinite(eg.level));
+    EXPECT_EQ(eg.Multiplier(), decayMultiplier);
+    EXPECT_TRUE(std::isfinite(eg.Level()));
     EXPECT_EQ(eg.NextSample(), 0.2);
 }
 
@@ -237,19 +238,19 @@ TEST(EGTest, StagesWithoutLengthStillAdvance)
     // At 500 samples per second every 0.001 s stage truncates to 0 samples. Each stage must still
     // give way after one sample, or the envelope (and the voice it frees) would never finish.
     EG eg;
-    eg.sampleRate = 500.0;
-    eg.stageSetting = {0.0, 0.001, 0.001, 0.001, 0.5, 0.001};
+    eg.SetSampleRate(500.0);
+    SetStageSettings(eg, {0.0, 0.001, 0.001, 0.001, 0.5, 0.001});
     CycleCounter counter;
     eg.CycleFinished.Connect<&CycleCounter::OnFinished>(&counter);
     eg.Retrigger();
     EXPECT_EQ(eg.NextSample(), 1.0); // straight into hold, which is flat even without length
-    EXPECT_EQ(eg.stage, StageHold);
+    EXPECT_EQ(eg.Stage(), StageHold);
     eg.NextSample();
-    EXPECT_EQ(eg.stage, StageDecay);
+    EXPECT_EQ(eg.Stage(), StageDecay);
     EXPECT_EQ(eg.NextSample(), 0.5);
-    EXPECT_EQ(eg.stage, StageSustain);
+    EXPECT_EQ(eg.Stage(), StageSustain);
     eg.EnterStage(StageRelease);
     eg.NextSample();
-    EXPECT_EQ(eg.stage, StageOff);
+    EXPECT_EQ(eg.Stage(), StageOff);
     EXPECT_EQ(counter.finished, 1);
 }

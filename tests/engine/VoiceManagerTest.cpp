@@ -88,8 +88,8 @@ TEST_F(VoiceManagerTest, FifthNoteIsDroppedAndNotRememberedAfterRelease)
 
     NoteOff(60);
     Play();
-    EXPECT_EQ(manager->voices[0].ampEnvelope.stage, StageRelease);
-    EXPECT_EQ(manager->voices[0].filterEnvelope.stage, StageRelease);
+    EXPECT_EQ(manager->voices[0].ampEnvelope.Stage(), StageRelease);
+    EXPECT_EQ(manager->voices[0].filterEnvelope.Stage(), StageRelease);
     // Voice 0 sounds its release for exactly 0.2 s and frees itself on the next sample.
     RenderEngineSamples(kReleaseSamples);
     EXPECT_TRUE(manager->voices[0].active);
@@ -136,8 +136,8 @@ TEST_F(VoiceManagerTest, VelocityZeroNoteOnReleasesLikeANoteOff)
     Play();
     for (int v : {0, 1})
     {
-        EXPECT_EQ(manager->voices[v].ampEnvelope.stage, StageRelease);
-        EXPECT_EQ(manager->voices[v].filterEnvelope.stage, StageRelease);
+        EXPECT_EQ(manager->voices[v].ampEnvelope.Stage(), StageRelease);
+        EXPECT_EQ(manager->voices[v].filterEnvelope.Stage(), StageRelease);
     }
     EXPECT_EQ(input->heldKeyCount, 0);
 }
@@ -146,10 +146,10 @@ TEST_F(VoiceManagerTest, NoteOffForAKeyThatIsUpLeavesItsVoiceSounding)
 {
     manager->NoteOn(60, 100); // a voice on key 60 without the key being down
     RenderEngineSamples(5000);
-    ASSERT_EQ(manager->voices[0].ampEnvelope.stage, StageSustain);
+    ASSERT_EQ(manager->voices[0].ampEnvelope.Stage(), StageSustain);
     NoteOff(60);
     Play();
-    EXPECT_EQ(manager->voices[0].ampEnvelope.stage, StageSustain);
+    EXPECT_EQ(manager->voices[0].ampEnvelope.Stage(), StageSustain);
     EXPECT_TRUE(manager->voices[0].active);
 }
 
@@ -159,19 +159,19 @@ TEST_F(VoiceManagerTest, NoteOffReleasesEveryVoiceOnThatKeyFromItsCurrentLevel)
     manager->NoteOn(62, 100);
     manager->NoteOn(60, 50);
     RenderEngineSamples(200); // mid-attack: the attack lasts 0.001 s, 352 samples
-    ASSERT_EQ(manager->voices[0].ampEnvelope.stage, StageAttack);
-    const double level = manager->voices[0].ampEnvelope.level;
+    ASSERT_EQ(manager->voices[0].ampEnvelope.Stage(), StageAttack);
+    const double level = manager->voices[0].ampEnvelope.Level();
     manager->NoteOff(60, 64);
-    EXPECT_EQ(manager->voices[0].ampEnvelope.stage, StageRelease);
-    EXPECT_EQ(manager->voices[2].ampEnvelope.stage, StageRelease);
-    EXPECT_EQ(manager->voices[1].ampEnvelope.stage, StageAttack);
-    EXPECT_EQ(manager->voices[0].ampEnvelope.level, level);
+    EXPECT_EQ(manager->voices[0].ampEnvelope.Stage(), StageRelease);
+    EXPECT_EQ(manager->voices[2].ampEnvelope.Stage(), StageRelease);
+    EXPECT_EQ(manager->voices[1].ampEnvelope.Stage(), StageAttack);
+    EXPECT_EQ(manager->voices[0].ampEnvelope.Level(), level);
 
     // A second note-off does not restart the release.
     RenderEngineSamples(100);
-    const std::uint64_t index = manager->voices[0].ampEnvelope.sampleIndex;
+    const std::uint64_t index = manager->voices[0].ampEnvelope.SampleIndex();
     manager->NoteOff(60, 0);
-    EXPECT_EQ(manager->voices[0].ampEnvelope.sampleIndex, index);
+    EXPECT_EQ(manager->voices[0].ampEnvelope.SampleIndex(), index);
 }
 
 TEST_F(VoiceManagerTest, DueMessagesStartTheVoiceAtTheirHostSample)
@@ -184,9 +184,9 @@ TEST_F(VoiceManagerTest, DueMessagesStartTheVoiceAtTheirHostSample)
     EXPECT_EQ(Notes(), (std::vector<int>{69, -1, -1, -1}));
     for (int i = 6; i < 9; ++i)
         RenderHostSample();
-    EXPECT_EQ(manager->voices[0].ampEnvelope.stage, StageAttack);
+    EXPECT_EQ(manager->voices[0].ampEnvelope.Stage(), StageAttack);
     RenderHostSample(); // host sample 9: the note-off is played first
-    EXPECT_EQ(manager->voices[0].ampEnvelope.stage, StageRelease);
+    EXPECT_EQ(manager->voices[0].ampEnvelope.Stage(), StageRelease);
 }
 
 TEST_F(VoiceManagerTest, SampleRateReachesEveryVoice)
@@ -194,15 +194,15 @@ TEST_F(VoiceManagerTest, SampleRateReachesEveryVoice)
     manager->NoteOn(60, 100);
     RenderEngineSamples(10);
     Voice& running = manager->voices[0];
-    const std::uint64_t endIndex = running.ampEnvelope.stageEndIndex;
+    const std::uint64_t endIndex = running.ampEnvelope.StageEndIndex();
     ASSERT_NE(running.lowPassFilter.State1(), 0.0);
 
     manager->SetSampleRate(20000.0);
     for (const Voice& voice : manager->voices)
     {
-        EXPECT_EQ(voice.ampEnvelope.sampleRate, 20000.0);
-        EXPECT_EQ(voice.filterEnvelope.sampleRate, 20000.0);
-        EXPECT_EQ(voice.pitchEnvelope.sampleRate, 20000.0);
+        EXPECT_EQ(voice.ampEnvelope.SampleRate(), 20000.0);
+        EXPECT_EQ(voice.filterEnvelope.SampleRate(), 20000.0);
+        EXPECT_EQ(voice.pitchEnvelope.SampleRate(), 20000.0);
         EXPECT_EQ(voice.lowPassFilter.SampleRate(), 20000.0);
         EXPECT_EQ(voice.highPassFilter.SampleRate(), 20000.0);
         EXPECT_EQ(voice.lowPassFilter.State1(), 0.0);
@@ -214,7 +214,7 @@ TEST_F(VoiceManagerTest, SampleRateReachesEveryVoice)
     EXPECT_EQ(running.lowPassFilter.Cutoff(), 10000.0);
     EXPECT_EQ(running.lowPassFilter.G(), std::tan(10000.0 * M_PI / 20000.0));
     // The running stage keeps its length; only the next stage entry uses the new rate.
-    EXPECT_EQ(running.ampEnvelope.stageEndIndex, endIndex);
+    EXPECT_EQ(running.ampEnvelope.StageEndIndex(), endIndex);
 }
 
 TEST_F(VoiceManagerTest, ResonanceIsClampedAndTakesEffectAtOnce)
@@ -250,11 +250,11 @@ TEST_F(VoiceManagerTest, SettingsReachAllFourVoices)
         EXPECT_TRUE(voice.frequenciesDirty);
         EXPECT_EQ(voice.sourceLevel, (std::array<double, 5>{1.0, 0.0, 0.0, 0.0, 0.25}));
         EXPECT_EQ(voice.oscillators[1].waveform, OscilatorWaveform::Whistle);
-        EXPECT_EQ(voice.filterEnvelope.stageSetting[StageRelease], 1.5);
-        EXPECT_EQ(voice.ampEnvelope.stageSetting[StageRelease], 0.2);
-        EXPECT_EQ(voice.ampEnvelope.stageSetting[StageAttack], 0.02);
-        EXPECT_EQ(voice.pitchEnvelope.highNote, 100);
-        EXPECT_EQ(voice.pitchEnvelope.highFrequency, NoteFrequency(100));
+        EXPECT_EQ(voice.filterEnvelope.StageSetting(StageRelease), 1.5);
+        EXPECT_EQ(voice.ampEnvelope.StageSetting(StageRelease), 0.2);
+        EXPECT_EQ(voice.ampEnvelope.StageSetting(StageAttack), 0.02);
+        EXPECT_EQ(voice.pitchEnvelope.HighNote(), 100);
+        EXPECT_EQ(voice.pitchEnvelope.HighFrequency(), NoteFrequency(100));
         EXPECT_EQ(voice.cents, (std::array<std::int32_t, 5>{}));
     }
 }
@@ -300,9 +300,9 @@ TEST_F(VoiceManagerTest, JumpWithoutTransposeCutsTheHeldNoteShort)
     EXPECT_EQ(input->heldKeyCount, 1);
     for (int i = 11; i < 30; ++i)
         RenderHostSample();
-    EXPECT_EQ(manager->voices[0].ampEnvelope.stage, StageAttack); // still rising, nothing released
+    EXPECT_EQ(manager->voices[0].ampEnvelope.Stage(), StageAttack); // still rising, nothing released
     RenderHostSample(); // sample 30: the jump's note-off releases the played key
-    EXPECT_EQ(manager->voices[0].ampEnvelope.stage, StageRelease);
+    EXPECT_EQ(manager->voices[0].ampEnvelope.Stage(), StageRelease);
     EXPECT_EQ(input->keyDown[60], 0);
     EXPECT_TRUE(input->queue.Empty());
 }

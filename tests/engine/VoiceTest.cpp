@@ -1,6 +1,7 @@
 #include "engine/Voice.h"
 #include "engine/NoteFrequency.h"
 #include "engine/Random.h"
+#include "tests/support/EnvelopeSettings.h"
 #include "tests/support/SignalMeasure.h"
 
 #include <gtest/gtest.h>
@@ -28,11 +29,11 @@ protected:
     {
         for (EG* eg : {&voice.ampEnvelope, &voice.filterEnvelope})
         {
-            eg->sampleRate = kEngineRate;
-            eg->stageSetting = {0.0, 0.01, 0.001, 0.001, 1.0, 0.2};
+            eg->SetSampleRate(kEngineRate);
+            SetStageSettings(*eg, {0.0, 0.01, 0.001, 0.001, 1.0, 0.2});
         }
-        voice.pitchEnvelope.sampleRate = kEngineRate;
-        voice.pitchEnvelope.endPosition = 0.0;
+        voice.pitchEnvelope.SetSampleRate(kEngineRate);
+        voice.pitchEnvelope.SetEndPosition(0.0);
         for (StateVariableFilter* filter : {&voice.lowPassFilter, &voice.highPassFilter})
         {
             filter->SetSampleRate(kEngineRate);
@@ -68,8 +69,8 @@ TEST_F(VoiceTest, FreeVoiceIsExactlySilentAndFrozen)
     for (int i = 0; i < 1000; ++i)
         ASSERT_EQ(voice.NextSample(), 0.0);
     EXPECT_EQ(voice.oscillators[0].phase, phase);
-    EXPECT_EQ(voice.ampEnvelope.stage, StageOff);
-    EXPECT_EQ(voice.pitchEnvelope.sampleCounter, 0u);
+    EXPECT_EQ(voice.ampEnvelope.Stage(), StageOff);
+    EXPECT_EQ(voice.pitchEnvelope.SampleCounter(), 0u);
 }
 
 TEST_F(VoiceTest, DefaultNote69SoundsAtTheEngineTuning)
@@ -213,11 +214,11 @@ TEST_F(VoiceTest, PitchSettingsReachTheOscillators)
     // A glide from the low note: the first sample already sounds at the low frequency.
     Voice glide;
     ConfigureDefaults(glide);
-    glide.pitchEnvelope.startPosition = -1.0;
-    glide.pitchEnvelope.endPosition = -1.0;
+    glide.pitchEnvelope.SetStartPosition(-1.0);
+    glide.pitchEnvelope.SetEndPosition(-1.0);
     glide.NoteOn(69, 127);
     glide.NextSample();
-    EXPECT_EQ(glide.frequency[0], glide.pitchEnvelope.lowFrequency);
+    EXPECT_EQ(glide.frequency[0], glide.pitchEnvelope.LowFrequency());
     const auto low = Render(glide, kEngineRate);
     EXPECT_NEAR(RisingCrossingFrequency(low, 0, low.size(), kEngineRate), NoteFrequency(12), 0.01);
 }

@@ -96,12 +96,12 @@ TEST(Audio, ParameterRoutingReachesEveryVoice)
         EXPECT_EQ(v.oscillators[1].squareDuty, 0.25);
         EXPECT_EQ(v.startPhase[2], 0.75);
         EXPECT_EQ(v.envDepth[3], 0.4);
-        EXPECT_EQ(v.ampEnvelope.stageSetting[StageDecay], 0.5);
-        EXPECT_EQ(v.filterEnvelope.stageSetting[StageDecay], 0.25);
-        EXPECT_EQ(v.pitchEnvelope.highNote, 100);
-        EXPECT_EQ(v.pitchEnvelope.lowNote, 20);
-        EXPECT_EQ(v.pitchEnvelope.duration, 2.0);
-        EXPECT_EQ(v.pitchEnvelope.curve, 4.0);
+        EXPECT_EQ(v.ampEnvelope.StageSetting(StageDecay), 0.5);
+        EXPECT_EQ(v.filterEnvelope.StageSetting(StageDecay), 0.25);
+        EXPECT_EQ(v.pitchEnvelope.HighNote(), 100);
+        EXPECT_EQ(v.pitchEnvelope.LowNote(), 20);
+        EXPECT_EQ(v.pitchEnvelope.Duration(), 2.0);
+        EXPECT_EQ(v.pitchEnvelope.Curve(), 4.0);
         EXPECT_EQ(v.lowPassCutoff, 5000.0);
         EXPECT_EQ(v.lowPassFilter.Resonance(), 3.0);
         EXPECT_EQ(v.highPassEnvDepth, -0.5);
@@ -208,7 +208,7 @@ TEST(Audio, ResetDuringSustainedNotesKeepsThemSounding)
     EXPECT_EQ(h->renderer.HostSampleRate(), 48000.0);
     EXPECT_EQ(OscillatorSampleRate, 384000);
     EXPECT_EQ(h->renderer.Crusher().SourceRate(), 48000.0);
-    EXPECT_EQ(h->renderer.Voices().voices[0].ampEnvelope.sampleRate, 384000.0);
+    EXPECT_EQ(h->renderer.Voices().voices[0].ampEnvelope.SampleRate(), 384000.0);
     for (int j = 0; j <= DecimationFilter::kOrder; ++j)
         EXPECT_EQ(h->renderer.AntiAliasFilter().History(j), 0.0);
     EXPECT_EQ(h->renderer.Voices().voices[0].lowPassFilter.State1(), 0.0);
@@ -245,9 +245,9 @@ TEST(Audio, PitchJumpThroughTheMidiPath)
     EXPECT_EQ(h->renderer.Voices().voices[1].note, 72);
     EXPECT_EQ(h->renderer.Voices().voices[1].velocity, 100);
     h.Render(26470 - 4421);
-    EXPECT_EQ(h->renderer.Voices().voices[1].ampEnvelope.stage, StageSustain);
+    EXPECT_EQ(h->renderer.Voices().voices[1].ampEnvelope.Stage(), StageSustain);
     h.Block(1);
-    EXPECT_EQ(h->renderer.Voices().voices[1].ampEnvelope.stage, StageRelease);
+    EXPECT_EQ(h->renderer.Voices().voices[1].ampEnvelope.Stage(), StageRelease);
     h.Render(static_cast<long>(0.25 * kRate));
     EXPECT_FALSE(h->renderer.Voices().voices[1].active);
     EXPECT_TRUE(h->renderer.Voices().voices[0].active); // the played note is still held

@@ -126,8 +126,8 @@ TEST(ParamTable, EngineStartsFromTheDefaultsAndTheDefaultPresetHoldsThem)
         EXPECT_EQ(voice.sourceLevel[0], 1.0); // 0 dB
         for (int s = 1; s < 5; ++s)
             EXPECT_EQ(voice.sourceLevel[s], 0.0) << s; // -96 dB switches a source off
-        EXPECT_EQ(voice.pitchEnvelope.endPosition, 0.0);
-        EXPECT_EQ(voice.ampEnvelope.stageSetting[StageRelease], 0.2);
+        EXPECT_EQ(voice.pitchEnvelope.EndPosition(), 0.0);
+        EXPECT_EQ(voice.ampEnvelope.StageSetting(StageRelease), 0.2);
     }
     EXPECT_DOUBLE_EQ(h->renderer.Compression().Exponent(), 1.0 / 2.2);
     EXPECT_NEAR(h->renderer.OutputGainTarget(), std::pow(10.0, -6.0 / 20.0), 1e-12);

@@ -58,30 +58,32 @@ std::vector<Route> Routes()
                           [s](const Brisbleep& b, int v) { return V(b, v).sourceLevel[s]; }});
         routes.push_back({24 + s, 0.1 * (s + 1), 0.1 * (s + 1),
                           [s](const Brisbleep& b, int v) { return V(b, v).envDepth[s]; }});
-        const auto stage = static_cast<std::size_t>(StageAttack + s);
+        const auto stage = static_cast<EnvelopeStage>(StageAttack + s);
         routes.push_back({29 + s, 0.15 + 0.1 * s, 0.15 + 0.1 * s, [stage](const Brisbleep& b, int v) {
-                              return V(b, v).ampEnvelope.stageSetting[stage];
+                              return V(b, v).ampEnvelope.StageSetting(stage);
                           }});
         routes.push_back({51 + s, 0.2 + 0.1 * s, 0.2 + 0.1 * s, [stage](const Brisbleep& b, int v) {
-                              return V(b, v).filterEnvelope.stageSetting[stage];
+                              return V(b, v).filterEnvelope.StageSetting(stage);
                           }});
     }
     routes.push_back(
-        {34, 100, 100, [](const Brisbleep& b, int v) { return 1.0 * V(b, v).pitchEnvelope.highNote; }});
+        {34, 100, 100, [](const Brisbleep& b, int v) { return 1.0 * V(b, v).pitchEnvelope.HighNote(); }});
     routes.push_back(
-        {35, 20, 20, [](const Brisbleep& b, int v) { return 1.0 * V(b, v).pitchEnvelope.lowNote; }});
+        {35, 20, 20, [](const Brisbleep& b, int v) { return 1.0 * V(b, v).pitchEnvelope.LowNote(); }});
     routes.push_back(
-        {36, 2.0, 2.0, [](const Brisbleep& b, int v) { return V(b, v).pitchEnvelope.duration; }});
+        {36, 2.0, 2.0, [](const Brisbleep& b, int v) { return V(b, v).pitchEnvelope.Duration(); }});
     routes.push_back(
-        {37, 0.25, 0.25, [](const Brisbleep& b, int v) { return V(b, v).pitchEnvelope.startPosition; }});
+        {37, 0.25, 0.25, [](const Brisbleep& b, int v) { return V(b, v).pitchEnvelope.StartPosition(); }});
     routes.push_back(
-        {38, -0.5, -0.5, [](const Brisbleep& b, int v) { return V(b, v).pitchEnvelope.endPosition; }});
-    routes.push_back({39, 4.0, 4.0, [](const Brisbleep& b, int v) { return V(b, v).pitchEnvelope.curve; }});
+        {38, -0.5, -0.5, [](const Brisbleep& b, int v) { return V(b, v).pitchEnvelope.EndPosition(); }});
+    routes.push_back({39, 4.0, 4.0, [](const Brisbleep& b, int v) { return V(b, v).pitchEnvelope.Curve(); }});
     routes.push_back({40, 5000.0, 5000.0, [](const Brisbleep& b, int v) { return V(b, v).lowPassCutoff; }});
-    routes.push_back({41, 3.0, 3.0, [](const Brisbleep& b, int v) { return V(b, v).lowPassFilter.Resonance(); }});
+    routes.push_back(
+        {41, 3.0, 3.0, [](const Brisbleep& b, int v) { return V(b, v).lowPassFilter.Resonance(); }});
     routes.push_back({42, 0.3, 0.3, [](const Brisbleep& b, int v) { return V(b, v).lowPassEnvDepth; }});
     routes.push_back({43, 300.0, 300.0, [](const Brisbleep& b, int v) { return V(b, v).highPassCutoff; }});
-    routes.push_back({44, 2.0, 2.0, [](const Brisbleep& b, int v) { return V(b, v).highPassFilter.Resonance(); }});
+    routes.push_back(
+        {44, 2.0, 2.0, [](const Brisbleep& b, int v) { return V(b, v).highPassFilter.Resonance(); }});
     routes.push_back({45, -0.3, -0.3, [](const Brisbleep& b, int v) { return V(b, v).highPassEnvDepth; }});
     routes.push_back(
         {46, 0.5, 1.0 / 3.0, [](const Brisbleep& b, int) { return b.renderer.Compression().Exponent(); }});
@@ -157,7 +159,7 @@ TEST(Routing, HostAutomationAtTheMiddleOfTheJumpDelayDelaysTheJumpByOneSecond)
     h->AutomateParameter(kPitchJumpDelay, 0.5);
     h->AutomateParameter(kPitchCurve, 0.5);
     EXPECT_NEAR(h->pitchJump.Delay(), 1.0, 1e-12);
-    EXPECT_NEAR(h->renderer.Voices().voices[2].pitchEnvelope.curve, 1.0, 1e-12);
+    EXPECT_NEAR(h->renderer.Voices().voices[2].pitchEnvelope.Curve(), 1.0, 1e-12);
     h.Set(kPitchJumpTranspose, 7);
     h.NoteOn(60);
     h.Render(44000);

@@ -69,9 +69,9 @@ void BM_FourVoicesHeavy(benchmark::State& state)
 // The least a voice could cost: one sine oscillator into one fixed state-variable filter.
 void BM_Floor(benchmark::State& state)
 {
-    OscillatorSampleRate = kEngineSamplesPerSecond;
     Oscilator oscillator;
-    oscillator.waveform = OscilatorWaveform::Sin;
+    oscillator.SetSampleRate(kEngineSamplesPerSecond);
+    oscillator.SetWaveform(OscilatorWaveform::Sin);
     StateVariableFilter filter;
     filter.SetSampleRate(kEngineRate);
     filter.SetCutoff(22050.0);

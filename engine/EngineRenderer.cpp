@@ -1,7 +1,6 @@
 #include "engine/EngineRenderer.h"
 
 #include "engine/DenormalFilter.h"
-#include "engine/Oscilator.h"
 
 namespace
 {
@@ -25,7 +24,6 @@ void EngineRenderer::SetHostSampleRate(double hertz)
     hostSampleRate_ = hertz;
     decimation_.Reset();
     voices_.SetSampleRate(hertz * kOversampling);
-    OscillatorSampleRate = static_cast<std::int32_t>(hertz * kOversampling);
     crusher_.SetSourceRate(hertz);
 }
 

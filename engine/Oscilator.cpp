@@ -6,8 +6,6 @@
 #include <ctime>
 #include <numbers>
 
-std::int32_t OscillatorSampleRate = 44100;
-
 namespace
 {
 std::array<double, kSawTransitionSize> MakeSawTransitionTable()
@@ -42,19 +40,19 @@ const std::array<double, kSawTransitionSize> SawTransitionTable = MakeSawTransit
 
 Oscilator::Oscilator()
 {
-    phase = 0.0;
-    overtonePhase = 0.0;
+    phase_ = 0.0;
+    overtonePhase_ = 0.0;
     // Both reseeds are deliberate: building an oscillator restarts the shared noise sequence from
     // the clock, once before and once after the pink state is cleared. Within one clock second
     // the second changes nothing; dropping either would change the start-up noise when the second
     // turns in between.
     SeedFromClock();
-    pinkState = {0.0f, 0.0f, 0.0f};
+    pinkState_ = {0.0f, 0.0f, 0.0f};
     SeedFromClock();
-    output = 0.0;
-    overtoneOutput = 0.0;
-    waveform = OscilatorWaveform::Sin;
-    squareDuty = 0.5;
+    output_ = 0.0;
+    overtoneOutput_ = 0.0;
+    waveform_ = OscilatorWaveform::Sin;
+    squareDuty_ = 0.5;
 }
 
 double Oscilator::SinStep(double& phase, double& output, double increment)
@@ -86,50 +84,50 @@ float Oscilator::NextPinkSample(std::array<float, 3>& state)
 
 double Oscilator::NextSample(double frequency)
 {
-    const double increment = 1.0 / (static_cast<double>(OscillatorSampleRate) / frequency);
-    switch (waveform)
+    const double increment = 1.0 / (static_cast<double>(sampleRate_) / frequency);
+    switch (waveform_)
     {
     case OscilatorWaveform::Sin:
-        return SinStep(phase, output, increment);
+        return SinStep(phase_, output_, increment);
     case OscilatorWaveform::Tan:
-        output = std::tan(std::numbers::pi * phase);
-        if (output > 1.0)
-            output = 1.0;
-        else if (output < -1.0)
-            output = -1.0;
-        Wrap(phase);
-        phase += increment;
-        return output;
+        output_ = std::tan(std::numbers::pi * phase_);
+        if (output_ > 1.0)
+            output_ = 1.0;
+        else if (output_ < -1.0)
+            output_ = -1.0;
+        Wrap(phase_);
+        phase_ += increment;
+        return output_;
     case OscilatorWaveform::Breaker:
-        output = std::abs(1.0 - 2.0 * phase * phase) - 1.0;
-        Wrap(phase);
-        phase += increment;
-        return output;
+        output_ = std::abs(1.0 - 2.0 * phase_ * phase_) - 1.0;
+        Wrap(phase_);
+        phase_ += increment;
+        return output_;
     case OscilatorWaveform::Triangle:
-        Wrap(phase);
-        phase += increment;
-        output = phase <= 0.5 ? 4.0 * (phase - 0.25) : 4.0 * ((1.0 - phase) - 0.25);
-        return output;
+        Wrap(phase_);
+        phase_ += increment;
+        output_ = phase_ <= 0.5 ? 4.0 * (phase_ - 0.25) : 4.0 * ((1.0 - phase_) - 0.25);
+        return output_;
     case OscilatorWaveform::Square:
     {
-        double duty = squareDuty;
+        double duty = squareDuty_;
         if (duty < 0.0)
             duty = 0.0;
         else if (duty > 1.0)
             duty = 1.0;
-        Wrap(phase);
-        phase += increment;
+        Wrap(phase_);
+        phase_ += increment;
         // A phase exactly on the duty keeps the previous level.
-        if (duty > phase) output = -1.0;
-        if (duty < phase) output = 1.0;
-        return output;
+        if (duty > phase_) output_ = -1.0;
+        if (duty < phase_) output_ = 1.0;
+        return output_;
     }
     case OscilatorWaveform::Saw:
     {
         // The saw runs its phase in -0.5..0.5 so the jump sits at phase 0.
-        if (phase >= 0.5) phase -= 1.0;
-        phase += increment;
-        double d = (kSawTransitionFrequency / frequency) * phase;
+        if (phase_ >= 0.5) phase_ -= 1.0;
+        phase_ += increment;
+        double d = (kSawTransitionFrequency / frequency) * phase_;
         // Written so that a NaN (a zero frequency at phase 0) lands on the table's edge instead
         // of reaching the integer conversion below.
         d = d > 0.5 ? 0.5 : (d >= -0.5 ? d : -0.5);
@@ -137,27 +135,26 @@ double Oscilator::NextSample(double frequency)
         const int i = static_cast<int>(e);
         if (i >= kSawTransitionSize - 1)
         {
-            output = SawTransitionTable[kSawTransitionSize - 1] - phase;
+            output_ = SawTransitionTable[kSawTransitionSize - 1] - phase_;
         }
         else
         {
             const double r = e - std::floor(e);
-            output = (1.0 - r) * SawTransitionTable[i] + r * SawTransitionTable[i + 1] - phase;
+            output_ = (1.0 - r) * SawTransitionTable[i] + r * SawTransitionTable[i + 1] - phase_;
         }
-        return output;
+        return output_;
     }
     case OscilatorWaveform::Whistle:
     {
-        const double overtoneIncrement =
-            1.0 / (static_cast<double>(OscillatorSampleRate) / (20.0 * frequency));
-        const double overtone = SinStep(overtonePhase, overtoneOutput, overtoneIncrement);
-        const double fundamental = SinStep(phase, output, increment);
+        const double overtoneIncrement = 1.0 / (static_cast<double>(sampleRate_) / (20.0 * frequency));
+        const double overtone = SinStep(overtonePhase_, overtoneOutput_, overtoneIncrement);
+        const double fundamental = SinStep(phase_, output_, increment);
         return fundamental + 0.25 * overtone;
     }
     case OscilatorWaveform::WhiteNoise:
         return NextWhiteSample();
     case OscilatorWaveform::PinkNoise:
-        return static_cast<double>(NextPinkSample(pinkState));
+        return static_cast<double>(NextPinkSample(pinkState_));
     case OscilatorWaveform::Off:
     default:
         return 0.0;

@@ -3,10 +3,6 @@
 #include <array>
 #include <cstdint>
 
-// Engine sample rate shared by every oscillator of the process, in hertz. The instrument sets it
-// to the oversampled rate (eight times the host rate, truncated) whenever the host rate changes.
-extern std::int32_t OscillatorSampleRate;
-
 // Values 8 and 9 are the noise sources; a voice draws those directly. Any other value is silent.
 enum class OscilatorWaveform : std::int32_t
 {
@@ -40,23 +36,46 @@ public:
     Oscilator();
     virtual ~Oscilator() = default;
 
+    // Whole engine samples per second (the oversampled rate, truncated); each oscillator keeps
+    // its own, so instruments at different rates in one process do not disturb each other.
+    void SetSampleRate(std::int32_t hertz) { sampleRate_ = hertz; }
+    void SetWaveform(OscilatorWaveform waveform) { waveform_ = waveform; }
+    // Clamped to 0..1 when used.
+    void SetSquareDuty(double duty) { squareDuty_ = duty; }
+    // Starts both phase accumulators at a note's start phase.
+    void Restart(double startPhase)
+    {
+        phase_ = startPhase;
+        overtonePhase_ = startPhase;
+    }
+
     // Steps the selected waveform by one sample at the given frequency and returns it.
     double NextSample(double frequency);
 
     // Pink noise from three one-pole low-passes of uniform noise; draws three random values.
     static float NextPinkSample(std::array<float, 3>& state);
+    // The same from this oscillator's own filter state.
+    float NextPinkSample() { return NextPinkSample(pinkState_); }
 
     // Uniform white noise in -1..1; draws one random value.
     static double NextWhiteSample();
 
-    double phase;
-    double output;
-    double overtonePhase;
-    double overtoneOutput;
-    std::array<float, 3> pinkState;
-    OscilatorWaveform waveform;
-    double squareDuty;
+    std::int32_t SampleRate() const { return sampleRate_; }
+    OscilatorWaveform Waveform() const { return waveform_; }
+    double SquareDuty() const { return squareDuty_; }
+    double Phase() const { return phase_; }
+    double OvertonePhase() const { return overtonePhase_; }
+    double Output() const { return output_; }
 
 private:
     static double SinStep(double& phase, double& output, double increment);
+
+    std::int32_t sampleRate_ = 44100;
+    double phase_;
+    double output_;
+    double overtonePhase_;
+    double overtoneOutput_;
+    std::array<float, 3> pinkState_;
+    OscilatorWaveform waveform_;
+    double squareDuty_;
 };

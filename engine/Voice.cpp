@@ -13,10 +13,7 @@ Voice::Voice()
 void Voice::NoteOn(std::int32_t noteNumber, std::int32_t noteVelocity)
 {
     for (int i = 0; i < kVoiceSourceCount; ++i)
-    {
-        oscillators[i].phase = startPhase[i];
-        oscillators[i].overtonePhase = startPhase[i];
-    }
+        oscillators[i].Restart(startPhase[i]);
     note = noteNumber;
     velocity = noteVelocity;
     active = true;
@@ -66,10 +63,9 @@ double Voice::NextSample()
     source[kWhiteNoiseSlot] = sourceLevel[kWhiteNoiseSlot] > 0.0
                                   ? Oscilator::NextWhiteSample() * sourceLevel[kWhiteNoiseSlot]
                                   : 0.0;
-    source[kPinkNoiseSlot] =
-        sourceLevel[kPinkNoiseSlot] > 0.0
-            ? Oscilator::NextPinkSample(oscillators[kPinkNoiseSlot].pinkState) * sourceLevel[kPinkNoiseSlot]
-            : 0.0;
+    source[kPinkNoiseSlot] = sourceLevel[kPinkNoiseSlot] > 0.0
+                                 ? oscillators[kPinkNoiseSlot].NextPinkSample() * sourceLevel[kPinkNoiseSlot]
+                                 : 0.0;
 
     double mix = 0.0;
     for (int i = 0; i < kVoiceSourceCount; ++i)

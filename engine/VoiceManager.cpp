@@ -58,12 +58,15 @@ void VoiceManager::SetSampleRate(double rate)
             voice.pitchEnvelope.SetSampleRate(rate);
             AnnounceRate(voice.lowPassFilter, rate);
             AnnounceRate(voice.highPassFilter, rate);
+            for (Oscilator& oscillator : voice.oscillators)
+                oscillator.SetSampleRate(static_cast<std::int32_t>(rate));
         });
 }
 
 void VoiceManager::SetWaveform(int slot, OscilatorWaveform waveform)
 {
-    ForEachSlot(slot, [waveform](Voice& voice, std::size_t i) { voice.oscillators[i].waveform = waveform; });
+    ForEachSlot(slot,
+                [waveform](Voice& voice, std::size_t i) { voice.oscillators[i].SetWaveform(waveform); });
 }
 
 void VoiceManager::SetSourceLevel(int slot, double level)
@@ -73,7 +76,7 @@ void VoiceManager::SetSourceLevel(int slot, double level)
 
 void VoiceManager::SetSquareDuty(int slot, double duty)
 {
-    ForEachSlot(slot, [duty](Voice& voice, std::size_t i) { voice.oscillators[i].squareDuty = duty; });
+    ForEachSlot(slot, [duty](Voice& voice, std::size_t i) { voice.oscillators[i].SetSquareDuty(duty); });
 }
 
 void VoiceManager::SetStartPhase(int slot, double phase)

@@ -10,12 +10,13 @@
 
 namespace
 {
-// Sets the process-wide oscillator rate for one test and restores it afterwards.
+// The rate Make gives the oscillators it builds; each test sets its own.
+std::int32_t engineRate = 44100;
+
 class OscilatorTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { saved = OscillatorSampleRate; }
-    void TearDown() override { OscillatorSampleRate = saved; }
+    void SetUp() override { engineRate = 44100; }
 
     std::vector<double> Run(Oscilator& osc, double frequency, int count)
     {
@@ -24,15 +25,14 @@ protected:
             out.push_back(osc.NextSample(frequency));
         return out;
     }
-
-    std::int32_t saved = 0;
 };
 
 Oscilator Make(OscilatorWaveform waveform, double phase = 0.0)
 {
     Oscilator osc;
-    osc.waveform = waveform;
-    osc.phase = phase;
+    osc.SetSampleRate(engineRate);
+    osc.SetWaveform(waveform);
+    osc.Restart(phase);
     return osc;
 }
 
@@ -79,29 +79,29 @@ TEST(SawTransitionTableTest, RowsFollowTheSmoothStep)
 
 TEST_F(OscilatorTest, OffIsSilentAndKeepsItsPhase)
 {
-    OscillatorSampleRate = 8;
+    engineRate = 8;
     Oscilator osc = Make(OscilatorWaveform::Triangle);
     Run(osc, 1.0, 3);
-    EXPECT_DOUBLE_EQ(osc.phase, 0.375);
-    osc.waveform = OscilatorWaveform::Off;
+    EXPECT_DOUBLE_EQ(osc.Phase(), 0.375);
+    osc.SetWaveform(OscilatorWaveform::Off);
     ExpectNear(Run(osc, 1.0, 4), {0, 0, 0, 0});
-    EXPECT_DOUBLE_EQ(osc.phase, 0.375);
+    EXPECT_DOUBLE_EQ(osc.Phase(), 0.375);
     // Unknown values behave like Off.
-    osc.waveform = static_cast<OscilatorWaveform>(42);
+    osc.SetWaveform(static_cast<OscilatorWaveform>(42));
     EXPECT_EQ(osc.NextSample(1.0), 0.0);
     // Back on, it resumes where it stopped.
-    osc.waveform = OscilatorWaveform::Triangle;
+    osc.SetWaveform(OscilatorWaveform::Triangle);
     EXPECT_DOUBLE_EQ(osc.NextSample(1.0), 1.0);
 }
 
 TEST_F(OscilatorTest, SinTanBreakerReadThePhaseBeforeStepping)
 {
-    OscillatorSampleRate = 4;
+    engineRate = 4;
     Oscilator sine = Make(OscilatorWaveform::Sin);
     ExpectNear(Run(sine, 1.0, 6), {0, 1, 0, -1, 0, 1});
-    EXPECT_DOUBLE_EQ(sine.phase, 0.5);
+    EXPECT_DOUBLE_EQ(sine.Phase(), 0.5);
 
-    OscillatorSampleRate = 8;
+    engineRate = 8;
     Oscilator tangent = Make(OscilatorWaveform::Tan);
     // tan(pi p) for p = 0, 1/8, 1/4, then clipped to +-1 around the pole at 1/2.
     ExpectNear(Run(tangent, 1.0, 8), {0, std::tan(M_PI / 8), 1, 1, 1, -1, -1, -std::tan(M_PI / 8)});
@@ -119,54 +119,55 @@ TEST_F(OscilatorTest, SinTanBreakerReadThePhaseBeforeStepping)
 
 TEST_F(OscilatorTest, PhaseGrowsWhenTheIncrementExceedsOneCycle)
 {
-    OscillatorSampleRate = 4;
+    engineRate = 4;
     Oscilator breaker = Make(OscilatorWaveform::Breaker);
     // inc = 2: the single-subtraction wrap cannot keep up.
     const auto out = Run(breaker, 8.0, 3);
-    EXPECT_DOUBLE_EQ(breaker.phase, 4.0);
+    EXPECT_DOUBLE_EQ(breaker.Phase(), 4.0);
     ExpectNear(out, {0.0, std::abs(1 - 2 * 4.0) - 1, std::abs(1 - 2 * 9.0) - 1});
 }
 
 TEST_F(OscilatorTest, TriangleStepsFirst)
 {
-    OscillatorSampleRate = 8;
+    engineRate = 8;
     Oscilator osc = Make(OscilatorWaveform::Triangle);
     ExpectNear(Run(osc, 1.0, 9), {-0.5, 0, 0.5, 1, 0.5, 0, -0.5, -1, -0.5});
     // At a real rate the first sample from phase 0 is just above -1.
-    OscillatorSampleRate = 352800;
+    engineRate = 352800;
     Oscilator fine = Make(OscilatorWaveform::Triangle);
     EXPECT_NEAR(fine.NextSample(441.0), -1.0 + 4 * 441.0 / 352800.0, 1e-12);
 }
 
 TEST_F(OscilatorTest, SquareDutyAndTies)
 {
-    OscillatorSampleRate = 4;
+    engineRate = 4;
     Oscilator osc = Make(OscilatorWaveform::Square);
     // Phases after stepping: 0.25, 0.5 (tie: keeps -1), 0.75, 1.0, then wrapped 0.25.
     ExpectNear(Run(osc, 1.0, 5), {-1, -1, 1, 1, -1});
 
-    osc = Make(OscilatorWaveform::Square);
-    osc.output = 1.0;
-    osc.squareDuty = 0.25; // the first step lands exactly on the duty: the old output stays
+    osc = Make(OscilatorWaveform::Square, 0.5);
+    ASSERT_EQ(osc.NextSample(1.0), 1.0); // phase 0.75: high
+    osc.Restart(0.0);
+    osc.SetSquareDuty(0.25); // the first step lands exactly on the duty: the old output stays
     EXPECT_EQ(osc.NextSample(1.0), 1.0);
 
     osc = Make(OscilatorWaveform::Square);
-    osc.squareDuty = 3.0; // clamped to 1: low for the whole cycle
+    osc.SetSquareDuty(3.0); // clamped to 1: low for the whole cycle
     ExpectNear(Run(osc, 1.0, 3), {-1, -1, -1});
     osc = Make(OscilatorWaveform::Square);
-    osc.squareDuty = -3.0; // clamped to 0: high for the whole cycle
+    osc.SetSquareDuty(-3.0); // clamped to 0: high for the whole cycle
     ExpectNear(Run(osc, 1.0, 3), {1, 1, 1});
 }
 
 TEST_F(OscilatorTest, SawRampsAndShapesItsJump)
 {
-    OscillatorSampleRate = 352800;
+    engineRate = 352800;
     const double f = 441.0, inc = 1.0 / (352800.0 / f);
 
     Oscilator osc = Make(OscilatorWaveform::Saw, 0.75);
     const double first = osc.NextSample(f);
-    EXPECT_DOUBLE_EQ(osc.phase, -0.25 + inc); // 0.75 folds to -0.25 before the step
-    EXPECT_NEAR(first, -0.5 - osc.phase, 1e-9);
+    EXPECT_DOUBLE_EQ(osc.Phase(), -0.25 + inc); // 0.75 folds to -0.25 before the step
+    EXPECT_NEAR(first, -0.5 - osc.Phase(), 1e-9);
 
     osc = Make(OscilatorWaveform::Saw, -inc);
     EXPECT_NEAR(osc.NextSample(f), 0.0, 1e-5); // phase 0: the middle of the transition
@@ -188,7 +189,7 @@ TEST_F(OscilatorTest, SawRampsAndShapesItsJump)
     // The top of the table: d clamps to 0.5, index 1000 with no neighbour read.
     osc = Make(OscilatorWaveform::Saw, 0.4);
     const double top = osc.NextSample(f);
-    EXPECT_NEAR(top, SawTransitionTable[1000] - osc.phase, 1e-12);
+    EXPECT_NEAR(top, SawTransitionTable[1000] - osc.Phase(), 1e-12);
 }
 
 TEST_F(OscilatorTest, SawTransitionInterpolatesTheTableOnAFixedTimeScale)
@@ -199,12 +200,12 @@ TEST_F(OscilatorTest, SawTransitionInterpolatesTheTableOnAFixedTimeScale)
     const double f = 441.0;
     for (std::int32_t rate : {352800, 96000})
     {
-        OscillatorSampleRate = rate;
+        engineRate = rate;
         for (double target : {0.0123, -0.0201, 0.05, -0.0004})
         {
             Oscilator osc = Make(OscilatorWaveform::Saw, target - 1.0 / (rate / f));
             const double y = osc.NextSample(f);
-            const double p = osc.phase;
+            const double p = osc.Phase();
             ASSERT_NEAR(p, target, 1e-12);
             const double d = std::clamp(8820.22 / f * p, -0.5, 0.5);
             const double e = d * 1000.0 + 500.0;
@@ -217,20 +218,20 @@ TEST_F(OscilatorTest, SawTransitionInterpolatesTheTableOnAFixedTimeScale)
         }
     }
     // p = 0.0123 lies at e = 746.0, next to the overshoot peak: the saw reads about 0.707 there.
-    OscillatorSampleRate = 352800;
+    engineRate = 352800;
     Oscilator osc = Make(OscilatorWaveform::Saw, 0.0123 - f / 352800.0);
     EXPECT_NEAR(osc.NextSample(f), 0.707 - 0.0123, 0.001);
 }
 
 TEST_F(OscilatorTest, WhistleStepsBothAccumulators)
 {
-    OscillatorSampleRate = 352800;
+    engineRate = 352800;
     const double f = 1000.0;
     Oscilator osc = Make(OscilatorWaveform::Whistle);
     EXPECT_EQ(osc.NextSample(f), 0.0);
     const double inc = 1.0 / (352800.0 / f), overtoneInc = 1.0 / (352800.0 / (20 * f));
-    EXPECT_DOUBLE_EQ(osc.phase, inc);
-    EXPECT_DOUBLE_EQ(osc.overtonePhase, overtoneInc);
+    EXPECT_DOUBLE_EQ(osc.Phase(), inc);
+    EXPECT_DOUBLE_EQ(osc.OvertonePhase(), overtoneInc);
     EXPECT_NEAR(osc.NextSample(f), std::sin(2 * M_PI * inc) + 0.25 * std::sin(2 * M_PI * overtoneInc), 1e-12);
 }
 
@@ -240,7 +241,7 @@ TEST(NoiseTest, WhiteNoiseDrawsOneValue)
     EXPECT_DOUBLE_EQ(Oscilator::NextWhiteSample(), 41 / 32767.0 * 2 - 1);
     EXPECT_EQ(RandomInt(), 18467);
     Oscilator osc;
-    osc.waveform = OscilatorWaveform::WhiteNoise;
+    osc.SetWaveform(OscilatorWaveform::WhiteNoise);
     RandomSeed(1);
     EXPECT_DOUBLE_EQ(osc.NextSample(440.0), 41 / 32767.0 * 2 - 1);
 }
@@ -271,7 +272,7 @@ TEST(NoiseTest, PinkNoiseDrawsThreeValuesInOrder)
     EXPECT_LE(high, 0.79);
 
     Oscilator osc;
-    osc.waveform = OscilatorWaveform::PinkNoise;
+    osc.SetWaveform(OscilatorWaveform::PinkNoise);
     RandomSeed(1);
     EXPECT_NEAR(osc.NextSample(440.0), -0.75262950, 1e-6);
 }

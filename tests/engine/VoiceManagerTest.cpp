@@ -23,7 +23,6 @@ class VoiceManagerTest : public testing::Test
 protected:
     void SetUp() override
     {
-        OscillatorSampleRate = static_cast<std::int32_t>(kEngineRate);
         manager = std::make_unique<VoiceManager>();
         input = std::make_unique<MidiInput>();
         manager->SetSampleRate(kEngineRate);
@@ -249,7 +248,7 @@ TEST_F(VoiceManagerTest, SettingsReachAllFourVoices)
         EXPECT_EQ(voice.octave[2], -3);
         EXPECT_TRUE(voice.frequenciesDirty);
         EXPECT_EQ(voice.sourceLevel, (std::array<double, 5>{1.0, 0.0, 0.0, 0.0, 0.25}));
-        EXPECT_EQ(voice.oscillators[1].waveform, OscilatorWaveform::Whistle);
+        EXPECT_EQ(voice.oscillators[1].Waveform(), OscilatorWaveform::Whistle);
         EXPECT_EQ(voice.filterEnvelope.StageSetting(StageRelease), 1.5);
         EXPECT_EQ(voice.ampEnvelope.StageSetting(StageRelease), 0.2);
         EXPECT_EQ(voice.ampEnvelope.StageSetting(StageAttack), 0.02);

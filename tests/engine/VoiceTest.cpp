@@ -18,13 +18,6 @@ constexpr int kEngineRate = 352800; // 8 x 44100
 class VoiceTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        savedRate = OscillatorSampleRate;
-        OscillatorSampleRate = kEngineRate;
-    }
-    void TearDown() override { OscillatorSampleRate = savedRate; }
-
     static void ConfigureDefaults(Voice& voice)
     {
         for (EG* eg : {&voice.ampEnvelope, &voice.filterEnvelope})
@@ -35,12 +28,12 @@ protected:
         voice.pitchEnvelope.SetSampleRate(kEngineRate);
         voice.pitchEnvelope.SetEndPosition(0.0);
         for (StateVariableFilter* filter : {&voice.lowPassFilter, &voice.highPassFilter})
-        {
             filter->SetSampleRate(kEngineRate);
-        }
-        voice.oscillators[0].waveform = OscilatorWaveform::Triangle;
-        voice.oscillators[1].waveform = OscilatorWaveform::Off;
-        voice.oscillators[2].waveform = OscilatorWaveform::Off;
+        for (Oscilator& oscillator : voice.oscillators)
+            oscillator.SetSampleRate(kEngineRate);
+        voice.oscillators[0].SetWaveform(OscilatorWaveform::Triangle);
+        voice.oscillators[1].SetWaveform(OscilatorWaveform::Off);
+        voice.oscillators[2].SetWaveform(OscilatorWaveform::Off);
     }
 
     static std::vector<double> Render(Voice& voice, int count)
@@ -56,8 +49,6 @@ protected:
         voice.ampEnvelope.EnterStage(StageRelease);
         voice.filterEnvelope.EnterStage(StageRelease);
     }
-
-    std::int32_t savedRate = 0;
 };
 } // namespace
 
@@ -65,10 +56,10 @@ TEST_F(VoiceTest, FreeVoiceIsExactlySilentAndFrozen)
 {
     Voice voice;
     ConfigureDefaults(voice);
-    const double phase = voice.oscillators[0].phase;
+    const double phase = voice.oscillators[0].Phase();
     for (int i = 0; i < 1000; ++i)
         ASSERT_EQ(voice.NextSample(), 0.0);
-    EXPECT_EQ(voice.oscillators[0].phase, phase);
+    EXPECT_EQ(voice.oscillators[0].Phase(), phase);
     EXPECT_EQ(voice.ampEnvelope.Stage(), StageOff);
     EXPECT_EQ(voice.pitchEnvelope.SampleCounter(), 0u);
 }
@@ -114,7 +105,7 @@ TEST_F(VoiceTest, ZeroEnvelopeDepthHoldsFullLevelUntilTheReleaseEnds)
     Voice voice;
     ConfigureDefaults(voice);
     voice.envDepth = {0, 0, 0, 0, 0};
-    voice.oscillators[0].waveform = OscilatorWaveform::Square;
+    voice.oscillators[0].SetWaveform(OscilatorWaveform::Square);
     voice.NoteOn(60, 127);
     const auto start = Render(voice, 2000);
     EXPECT_GT(*std::max_element(start.begin() + 500, start.end()), 0.9); // no attack ramp
@@ -148,18 +139,18 @@ TEST_F(VoiceTest, SilentSourcesAreNotStepped)
 {
     Voice voice;
     ConfigureDefaults(voice);
-    voice.oscillators[0].waveform = OscilatorWaveform::Off;
-    voice.oscillators[1].waveform = OscilatorWaveform::Sin;
-    voice.oscillators[2].waveform = OscilatorWaveform::Saw;
+    voice.oscillators[0].SetWaveform(OscilatorWaveform::Off);
+    voice.oscillators[1].SetWaveform(OscilatorWaveform::Sin);
+    voice.oscillators[2].SetWaveform(OscilatorWaveform::Saw);
     voice.startPhase = {0.1, 0.2, 0.3, 0, 0};
     voice.NoteOn(60, 127);
-    EXPECT_EQ(voice.oscillators[0].phase, 0.1);
-    EXPECT_EQ(voice.oscillators[0].overtonePhase, 0.1);
+    EXPECT_EQ(voice.oscillators[0].Phase(), 0.1);
+    EXPECT_EQ(voice.oscillators[0].OvertonePhase(), 0.1);
     RandomSeed(7);
     for (double y : Render(voice, 1000))
         ASSERT_EQ(y, 0.0);
-    EXPECT_EQ(voice.oscillators[1].phase, 0.2);
-    EXPECT_EQ(voice.oscillators[2].phase, 0.3);
+    EXPECT_EQ(voice.oscillators[1].Phase(), 0.2);
+    EXPECT_EQ(voice.oscillators[2].Phase(), 0.3);
     RandomSeed(7);
     const int first = RandomInt();
     RandomSeed(7);
@@ -167,11 +158,11 @@ TEST_F(VoiceTest, SilentSourcesAreNotStepped)
     EXPECT_EQ(RandomInt(), first); // no noise drawn at level 0
 
     // Oscillator 1 at level 0 is still stepped.
-    voice.oscillators[0].waveform = OscilatorWaveform::Triangle;
+    voice.oscillators[0].SetWaveform(OscilatorWaveform::Triangle);
     voice.sourceLevel[0] = 0.0;
-    const double before = voice.oscillators[0].phase;
+    const double before = voice.oscillators[0].Phase();
     EXPECT_EQ(voice.NextSample(), 0.0);
-    EXPECT_GT(voice.oscillators[0].phase, before);
+    EXPECT_GT(voice.oscillators[0].Phase(), before);
 }
 
 TEST_F(VoiceTest, NoiseSourcesDrawOneAndThreeValuesPerSample)

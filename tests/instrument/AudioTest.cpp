@@ -93,7 +93,7 @@ TEST(Audio, ParameterRoutingReachesEveryVoice)
         EXPECT_EQ(v.octave[1], -2);
         EXPECT_EQ(v.transpose[2], 7);
         EXPECT_EQ(v.cents[2], -33);
-        EXPECT_EQ(v.oscillators[1].squareDuty, 0.25);
+        EXPECT_EQ(v.oscillators[1].SquareDuty(), 0.25);
         EXPECT_EQ(v.startPhase[2], 0.75);
         EXPECT_EQ(v.envDepth[3], 0.4);
         EXPECT_EQ(v.ampEnvelope.StageSetting(StageDecay), 0.5);
@@ -206,7 +206,7 @@ TEST(Audio, ResetDuringSustainedNotesKeepsThemSounding)
     ASSERT_NE(h->renderer.Voices().voices[0].lowPassFilter.State1(), 0.0); // the filter has memory
     h->SetHostSampleRate(48000.0);
     EXPECT_EQ(h->renderer.HostSampleRate(), 48000.0);
-    EXPECT_EQ(OscillatorSampleRate, 384000);
+    EXPECT_EQ(h->renderer.Voices().voices[0].oscillators[0].SampleRate(), 384000);
     EXPECT_EQ(h->renderer.Crusher().SourceRate(), 48000.0);
     EXPECT_EQ(h->renderer.Voices().voices[0].ampEnvelope.SampleRate(), 384000.0);
     for (int j = 0; j <= DecimationFilter::kOrder; ++j)
@@ -268,7 +268,7 @@ TEST(Audio, StateRoundTripAndComparison)
     EXPECT_EQ(h->LoadState(saved, 0), 484);
     EXPECT_EQ(h->GetParam(kOutputGain)->Value(), -12.5);
     EXPECT_NEAR(h->renderer.OutputGainTarget(), std::pow(10.0, -12.5 / 20.0), 1e-12); // the engine follows
-    EXPECT_EQ(h->renderer.Voices().voices[3].oscillators[0].waveform, OscilatorWaveform::Square);
+    EXPECT_EQ(h->renderer.Voices().voices[3].oscillators[0].Waveform(), OscilatorWaveform::Square);
 
     IStateChunk wrongVersion = saved;
     wrongVersion.Data()[0] ^= 1;
@@ -341,7 +341,7 @@ TEST(HeadlessBinding, RecordsWhatReachesTheHostAndAnswersAsAStoppedTransport)
 
     h->AutomateParameter(1, 1.0);
     EXPECT_EQ(h->GetParam(1)->Value(), 7.0);
-    EXPECT_EQ(h->renderer.Voices().voices[2].oscillators[0].waveform, OscilatorWaveform::Whistle);
+    EXPECT_EQ(h->renderer.Voices().voices[2].oscillators[0].Waveform(), OscilatorWaveform::Whistle);
     EXPECT_EQ(h->HostEdits().size(), 3u); // automation comes from the host, nothing goes back
 
     ITimeInfo info;
@@ -354,4 +354,19 @@ TEST(HeadlessBinding, RecordsWhatReachesTheHostAndAnswersAsAStoppedTransport)
     EXPECT_TRUE(h->IsOfflineRender());
     h->ClearHostRecords();
     EXPECT_TRUE(h->HostEdits().empty());
+}
+
+TEST(Audio, InstancesAtDifferentRatesKeepTheirOwnPitch)
+{
+    // The second instance is reset to 48 kHz after the first: neither may take the other's rate.
+    InstrumentHarness first(kRate);
+    InstrumentHarness second(48000.0);
+    first.NoteOn(69);
+    second.NoteOn(69);
+    first.Render(44100);
+    second.Render(48000);
+    const double firstPitch = RisingCrossingFrequency(first.left, 4410, 44100, kRate);
+    const double secondPitch = RisingCrossingFrequency(second.left, 4800, 48000, 48000.0);
+    EXPECT_NEAR(firstPitch, 414.857, 0.05);
+    EXPECT_NEAR(secondPitch, firstPitch, firstPitch * 0.002);
 }

@@ -120,9 +120,9 @@ TEST(ParamTable, EngineStartsFromTheDefaultsAndTheDefaultPresetHoldsThem)
     InstrumentHarness h;
     for (const Voice& voice : h->renderer.Voices().voices)
     {
-        EXPECT_EQ(voice.oscillators[0].waveform, OscilatorWaveform::Triangle);
-        EXPECT_EQ(voice.oscillators[1].waveform, OscilatorWaveform::Off);
-        EXPECT_EQ(voice.oscillators[2].waveform, OscilatorWaveform::Off);
+        EXPECT_EQ(voice.oscillators[0].Waveform(), OscilatorWaveform::Triangle);
+        EXPECT_EQ(voice.oscillators[1].Waveform(), OscilatorWaveform::Off);
+        EXPECT_EQ(voice.oscillators[2].Waveform(), OscilatorWaveform::Off);
         EXPECT_EQ(voice.sourceLevel[0], 1.0); // 0 dB
         for (int s = 1; s < 5; ++s)
             EXPECT_EQ(voice.sourceLevel[s], 0.0) << s; // -96 dB switches a source off

@@ -38,7 +38,7 @@ std::vector<Route> Routes()
     for (int s = 0; s < 3; ++s)
     {
         routes.push_back({1 + s, 3.0 + s, 3.0 + s, [s](const Brisbleep& b, int v) {
-                              return static_cast<double>(V(b, v).oscillators[s].waveform);
+                              return static_cast<double>(V(b, v).oscillators[s].Waveform());
                           }});
         routes.push_back(
             {9 + s, 1.0 + s, 1.0 + s, [s](const Brisbleep& b, int v) { return 1.0 * V(b, v).octave[s]; }});
@@ -47,7 +47,7 @@ std::vector<Route> Routes()
         routes.push_back(
             {15 + s, -7.0 - s, -7.0 - s, [s](const Brisbleep& b, int v) { return 1.0 * V(b, v).cents[s]; }});
         routes.push_back({18 + s, 0.1 * (s + 1), 0.1 * (s + 1),
-                          [s](const Brisbleep& b, int v) { return V(b, v).oscillators[s].squareDuty; }});
+                          [s](const Brisbleep& b, int v) { return V(b, v).oscillators[s].SquareDuty(); }});
         routes.push_back({21 + s, 0.11 * (s + 1), 0.11 * (s + 1),
                           [s](const Brisbleep& b, int v) { return V(b, v).startPhase[s]; }});
     }

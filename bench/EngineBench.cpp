@@ -40,7 +40,7 @@ void RenderVoices(benchmark::State& state, int voiceCount, bool heavy)
     {
         // Every second starts the notes afresh: attack, glide and filter sweep included.
         for (int v = 0; v < voiceCount; ++v)
-            manager.voices[v].NoteOn(kKeys[v], 127);
+            manager.VoiceAt(v).NoteOn(kKeys[v], 127);
         double sum = 0.0;
         for (int i = 0; i < kHostSamplesPerSecond; ++i)
             sum += renderer->NextSample();

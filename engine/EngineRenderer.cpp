@@ -29,9 +29,7 @@ void EngineRenderer::SetHostSampleRate(double hertz)
 
 bool EngineRenderer::AnyVoiceActive() const
 {
-    for (const Voice& voice : voices_.voices)
-        if (voice.active) return true;
-    return false;
+    return voices_.AnyActive();
 }
 
 double EngineRenderer::NextSample()
@@ -41,9 +39,7 @@ double EngineRenderer::NextSample()
     double y = 0.0;
     for (int j = 0; j < kOversampling; ++j)
     {
-        double s = 0.0;
-        for (Voice& voice : voices_.voices)
-            s += voice.NextSample();
+        double s = voices_.NextSample();
         if (crushPosition_ == CrushInside) s = crusher_.Process(s);
         const double filtered = decimation_.Process(DenormalFilter(s));
         if (j == 0) y = filtered;

@@ -12,7 +12,7 @@ bool IsMidiKey(int key)
 
 void MidiInput::PlayDueMessages()
 {
-    const std::int32_t current = blockPosition;
+    const std::int32_t current = blockPosition_;
     while (!queue.Empty() && queue.Front().offset <= current)
     {
         // A copy: a listener may push into the queue, which can move its storage.
@@ -20,7 +20,7 @@ void MidiInput::PlayDueMessages()
         queue.PopFront();
         Play(message);
     }
-    blockPosition = current + 1;
+    blockPosition_ = current + 1;
 }
 
 void MidiInput::Play(const IMidiMessage& message)

@@ -18,13 +18,21 @@ public:
     // Plays every queued message whose offset is not beyond the current sample, then moves on to
     // the next sample. Called once per host sample, before that sample is rendered.
     void PlayDueMessages();
+    // After the block's last sample: hands the messages not yet due to the next block and starts
+    // counting samples from 0 again.
+    void EndBlock(int frames)
+    {
+        queue.EndBlock(frames);
+        blockPosition_ = 0;
+    }
+    // The sample of the block about to be played.
+    std::int32_t BlockPosition() const { return blockPosition_; }
 
     IMidiEventQueue queue;
     // The editor's keyboard reads these two without the frame mutex; atomics make such a read
     // merely stale, never a data race.
     std::atomic<std::int32_t> heldKeyCount{0};
     std::array<std::atomic<std::uint8_t>, kKeyCount> keyDown{};
-    std::int32_t blockPosition = 0;
 
     Signal<int, int> NoteOnSignal;           // note, velocity
     Signal<int, int> NoteOffSignal;          // note, velocity
@@ -35,6 +43,8 @@ public:
     Signal<int> ProgramChangeSignal;         // program
 
 private:
+    std::int32_t blockPosition_ = 0;
+
     void Play(const IMidiMessage& message);
     void PressKey(int key, int velocity);
     void ReleaseKey(int key, int velocity);

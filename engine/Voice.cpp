@@ -5,77 +5,121 @@
 
 Voice::Voice()
 {
-    lowPassFilter.SetType(FilterType::LowPass);
-    highPassFilter.SetType(FilterType::HighPass);
-    ampEnvelope.CycleFinished.Connect<&Voice::OnAmpCycleFinished>(this);
+    lowPassFilter_.SetType(FilterType::LowPass);
+    highPassFilter_.SetType(FilterType::HighPass);
+    ampEnvelope_.CycleFinished.Connect<&Voice::OnAmpCycleFinished>(this);
 }
 
 void Voice::NoteOn(std::int32_t noteNumber, std::int32_t noteVelocity)
 {
     for (int i = 0; i < kVoiceSourceCount; ++i)
-        oscillators[i].Restart(startPhase[i]);
-    note = noteNumber;
-    velocity = noteVelocity;
-    active = true;
-    ampEnvelope.Retrigger();
-    pitchEnvelope.Restart();
-    lowPassFilter.Reset();
-    highPassFilter.Reset();
-    filterEnvelope.Retrigger();
-    frequenciesDirty = true;
+        oscillators_[i].Restart(startPhase_[i]);
+    note_ = noteNumber;
+    velocity_ = noteVelocity;
+    active_ = true;
+    ampEnvelope_.Retrigger();
+    pitchEnvelope_.Restart();
+    lowPassFilter_.Reset();
+    highPassFilter_.Reset();
+    filterEnvelope_.Retrigger();
+    frequenciesDirty_ = true;
+}
+
+void Voice::NoteOff()
+{
+    for (EG* envelope : {&ampEnvelope_, &filterEnvelope_})
+        if (envelope->Stage() != StageRelease) envelope->EnterStage(StageRelease);
+}
+
+void Voice::SetSampleRate(double rate)
+{
+    ampEnvelope_.SetSampleRate(rate);
+    filterEnvelope_.SetSampleRate(rate);
+    pitchEnvelope_.SetSampleRate(rate);
+    for (StateVariableFilter* filter : {&lowPassFilter_, &highPassFilter_})
+    {
+        filter->SetSampleRate(rate); // the cutoff is clamped to the new Nyquist limit
+        filter->Reset();
+    }
+    for (Oscilator& oscillator : oscillators_)
+        oscillator.SetSampleRate(static_cast<std::int32_t>(rate));
+}
+
+void Voice::SetOctave(int slot, std::int32_t octaves)
+{
+    octave_[slot] = octaves;
+    frequenciesDirty_ = true;
+}
+
+void Voice::SetTranspose(int slot, std::int32_t semitones)
+{
+    transpose_[slot] = semitones;
+    frequenciesDirty_ = true;
+}
+
+void Voice::SetCents(int slot, std::int32_t cents)
+{
+    cents_[slot] = cents;
+    frequenciesDirty_ = true;
+}
+
+void Voice::SetStageValue(EnvelopeTarget envelope, EnvelopeStage stage, double value)
+{
+    (envelope == EnvelopeTarget::Amplitude ? ampEnvelope_ : filterEnvelope_).SetStageValue(stage, value);
 }
 
 void Voice::UpdateBaseFrequencies()
 {
     for (int i = 0; i < kVoiceSourceCount; ++i)
     {
-        const std::int32_t m = transpose[i] + 12 * octave[i] + note;
-        baseFrequency[i] = FastPow(2.0, (m - 69) / 12.0) * 440.0 * FastPow(2.0, cents[i] / 1200.0);
+        const std::int32_t m = transpose_[i] + 12 * octave_[i] + note_;
+        baseFrequency_[i] = FastPow(2.0, (m - 69) / 12.0) * 440.0 * FastPow(2.0, cents_[i] / 1200.0);
     }
-    frequenciesDirty = false;
+    frequenciesDirty_ = false;
 }
 
 double Voice::NextSample()
 {
-    if (!active) return 0.0;
-    if (frequenciesDirty) UpdateBaseFrequencies();
+    if (!active_) return 0.0;
+    if (frequenciesDirty_) UpdateBaseFrequencies();
 
-    pitchEnvelope.NextSample();
+    pitchEnvelope_.NextSample();
     for (int i = 0; i < kVoiceSourceCount; ++i)
-        frequency[i] = pitchEnvelope.BlendFrequency(baseFrequency[i]);
+        frequency_[i] = pitchEnvelope_.BlendFrequency(baseFrequency_[i]);
 
     // The amplitude envelope may end its release here and free the voice; this sample is still
     // rendered in full.
-    const double amp = ampEnvelope.NextSample();
-    const double filterEnv = filterEnvelope.NextSample();
+    const double amp = ampEnvelope_.NextSample();
+    const double filterEnv = filterEnvelope_.NextSample();
 
-    lowPassFilter.SetCutoff(
-        EnvelopeCutoff(lowPassCutoff, lowPassEnvDepth, filterEnv, kLowPassEnvelopeTarget));
-    highPassFilter.SetCutoff(
-        EnvelopeCutoff(highPassCutoff, highPassEnvDepth, filterEnv, kHighPassEnvelopeTarget));
+    lowPassFilter_.SetCutoff(
+        EnvelopeCutoff(lowPassCutoff_, lowPassEnvDepth_, filterEnv, kLowPassEnvelopeTarget));
+    highPassFilter_.SetCutoff(
+        EnvelopeCutoff(highPassCutoff_, highPassEnvDepth_, filterEnv, kHighPassEnvelopeTarget));
 
     // Oscillator 1 always runs; the others and the noise sources are skipped at level 0, which
     // also keeps their phases and the random sequence untouched.
     std::array<double, kVoiceSourceCount> source;
-    source[0] = oscillators[0].NextSample(frequency[0]) * sourceLevel[0];
+    source[0] = oscillators_[0].NextSample(frequency_[0]) * sourceLevel_[0];
     for (int i = 1; i < kVoiceOscillatorCount; ++i)
-        source[i] = sourceLevel[i] > 0.0 ? oscillators[i].NextSample(frequency[i]) * sourceLevel[i] : 0.0;
-    source[kWhiteNoiseSlot] = sourceLevel[kWhiteNoiseSlot] > 0.0
-                                  ? Oscilator::NextWhiteSample() * sourceLevel[kWhiteNoiseSlot]
+        source[i] = sourceLevel_[i] > 0.0 ? oscillators_[i].NextSample(frequency_[i]) * sourceLevel_[i] : 0.0;
+    source[kWhiteNoiseSlot] = sourceLevel_[kWhiteNoiseSlot] > 0.0
+                                  ? Oscilator::NextWhiteSample() * sourceLevel_[kWhiteNoiseSlot]
                                   : 0.0;
-    source[kPinkNoiseSlot] = sourceLevel[kPinkNoiseSlot] > 0.0
-                                 ? oscillators[kPinkNoiseSlot].NextPinkSample() * sourceLevel[kPinkNoiseSlot]
-                                 : 0.0;
+    source[kPinkNoiseSlot] =
+        sourceLevel_[kPinkNoiseSlot] > 0.0
+            ? oscillators_[kPinkNoiseSlot].NextPinkSample() * sourceLevel_[kPinkNoiseSlot]
+            : 0.0;
 
     double mix = 0.0;
     for (int i = 0; i < kVoiceSourceCount; ++i)
     {
-        const double d = envDepth[i];
+        const double d = envDepth_[i];
         mix += (1.0 - d) * source[i] + source[i] * amp * d;
     }
-    mix *= velocity / 127.0;
+    mix *= velocity_ / 127.0;
 
-    double y = DenormalFilter(highPassFilter.Process(mix));
-    y = DenormalFilter(lowPassFilter.Process(y));
+    double y = DenormalFilter(highPassFilter_.Process(mix));
+    y = DenormalFilter(lowPassFilter_.Process(y));
     return y;
 }

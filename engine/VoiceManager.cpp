@@ -5,29 +5,13 @@
 namespace
 {
 constexpr double kMaxResonance = 100.0;
-
-void ReleaseEnvelope(EG& envelope)
-{
-    if (envelope.Stage() != StageRelease) envelope.EnterStage(StageRelease);
-}
-
-void AnnounceRate(StateVariableFilter& filter, double rate)
-{
-    filter.SetSampleRate(rate);
-    filter.Reset();
-}
-
-void SetResonance(StateVariableFilter& filter, double resonance)
-{
-    filter.SetResonance(std::clamp(resonance, 0.0, kMaxResonance));
-}
 } // namespace
 
 void VoiceManager::NoteOn(int note, int velocity)
 {
-    for (Voice& voice : voices)
+    for (Voice& voice : voices_)
     {
-        if (!voice.active)
+        if (!voice.IsActive())
         {
             voice.NoteOn(note, velocity);
             return;
@@ -38,153 +22,123 @@ void VoiceManager::NoteOn(int note, int velocity)
 
 void VoiceManager::NoteOff(int note, int /*velocity*/)
 {
-    for (Voice& voice : voices)
-    {
-        if (voice.active && voice.note == note)
-        {
-            ReleaseEnvelope(voice.ampEnvelope);
-            ReleaseEnvelope(voice.filterEnvelope);
-        }
-    }
+    for (Voice& voice : voices_)
+        if (voice.IsActive() && voice.Note() == note) voice.NoteOff();
+}
+
+bool VoiceManager::AnyActive() const
+{
+    return std::any_of(voices_.begin(), voices_.end(), [](const Voice& voice) { return voice.IsActive(); });
 }
 
 void VoiceManager::SetSampleRate(double rate)
 {
-    ForEachVoice(
-        [rate](Voice& voice)
-        {
-            voice.ampEnvelope.SetSampleRate(rate);
-            voice.filterEnvelope.SetSampleRate(rate);
-            voice.pitchEnvelope.SetSampleRate(rate);
-            AnnounceRate(voice.lowPassFilter, rate);
-            AnnounceRate(voice.highPassFilter, rate);
-            for (Oscilator& oscillator : voice.oscillators)
-                oscillator.SetSampleRate(static_cast<std::int32_t>(rate));
-        });
+    ForEachVoice([rate](Voice& voice) { voice.SetSampleRate(rate); });
 }
 
 void VoiceManager::SetWaveform(int slot, OscilatorWaveform waveform)
 {
-    ForEachSlot(slot,
-                [waveform](Voice& voice, std::size_t i) { voice.oscillators[i].SetWaveform(waveform); });
+    ForEachSlot(slot, [waveform](Voice& voice, int i) { voice.SetWaveform(i, waveform); });
 }
 
 void VoiceManager::SetSourceLevel(int slot, double level)
 {
-    ForEachSlot(slot, [level](Voice& voice, std::size_t i) { voice.sourceLevel[i] = level; });
+    ForEachSlot(slot, [level](Voice& voice, int i) { voice.SetSourceLevel(i, level); });
 }
 
 void VoiceManager::SetSquareDuty(int slot, double duty)
 {
-    ForEachSlot(slot, [duty](Voice& voice, std::size_t i) { voice.oscillators[i].SetSquareDuty(duty); });
+    ForEachSlot(slot, [duty](Voice& voice, int i) { voice.SetSquareDuty(i, duty); });
 }
 
 void VoiceManager::SetStartPhase(int slot, double phase)
 {
-    ForEachSlot(slot, [phase](Voice& voice, std::size_t i) { voice.startPhase[i] = phase; });
+    ForEachSlot(slot, [phase](Voice& voice, int i) { voice.SetStartPhase(i, phase); });
 }
 
 void VoiceManager::SetEnvDepth(int slot, double depth)
 {
-    ForEachSlot(slot, [depth](Voice& voice, std::size_t i) { voice.envDepth[i] = depth; });
+    ForEachSlot(slot, [depth](Voice& voice, int i) { voice.SetEnvDepth(i, depth); });
 }
 
 void VoiceManager::SetOctave(int slot, int octaves)
 {
-    ForEachSlot(slot,
-                [octaves](Voice& voice, std::size_t i)
-                {
-                    voice.octave[i] = octaves;
-                    voice.frequenciesDirty = true;
-                });
+    ForEachSlot(slot, [octaves](Voice& voice, int i) { voice.SetOctave(i, octaves); });
 }
 
 void VoiceManager::SetTranspose(int slot, int semitones)
 {
-    ForEachSlot(slot,
-                [semitones](Voice& voice, std::size_t i)
-                {
-                    voice.transpose[i] = semitones;
-                    voice.frequenciesDirty = true;
-                });
+    ForEachSlot(slot, [semitones](Voice& voice, int i) { voice.SetTranspose(i, semitones); });
 }
 
 void VoiceManager::SetCents(int slot, int cents)
 {
-    ForEachSlot(slot,
-                [cents](Voice& voice, std::size_t i)
-                {
-                    voice.cents[i] = cents;
-                    voice.frequenciesDirty = true;
-                });
+    ForEachSlot(slot, [cents](Voice& voice, int i) { voice.SetCents(i, cents); });
 }
 
 void VoiceManager::SetStageValue(EnvelopeTarget envelope, EnvelopeStage stage, double value)
 {
-    ForEachVoice(
-        [=](Voice& voice)
-        {
-            EG& target = envelope == EnvelopeTarget::Amplitude ? voice.ampEnvelope : voice.filterEnvelope;
-            target.SetStageValue(stage, value);
-        });
+    ForEachVoice([=](Voice& voice) { voice.SetStageValue(envelope, stage, value); });
 }
 
 void VoiceManager::SetHighNote(int note)
 {
-    ForEachVoice([note](Voice& voice) { voice.pitchEnvelope.SetHighNote(note); });
+    ForEachVoice([note](Voice& voice) { voice.SetHighNote(note); });
 }
 
 void VoiceManager::SetLowNote(int note)
 {
-    ForEachVoice([note](Voice& voice) { voice.pitchEnvelope.SetLowNote(note); });
+    ForEachVoice([note](Voice& voice) { voice.SetLowNote(note); });
 }
 
 void VoiceManager::SetPitchDuration(double seconds)
 {
-    ForEachVoice([seconds](Voice& voice) { voice.pitchEnvelope.SetDuration(seconds); });
+    ForEachVoice([seconds](Voice& voice) { voice.SetPitchDuration(seconds); });
 }
 
 void VoiceManager::SetPitchStart(double position)
 {
-    ForEachVoice([position](Voice& voice) { voice.pitchEnvelope.SetStartPosition(position); });
+    ForEachVoice([position](Voice& voice) { voice.SetPitchStart(position); });
 }
 
 void VoiceManager::SetPitchEnd(double position)
 {
-    ForEachVoice([position](Voice& voice) { voice.pitchEnvelope.SetEndPosition(position); });
+    ForEachVoice([position](Voice& voice) { voice.SetPitchEnd(position); });
 }
 
 void VoiceManager::SetPitchCurve(double curve)
 {
-    ForEachVoice([curve](Voice& voice) { voice.pitchEnvelope.SetCurve(curve); });
+    ForEachVoice([curve](Voice& voice) { voice.SetPitchCurve(curve); });
 }
 
 void VoiceManager::SetLowPassCutoff(double hertz)
 {
-    ForEachVoice([hertz](Voice& voice) { voice.lowPassCutoff = hertz; });
+    ForEachVoice([hertz](Voice& voice) { voice.SetLowPassCutoff(hertz); });
 }
 
 void VoiceManager::SetLowPassEnvDepth(double depth)
 {
-    ForEachVoice([depth](Voice& voice) { voice.lowPassEnvDepth = depth; });
+    ForEachVoice([depth](Voice& voice) { voice.SetLowPassEnvDepth(depth); });
 }
 
 void VoiceManager::SetHighPassCutoff(double hertz)
 {
-    ForEachVoice([hertz](Voice& voice) { voice.highPassCutoff = hertz; });
+    ForEachVoice([hertz](Voice& voice) { voice.SetHighPassCutoff(hertz); });
 }
 
 void VoiceManager::SetHighPassEnvDepth(double depth)
 {
-    ForEachVoice([depth](Voice& voice) { voice.highPassEnvDepth = depth; });
+    ForEachVoice([depth](Voice& voice) { voice.SetHighPassEnvDepth(depth); });
 }
 
 void VoiceManager::SetLowPassResonance(double resonance)
 {
-    ForEachVoice([resonance](Voice& voice) { SetResonance(voice.lowPassFilter, resonance); });
+    const double q = std::clamp(resonance, 0.0, kMaxResonance);
+    ForEachVoice([q](Voice& voice) { voice.SetLowPassResonance(q); });
 }
 
 void VoiceManager::SetHighPassResonance(double resonance)
 {
-    ForEachVoice([resonance](Voice& voice) { SetResonance(voice.highPassFilter, resonance); });
+    const double q = std::clamp(resonance, 0.0, kMaxResonance);
+    ForEachVoice([q](Voice& voice) { voice.SetHighPassResonance(q); });
 }

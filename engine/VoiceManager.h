@@ -5,14 +5,6 @@
 #include "engine/Voice.h"
 
 #include <array>
-#include <cstddef>
-
-// Which of a voice's two envelopes a stage setting is meant for.
-enum class EnvelopeTarget
-{
-    Amplitude,
-    Filter,
-};
 
 // Owns the instrument's four voices: starts the first free one for each note (no stealing),
 // releases every voice of a key at note-off, and writes each sound setting into all four voices.
@@ -52,22 +44,37 @@ public:
     void SetLowPassEnvDepth(double depth);
     void SetHighPassCutoff(double hertz);
     void SetHighPassEnvDepth(double depth);
+    // Resonances are clamped to 0 to 100.
     void SetLowPassResonance(double resonance);
     void SetHighPassResonance(double resonance);
 
-    std::array<Voice, kVoiceCount> voices;
+    // The sum of the four voices for one engine sample, in voice order.
+    double NextSample()
+    {
+        double sum = 0.0;
+        for (Voice& voice : voices_)
+            sum += voice.NextSample();
+        return sum;
+    }
+
+    bool AnyActive() const;
+    const std::array<Voice, kVoiceCount>& Voices() const { return voices_; }
+    // A voice by number, for starting a note on a chosen voice regardless of what it plays.
+    Voice& VoiceAt(int index) { return voices_[index]; }
 
 private:
+    std::array<Voice, kVoiceCount> voices_;
+
     // Every setting is applied to voices 0, 1, 2, 3 in that order.
     template <typename Apply> void ForEachVoice(Apply apply)
     {
-        for (Voice& voice : voices)
+        for (Voice& voice : voices_)
             apply(voice);
     }
     template <typename Apply> void ForEachSlot(int slot, Apply apply)
     {
         if (slot < 0 || slot >= kVoiceSourceCount) return;
-        for (Voice& voice : voices)
-            apply(voice, static_cast<std::size_t>(slot));
+        for (Voice& voice : voices_)
+            apply(voice, slot);
     }
 };

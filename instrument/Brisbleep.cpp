@@ -238,8 +238,7 @@ void Brisbleep::RenderDouble(double** /*inputs*/, double** outputs, int frames)
             meter->TakeValueFromPlugin(levels.right);
     }
 
-    midiReceiver.queue.EndBlock(frames);
-    midiReceiver.blockPosition = 0;
+    midiReceiver.EndBlock(frames);
 }
 
 void Brisbleep::OnMidiMessage(const IMidiMessage& message)

@@ -16,7 +16,7 @@ struct Listener
     void Record(const std::string& what)
     {
         std::string entry = "@";
-        entry.append(std::to_string(input->blockPosition)).append(" ").append(what);
+        entry.append(std::to_string(input->BlockPosition())).append(" ").append(what);
         log.push_back(entry);
     }
     void NoteOn(int note, int velocity)
@@ -84,7 +84,7 @@ TEST_F(MidiInputTest, MessagesPlayJustBeforeTheirSampleInQueueOrder)
         input.PlayDueMessages();
     EXPECT_EQ(listener.log,
               (std::vector<std::string>{"@0 on 60 90", "@5 on 64 100", "@5 cc 7 1.000000", "@5 off 60 3"}));
-    EXPECT_EQ(input.blockPosition, 8);
+    EXPECT_EQ(input.BlockPosition(), 8);
     EXPECT_TRUE(input.queue.Empty());
 }
 
@@ -95,7 +95,7 @@ TEST_F(MidiInputTest, NothingDueOnlyAdvancesThePosition)
     input.PlayDueMessages();
     input.PlayDueMessages();
     EXPECT_TRUE(listener.log.empty());
-    EXPECT_EQ(input.blockPosition, 3);
+    EXPECT_EQ(input.BlockPosition(), 3);
     input.PlayDueMessages();
     EXPECT_EQ(listener.log, (std::vector<std::string>{"@3 on 60 1"}));
 }
@@ -107,8 +107,7 @@ TEST_F(MidiInputTest, MessagesBeyondTheBlockPlayInTheNextOne)
     for (int sample = 0; sample < 64; ++sample)
         input.PlayDueMessages();
     EXPECT_TRUE(listener.log.empty());
-    input.queue.EndBlock(64);
-    input.blockPosition = 0;
+    input.EndBlock(64);
     for (int sample = 0; sample < 64; ++sample)
         input.PlayDueMessages();
     EXPECT_EQ(listener.log, (std::vector<std::string>{"@36 on 69 127"}));

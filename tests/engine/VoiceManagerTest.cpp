@@ -46,10 +46,7 @@ protected:
         double magnitude = 0.0;
         for (int j = 0; j < kOversampling; ++j)
         {
-            double sum = 0.0;
-            for (Voice& voice : manager->voices)
-                sum += voice.NextSample();
-            magnitude += std::fabs(sum);
+            magnitude += std::fabs(manager->NextSample());
         }
         return magnitude;
     }
@@ -57,8 +54,7 @@ protected:
     void RenderEngineSamples(int count)
     {
         for (int i = 0; i < count; ++i)
-            for (Voice& voice : manager->voices)
-                voice.NextSample();
+            manager->NextSample();
     }
     // Plays the queued messages at the current sample without rendering.
     void Play() { input->PlayDueMessages(); }
@@ -66,8 +62,8 @@ protected:
     std::vector<int> Notes() const
     {
         std::vector<int> notes;
-        for (const Voice& voice : manager->voices)
-            notes.push_back(voice.active ? voice.note : -1);
+        for (const Voice& voice : manager->Voices())
+            notes.push_back(voice.IsActive() ? voice.Note() : -1);
         return notes;
     }
 
@@ -87,11 +83,11 @@ TEST_F(VoiceManagerTest, FifthNoteIsDroppedAndNotRememberedAfterRelease)
 
     NoteOff(60);
     Play();
-    EXPECT_EQ(manager->voices[0].ampEnvelope.Stage(), StageRelease);
-    EXPECT_EQ(manager->voices[0].filterEnvelope.Stage(), StageRelease);
+    EXPECT_EQ(manager->Voices()[0].AmpEnvelope().Stage(), StageRelease);
+    EXPECT_EQ(manager->Voices()[0].FilterEnvelope().Stage(), StageRelease);
     // Voice 0 sounds its release for exactly 0.2 s and frees itself on the next sample.
     RenderEngineSamples(kReleaseSamples);
-    EXPECT_TRUE(manager->voices[0].active);
+    EXPECT_TRUE(manager->Voices()[0].IsActive());
     RenderEngineSamples(1);
     EXPECT_EQ(Notes(), (std::vector<int>{-1, 62, 64, 65}));
     RenderEngineSamples(kEngineRate); // still nobody picks up the held key 67
@@ -122,7 +118,7 @@ TEST_F(VoiceManagerTest, RepeatedNoteOnForAHeldKeyIsIgnored)
     NoteOn(60, 20);
     Play();
     EXPECT_EQ(Notes(), (std::vector<int>{60, -1, -1, -1}));
-    EXPECT_EQ(manager->voices[0].velocity, 100);
+    EXPECT_EQ(manager->Voices()[0].Velocity(), 100);
 }
 
 TEST_F(VoiceManagerTest, VelocityZeroNoteOnReleasesLikeANoteOff)
@@ -135,8 +131,8 @@ TEST_F(VoiceManagerTest, VelocityZeroNoteOnReleasesLikeANoteOff)
     Play();
     for (int v : {0, 1})
     {
-        EXPECT_EQ(manager->voices[v].ampEnvelope.Stage(), StageRelease);
-        EXPECT_EQ(manager->voices[v].filterEnvelope.Stage(), StageRelease);
+        EXPECT_EQ(manager->Voices()[v].AmpEnvelope().Stage(), StageRelease);
+        EXPECT_EQ(manager->Voices()[v].FilterEnvelope().Stage(), StageRelease);
     }
     EXPECT_EQ(input->heldKeyCount, 0);
 }
@@ -145,11 +141,11 @@ TEST_F(VoiceManagerTest, NoteOffForAKeyThatIsUpLeavesItsVoiceSounding)
 {
     manager->NoteOn(60, 100); // a voice on key 60 without the key being down
     RenderEngineSamples(5000);
-    ASSERT_EQ(manager->voices[0].ampEnvelope.Stage(), StageSustain);
+    ASSERT_EQ(manager->Voices()[0].AmpEnvelope().Stage(), StageSustain);
     NoteOff(60);
     Play();
-    EXPECT_EQ(manager->voices[0].ampEnvelope.Stage(), StageSustain);
-    EXPECT_TRUE(manager->voices[0].active);
+    EXPECT_EQ(manager->Voices()[0].AmpEnvelope().Stage(), StageSustain);
+    EXPECT_TRUE(manager->Voices()[0].IsActive());
 }
 
 TEST_F(VoiceManagerTest, NoteOffReleasesEveryVoiceOnThatKeyFromItsCurrentLevel)
@@ -158,19 +154,19 @@ TEST_F(VoiceManagerTest, NoteOffReleasesEveryVoiceOnThatKeyFromItsCurrentLevel)
     manager->NoteOn(62, 100);
     manager->NoteOn(60, 50);
     RenderEngineSamples(200); // mid-attack: the attack lasts 0.001 s, 352 samples
-    ASSERT_EQ(manager->voices[0].ampEnvelope.Stage(), StageAttack);
-    const double level = manager->voices[0].ampEnvelope.Level();
+    ASSERT_EQ(manager->Voices()[0].AmpEnvelope().Stage(), StageAttack);
+    const double level = manager->Voices()[0].AmpEnvelope().Level();
     manager->NoteOff(60, 64);
-    EXPECT_EQ(manager->voices[0].ampEnvelope.Stage(), StageRelease);
-    EXPECT_EQ(manager->voices[2].ampEnvelope.Stage(), StageRelease);
-    EXPECT_EQ(manager->voices[1].ampEnvelope.Stage(), StageAttack);
-    EXPECT_EQ(manager->voices[0].ampEnvelope.Level(), level);
+    EXPECT_EQ(manager->Voices()[0].AmpEnvelope().Stage(), StageRelease);
+    EXPECT_EQ(manager->Voices()[2].AmpEnvelope().Stage(), StageRelease);
+    EXPECT_EQ(manager->Voices()[1].AmpEnvelope().Stage(), StageAttack);
+    EXPECT_EQ(manager->Voices()[0].AmpEnvelope().Level(), level);
 
     // A second note-off does not restart the release.
     RenderEngineSamples(100);
-    const std::uint64_t index = manager->voices[0].ampEnvelope.SampleIndex();
+    const std::uint64_t index = manager->Voices()[0].AmpEnvelope().SampleIndex();
     manager->NoteOff(60, 0);
-    EXPECT_EQ(manager->voices[0].ampEnvelope.SampleIndex(), index);
+    EXPECT_EQ(manager->Voices()[0].AmpEnvelope().SampleIndex(), index);
 }
 
 TEST_F(VoiceManagerTest, DueMessagesStartTheVoiceAtTheirHostSample)
@@ -183,59 +179,69 @@ TEST_F(VoiceManagerTest, DueMessagesStartTheVoiceAtTheirHostSample)
     EXPECT_EQ(Notes(), (std::vector<int>{69, -1, -1, -1}));
     for (int i = 6; i < 9; ++i)
         RenderHostSample();
-    EXPECT_EQ(manager->voices[0].ampEnvelope.Stage(), StageAttack);
+    EXPECT_EQ(manager->Voices()[0].AmpEnvelope().Stage(), StageAttack);
     RenderHostSample(); // host sample 9: the note-off is played first
-    EXPECT_EQ(manager->voices[0].ampEnvelope.Stage(), StageRelease);
+    EXPECT_EQ(manager->Voices()[0].AmpEnvelope().Stage(), StageRelease);
 }
 
 TEST_F(VoiceManagerTest, SampleRateReachesEveryVoice)
 {
     manager->NoteOn(60, 100);
     RenderEngineSamples(10);
-    Voice& running = manager->voices[0];
-    const std::uint64_t endIndex = running.ampEnvelope.StageEndIndex();
-    ASSERT_NE(running.lowPassFilter.State1(), 0.0);
+    const Voice& running = manager->Voices()[0];
+    const std::uint64_t endIndex = running.AmpEnvelope().StageEndIndex();
+    ASSERT_NE(running.LowPassFilter().State1(), 0.0);
 
     manager->SetSampleRate(20000.0);
-    for (const Voice& voice : manager->voices)
+    for (const Voice& voice : manager->Voices())
     {
-        EXPECT_EQ(voice.ampEnvelope.SampleRate(), 20000.0);
-        EXPECT_EQ(voice.filterEnvelope.SampleRate(), 20000.0);
-        EXPECT_EQ(voice.pitchEnvelope.SampleRate(), 20000.0);
-        EXPECT_EQ(voice.lowPassFilter.SampleRate(), 20000.0);
-        EXPECT_EQ(voice.highPassFilter.SampleRate(), 20000.0);
-        EXPECT_EQ(voice.lowPassFilter.State1(), 0.0);
-        EXPECT_EQ(voice.lowPassFilter.State2(), 0.0);
-        EXPECT_EQ(voice.highPassFilter.State1(), 0.0);
-        EXPECT_EQ(voice.highPassFilter.State2(), 0.0);
+        EXPECT_EQ(voice.AmpEnvelope().SampleRate(), 20000.0);
+        EXPECT_EQ(voice.FilterEnvelope().SampleRate(), 20000.0);
+        EXPECT_EQ(voice.Pitch().SampleRate(), 20000.0);
+        EXPECT_EQ(voice.LowPassFilter().SampleRate(), 20000.0);
+        EXPECT_EQ(voice.HighPassFilter().SampleRate(), 20000.0);
+        EXPECT_EQ(voice.LowPassFilter().State1(), 0.0);
+        EXPECT_EQ(voice.LowPassFilter().State2(), 0.0);
+        EXPECT_EQ(voice.HighPassFilter().State1(), 0.0);
+        EXPECT_EQ(voice.HighPassFilter().State2(), 0.0);
     }
     // The running cutoff (22050 Hz) no longer fits below the new Nyquist limit.
-    EXPECT_EQ(running.lowPassFilter.Cutoff(), 10000.0);
-    EXPECT_EQ(running.lowPassFilter.G(), std::tan(10000.0 * M_PI / 20000.0));
+    EXPECT_EQ(running.LowPassFilter().Cutoff(), 10000.0);
+    EXPECT_EQ(running.LowPassFilter().G(), std::tan(10000.0 * M_PI / 20000.0));
     // The running stage keeps its length; only the next stage entry uses the new rate.
-    EXPECT_EQ(running.ampEnvelope.StageEndIndex(), endIndex);
+    EXPECT_EQ(running.AmpEnvelope().StageEndIndex(), endIndex);
 }
 
 TEST_F(VoiceManagerTest, ResonanceIsClampedAndTakesEffectAtOnce)
 {
     manager->SetLowPassResonance(150.0);
     manager->SetHighPassResonance(2.0);
-    for (const Voice& voice : manager->voices)
+    for (const Voice& voice : manager->Voices())
     {
-        EXPECT_EQ(voice.lowPassFilter.Resonance(), 100.0);
-        EXPECT_EQ(voice.lowPassFilter.Damping(), 0.01);
-        EXPECT_EQ(voice.highPassFilter.Resonance(), 2.0);
-        EXPECT_EQ(voice.highPassFilter.Damping(), 0.5);
+        EXPECT_EQ(voice.LowPassFilter().Resonance(), 100.0);
+        EXPECT_EQ(voice.LowPassFilter().Damping(), 0.01);
+        EXPECT_EQ(voice.HighPassFilter().Resonance(), 2.0);
+        EXPECT_EQ(voice.HighPassFilter().Damping(), 0.5);
     }
     manager->SetLowPassResonance(-1.0);
-    EXPECT_EQ(manager->voices[3].lowPassFilter.Resonance(), 0.0);
+    EXPECT_EQ(manager->Voices()[3].LowPassFilter().Resonance(), 0.0);
 }
 
 TEST_F(VoiceManagerTest, SettingsReachAllFourVoices)
 {
-    for (Voice& voice : manager->voices)
-        voice.frequenciesDirty = false;
+    // A sounding voice picks up a new octave at its next sample.
+    manager->SetPitchStart(0.0);
+    manager->SetPitchEnd(0.0); // no glide: the frequency is the note's own
+    manager->SetSourceLevel(2, 1.0);
+    manager->NoteOn(60, 100);
+    RenderEngineSamples(1);
+    const double before = manager->Voices()[0].Frequency(2);
     manager->SetOctave(2, -3);
+    RenderEngineSamples(1);
+    // The base frequency goes through the engine's own power approximation.
+    EXPECT_DOUBLE_EQ(manager->Voices()[0].Frequency(2) / before,
+                     FastPow(2.0, (24 - 69) / 12.0) / FastPow(2.0, (60 - 69) / 12.0));
+    manager->SetSourceLevel(2, 0.0);
     manager->SetSourceLevel(4, 0.25);
     manager->SetWaveform(1, OscilatorWaveform::Whistle);
     manager->SetStageValue(EnvelopeTarget::Filter, StageRelease, 1.5);
@@ -243,18 +249,19 @@ TEST_F(VoiceManagerTest, SettingsReachAllFourVoices)
     manager->SetHighNote(100);
     manager->SetSourceLevel(5, 9.0); // no such slot: ignored
     manager->SetCents(-1, 9);
-    for (const Voice& voice : manager->voices)
+    for (const Voice& voice : manager->Voices())
     {
-        EXPECT_EQ(voice.octave[2], -3);
-        EXPECT_TRUE(voice.frequenciesDirty);
-        EXPECT_EQ(voice.sourceLevel, (std::array<double, 5>{1.0, 0.0, 0.0, 0.0, 0.25}));
-        EXPECT_EQ(voice.oscillators[1].Waveform(), OscilatorWaveform::Whistle);
-        EXPECT_EQ(voice.filterEnvelope.StageSetting(StageRelease), 1.5);
-        EXPECT_EQ(voice.ampEnvelope.StageSetting(StageRelease), 0.2);
-        EXPECT_EQ(voice.ampEnvelope.StageSetting(StageAttack), 0.02);
-        EXPECT_EQ(voice.pitchEnvelope.HighNote(), 100);
-        EXPECT_EQ(voice.pitchEnvelope.HighFrequency(), NoteFrequency(100));
-        EXPECT_EQ(voice.cents, (std::array<std::int32_t, 5>{}));
+        EXPECT_EQ(voice.Octave(2), -3);
+        for (int slot = 0; slot < kVoiceSourceCount; ++slot)
+            EXPECT_EQ(voice.SourceLevel(slot), (std::array<double, 5>{1.0, 0.0, 0.0, 0.0, 0.25}[slot]));
+        EXPECT_EQ(voice.Oscillator(1).Waveform(), OscilatorWaveform::Whistle);
+        EXPECT_EQ(voice.FilterEnvelope().StageSetting(StageRelease), 1.5);
+        EXPECT_EQ(voice.AmpEnvelope().StageSetting(StageRelease), 0.2);
+        EXPECT_EQ(voice.AmpEnvelope().StageSetting(StageAttack), 0.02);
+        EXPECT_EQ(voice.Pitch().HighNote(), 100);
+        EXPECT_EQ(voice.Pitch().HighFrequency(), NoteFrequency(100));
+        for (int slot = 0; slot < kVoiceSourceCount; ++slot)
+            EXPECT_EQ(voice.Cents(slot), 0);
     }
 }
 
@@ -299,9 +306,9 @@ TEST_F(VoiceManagerTest, JumpWithoutTransposeCutsTheHeldNoteShort)
     EXPECT_EQ(input->heldKeyCount, 1);
     for (int i = 11; i < 30; ++i)
         RenderHostSample();
-    EXPECT_EQ(manager->voices[0].ampEnvelope.Stage(), StageAttack); // still rising, nothing released
+    EXPECT_EQ(manager->Voices()[0].AmpEnvelope().Stage(), StageAttack); // still rising, nothing released
     RenderHostSample(); // sample 30: the jump's note-off releases the played key
-    EXPECT_EQ(manager->voices[0].ampEnvelope.Stage(), StageRelease);
+    EXPECT_EQ(manager->Voices()[0].AmpEnvelope().Stage(), StageRelease);
     EXPECT_EQ(input->keyDown[60], 0);
     EXPECT_TRUE(input->queue.Empty());
 }

@@ -20,20 +20,17 @@ class VoiceTest : public ::testing::Test
 protected:
     static void ConfigureDefaults(Voice& voice)
     {
-        for (EG* eg : {&voice.ampEnvelope, &voice.filterEnvelope})
+        voice.SetSampleRate(kEngineRate);
+        for (EnvelopeTarget envelope : {EnvelopeTarget::Amplitude, EnvelopeTarget::Filter})
         {
-            eg->SetSampleRate(kEngineRate);
-            SetStageSettings(*eg, {0.0, 0.01, 0.001, 0.001, 1.0, 0.2});
+            constexpr double settings[] = {0.01, 0.001, 0.001, 1.0, 0.2};
+            for (int s = StageAttack; s <= StageRelease; ++s)
+                voice.SetStageValue(envelope, static_cast<EnvelopeStage>(s), settings[s - StageAttack]);
         }
-        voice.pitchEnvelope.SetSampleRate(kEngineRate);
-        voice.pitchEnvelope.SetEndPosition(0.0);
-        for (StateVariableFilter* filter : {&voice.lowPassFilter, &voice.highPassFilter})
-            filter->SetSampleRate(kEngineRate);
-        for (Oscilator& oscillator : voice.oscillators)
-            oscillator.SetSampleRate(kEngineRate);
-        voice.oscillators[0].SetWaveform(OscilatorWaveform::Triangle);
-        voice.oscillators[1].SetWaveform(OscilatorWaveform::Off);
-        voice.oscillators[2].SetWaveform(OscilatorWaveform::Off);
+        voice.SetPitchEnd(0.0);
+        voice.SetWaveform(0, OscilatorWaveform::Triangle);
+        voice.SetWaveform(1, OscilatorWaveform::Off);
+        voice.SetWaveform(2, OscilatorWaveform::Off);
     }
 
     static std::vector<double> Render(Voice& voice, int count)
@@ -44,11 +41,7 @@ protected:
         return out;
     }
 
-    static void Release(Voice& voice)
-    {
-        voice.ampEnvelope.EnterStage(StageRelease);
-        voice.filterEnvelope.EnterStage(StageRelease);
-    }
+    static void Release(Voice& voice) { voice.NoteOff(); }
 };
 } // namespace
 
@@ -56,12 +49,12 @@ TEST_F(VoiceTest, FreeVoiceIsExactlySilentAndFrozen)
 {
     Voice voice;
     ConfigureDefaults(voice);
-    const double phase = voice.oscillators[0].Phase();
+    const double phase = voice.Oscillator(0).Phase();
     for (int i = 0; i < 1000; ++i)
         ASSERT_EQ(voice.NextSample(), 0.0);
-    EXPECT_EQ(voice.oscillators[0].Phase(), phase);
-    EXPECT_EQ(voice.ampEnvelope.Stage(), StageOff);
-    EXPECT_EQ(voice.pitchEnvelope.SampleCounter(), 0u);
+    EXPECT_EQ(voice.Oscillator(0).Phase(), phase);
+    EXPECT_EQ(voice.AmpEnvelope().Stage(), StageOff);
+    EXPECT_EQ(voice.Pitch().SampleCounter(), 0u);
 }
 
 TEST_F(VoiceTest, DefaultNote69SoundsAtTheEngineTuning)
@@ -69,7 +62,7 @@ TEST_F(VoiceTest, DefaultNote69SoundsAtTheEngineTuning)
     Voice voice;
     ConfigureDefaults(voice);
     voice.NoteOn(69, 127);
-    EXPECT_TRUE(voice.active);
+    EXPECT_TRUE(voice.IsActive());
     const auto samples = Render(voice, kEngineRate / 2);
     const double measured = RisingCrossingFrequency(samples, 5000, samples.size(), kEngineRate);
     EXPECT_NEAR(measured, 414.857, 0.01);
@@ -91,7 +84,7 @@ TEST_F(VoiceTest, NoteLengthFollowsTheAmplitudeEnvelope)
     Render(voice, 10000);
     Release(voice);
     int released = 0;
-    while (voice.active && released < 1000000)
+    while (voice.IsActive() && released < 1000000)
     {
         voice.NextSample();
         ++released;
@@ -104,14 +97,15 @@ TEST_F(VoiceTest, ZeroEnvelopeDepthHoldsFullLevelUntilTheReleaseEnds)
 {
     Voice voice;
     ConfigureDefaults(voice);
-    voice.envDepth = {0, 0, 0, 0, 0};
-    voice.oscillators[0].SetWaveform(OscilatorWaveform::Square);
+    for (int i = 0; i < kVoiceSourceCount; ++i)
+        voice.SetEnvDepth(i, std::array<double, kVoiceSourceCount>{0, 0, 0, 0, 0}[i]);
+    voice.SetWaveform(0, OscilatorWaveform::Square);
     voice.NoteOn(60, 127);
     const auto start = Render(voice, 2000);
     EXPECT_GT(*std::max_element(start.begin() + 500, start.end()), 0.9); // no attack ramp
     Release(voice);
     std::vector<double> tail;
-    while (voice.active)
+    while (voice.IsActive())
         tail.push_back(voice.NextSample());
     ASSERT_EQ(tail.size(), 70561u);
     // Still full level at the last sample, which is rendered from the sources, then silence.
@@ -139,18 +133,19 @@ TEST_F(VoiceTest, SilentSourcesAreNotStepped)
 {
     Voice voice;
     ConfigureDefaults(voice);
-    voice.oscillators[0].SetWaveform(OscilatorWaveform::Off);
-    voice.oscillators[1].SetWaveform(OscilatorWaveform::Sin);
-    voice.oscillators[2].SetWaveform(OscilatorWaveform::Saw);
-    voice.startPhase = {0.1, 0.2, 0.3, 0, 0};
+    voice.SetWaveform(0, OscilatorWaveform::Off);
+    voice.SetWaveform(1, OscilatorWaveform::Sin);
+    voice.SetWaveform(2, OscilatorWaveform::Saw);
+    for (int i = 0; i < kVoiceSourceCount; ++i)
+        voice.SetStartPhase(i, std::array<double, kVoiceSourceCount>{0.1, 0.2, 0.3, 0, 0}[i]);
     voice.NoteOn(60, 127);
-    EXPECT_EQ(voice.oscillators[0].Phase(), 0.1);
-    EXPECT_EQ(voice.oscillators[0].OvertonePhase(), 0.1);
+    EXPECT_EQ(voice.Oscillator(0).Phase(), 0.1);
+    EXPECT_EQ(voice.Oscillator(0).OvertonePhase(), 0.1);
     RandomSeed(7);
     for (double y : Render(voice, 1000))
         ASSERT_EQ(y, 0.0);
-    EXPECT_EQ(voice.oscillators[1].Phase(), 0.2);
-    EXPECT_EQ(voice.oscillators[2].Phase(), 0.3);
+    EXPECT_EQ(voice.Oscillator(1).Phase(), 0.2);
+    EXPECT_EQ(voice.Oscillator(2).Phase(), 0.3);
     RandomSeed(7);
     const int first = RandomInt();
     RandomSeed(7);
@@ -158,18 +153,19 @@ TEST_F(VoiceTest, SilentSourcesAreNotStepped)
     EXPECT_EQ(RandomInt(), first); // no noise drawn at level 0
 
     // Oscillator 1 at level 0 is still stepped.
-    voice.oscillators[0].SetWaveform(OscilatorWaveform::Triangle);
-    voice.sourceLevel[0] = 0.0;
-    const double before = voice.oscillators[0].Phase();
+    voice.SetWaveform(0, OscilatorWaveform::Triangle);
+    voice.SetSourceLevel(0, 0.0);
+    const double before = voice.Oscillator(0).Phase();
     EXPECT_EQ(voice.NextSample(), 0.0);
-    EXPECT_GT(voice.oscillators[0].Phase(), before);
+    EXPECT_GT(voice.Oscillator(0).Phase(), before);
 }
 
 TEST_F(VoiceTest, NoiseSourcesDrawOneAndThreeValuesPerSample)
 {
     Voice voice;
     ConfigureDefaults(voice);
-    voice.sourceLevel = {1, 0, 0, 0.5, 0};
+    for (int i = 0; i < kVoiceSourceCount; ++i)
+        voice.SetSourceLevel(i, std::array<double, kVoiceSourceCount>{1, 0, 0, 0.5, 0}[i]);
     voice.NoteOn(60, 127);
     RandomSeed(3);
     Render(voice, 10);
@@ -179,7 +175,8 @@ TEST_F(VoiceTest, NoiseSourcesDrawOneAndThreeValuesPerSample)
         RandomInt();
     EXPECT_EQ(afterWhite, RandomInt());
 
-    voice.sourceLevel = {1, 0, 0, 0, 0.5};
+    for (int i = 0; i < kVoiceSourceCount; ++i)
+        voice.SetSourceLevel(i, std::array<double, kVoiceSourceCount>{1, 0, 0, 0, 0.5}[i]);
     RandomSeed(3);
     Render(voice, 10);
     const int afterPink = RandomInt();
@@ -197,19 +194,18 @@ TEST_F(VoiceTest, PitchSettingsReachTheOscillators)
     const auto base = Render(voice, kEngineRate / 4);
     EXPECT_NEAR(RisingCrossingFrequency(base, 5000, base.size(), kEngineRate), 414.857, 0.01);
     // An octave change applies from the next sample: FastPow(2, 1) is exact, so 854.5 Hz.
-    voice.octave[0] = 1;
-    voice.frequenciesDirty = true;
+    voice.SetOctave(0, 1);
     const auto up = Render(voice, kEngineRate / 4);
     EXPECT_NEAR(RisingCrossingFrequency(up, 100, up.size(), kEngineRate), 880.0 * FastPow(2.0, 0.0), 0.02);
 
     // A glide from the low note: the first sample already sounds at the low frequency.
     Voice glide;
     ConfigureDefaults(glide);
-    glide.pitchEnvelope.SetStartPosition(-1.0);
-    glide.pitchEnvelope.SetEndPosition(-1.0);
+    glide.SetPitchStart(-1.0);
+    glide.SetPitchEnd(-1.0);
     glide.NoteOn(69, 127);
     glide.NextSample();
-    EXPECT_EQ(glide.frequency[0], glide.pitchEnvelope.LowFrequency());
+    EXPECT_EQ(glide.Frequency(0), glide.Pitch().LowFrequency());
     const auto low = Render(glide, kEngineRate);
     EXPECT_NEAR(RisingCrossingFrequency(low, 0, low.size(), kEngineRate), NoteFrequency(12), 0.01);
 }
@@ -218,17 +214,17 @@ TEST_F(VoiceTest, FilterEnvelopeMovesTheCutoffs)
 {
     Voice voice;
     ConfigureDefaults(voice);
-    voice.lowPassCutoff = 1000.0;
-    voice.lowPassEnvDepth = 1.0;
-    voice.highPassCutoff = 500.0;
-    voice.highPassEnvDepth = 1.0;
+    voice.SetLowPassCutoff(1000.0);
+    voice.SetLowPassEnvDepth(1.0);
+    voice.SetHighPassCutoff(500.0);
+    voice.SetHighPassEnvDepth(1.0);
     voice.NoteOn(60, 127);
     voice.NextSample();
     // Envelope near 0 at the start: the knob values.
-    EXPECT_NEAR(voice.lowPassFilter.Cutoff(), 1000.0, 0.01);
-    EXPECT_NEAR(voice.highPassFilter.Cutoff(), 500.0, 0.01);
+    EXPECT_NEAR(voice.LowPassFilter().Cutoff(), 1000.0, 0.01);
+    EXPECT_NEAR(voice.HighPassFilter().Cutoff(), 500.0, 0.01);
     Render(voice, 5000); // sustain at 1: fully open low-pass, high-pass at 0 Hz
-    EXPECT_EQ(voice.lowPassFilter.Cutoff(), 22050.0);
-    EXPECT_EQ(voice.highPassFilter.Cutoff(), 0.0);
-    EXPECT_DOUBLE_EQ(voice.lowPassFilter.G(), std::tan(M_PI / 16));
+    EXPECT_EQ(voice.LowPassFilter().Cutoff(), 22050.0);
+    EXPECT_EQ(voice.HighPassFilter().Cutoff(), 0.0);
+    EXPECT_DOUBLE_EQ(voice.LowPassFilter().G(), std::tan(M_PI / 16));
 }

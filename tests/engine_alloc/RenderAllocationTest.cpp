@@ -58,8 +58,7 @@ struct EngineRig
         }
         const PeakLevels levels = renderer.EndMeterBlock();
         if (levels.left > loudest) loudest = levels.left;
-        input.queue.EndBlock(kBlockFrames);
-        input.blockPosition = 0;
+        input.EndBlock(kBlockFrames);
     }
 
     // Notes start, overflow the four voices, release, run out and are replaced; every message

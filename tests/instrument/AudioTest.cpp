@@ -85,26 +85,26 @@ TEST(Audio, ParameterRoutingReachesEveryVoice)
     h.Set(kFilterLpResonance, 3.0);
     h.Set(kFilterHpEnvDepth, -0.5);
     h.Set(53, 0.25);
-    for (const Voice& v : h->renderer.Voices().voices)
+    for (const Voice& v : h->renderer.Voices().Voices())
     {
-        EXPECT_NEAR(v.sourceLevel[0], std::pow(10.0, -95.0 / 20.0), 1e-12);
-        EXPECT_EQ(v.sourceLevel[1], 0.0); // below -95 dB a source is off
-        EXPECT_NEAR(v.sourceLevel[3], 0.1, 1e-9);
-        EXPECT_EQ(v.octave[1], -2);
-        EXPECT_EQ(v.transpose[2], 7);
-        EXPECT_EQ(v.cents[2], -33);
-        EXPECT_EQ(v.oscillators[1].SquareDuty(), 0.25);
-        EXPECT_EQ(v.startPhase[2], 0.75);
-        EXPECT_EQ(v.envDepth[3], 0.4);
-        EXPECT_EQ(v.ampEnvelope.StageSetting(StageDecay), 0.5);
-        EXPECT_EQ(v.filterEnvelope.StageSetting(StageDecay), 0.25);
-        EXPECT_EQ(v.pitchEnvelope.HighNote(), 100);
-        EXPECT_EQ(v.pitchEnvelope.LowNote(), 20);
-        EXPECT_EQ(v.pitchEnvelope.Duration(), 2.0);
-        EXPECT_EQ(v.pitchEnvelope.Curve(), 4.0);
-        EXPECT_EQ(v.lowPassCutoff, 5000.0);
-        EXPECT_EQ(v.lowPassFilter.Resonance(), 3.0);
-        EXPECT_EQ(v.highPassEnvDepth, -0.5);
+        EXPECT_NEAR(v.SourceLevel(0), std::pow(10.0, -95.0 / 20.0), 1e-12);
+        EXPECT_EQ(v.SourceLevel(1), 0.0); // below -95 dB a source is off
+        EXPECT_NEAR(v.SourceLevel(3), 0.1, 1e-9);
+        EXPECT_EQ(v.Octave(1), -2);
+        EXPECT_EQ(v.Transpose(2), 7);
+        EXPECT_EQ(v.Cents(2), -33);
+        EXPECT_EQ(v.Oscillator(1).SquareDuty(), 0.25);
+        EXPECT_EQ(v.StartPhase(2), 0.75);
+        EXPECT_EQ(v.EnvDepth(3), 0.4);
+        EXPECT_EQ(v.AmpEnvelope().StageSetting(StageDecay), 0.5);
+        EXPECT_EQ(v.FilterEnvelope().StageSetting(StageDecay), 0.25);
+        EXPECT_EQ(v.Pitch().HighNote(), 100);
+        EXPECT_EQ(v.Pitch().LowNote(), 20);
+        EXPECT_EQ(v.Pitch().Duration(), 2.0);
+        EXPECT_EQ(v.Pitch().Curve(), 4.0);
+        EXPECT_EQ(v.LowPassCutoff(), 5000.0);
+        EXPECT_EQ(v.LowPassFilter().Resonance(), 3.0);
+        EXPECT_EQ(v.HighPassEnvDepth(), -0.5);
     }
     h.Set(kPitchJumpTranspose, -7);
     h.Set(kPitchJumpDelay, 0.25);
@@ -147,7 +147,7 @@ TEST(Audio, NoteOnBeyondTheBlockIsCarriedIntoTheNext)
     h.Block(64);
     EXPECT_EQ(PeakMagnitude(h.left, 64, 64 + 36), 0.0);
     EXPECT_NE(h.left[64 + 36], 0.0);
-    EXPECT_TRUE(h->renderer.Voices().voices[0].active);
+    EXPECT_TRUE(h->renderer.Voices().Voices()[0].IsActive());
 }
 
 TEST(Audio, CrusherOffKeepsItsStateAndAfterQuantises)
@@ -203,17 +203,17 @@ TEST(Audio, ResetDuringSustainedNotesKeepsThemSounding)
     h.NoteOn(60);
     h.NoteOn(67);
     h.Render(8192);
-    ASSERT_NE(h->renderer.Voices().voices[0].lowPassFilter.State1(), 0.0); // the filter has memory
+    ASSERT_NE(h->renderer.Voices().Voices()[0].LowPassFilter().State1(), 0.0); // the filter has memory
     h->SetHostSampleRate(48000.0);
     EXPECT_EQ(h->renderer.HostSampleRate(), 48000.0);
-    EXPECT_EQ(h->renderer.Voices().voices[0].oscillators[0].SampleRate(), 384000);
+    EXPECT_EQ(h->renderer.Voices().Voices()[0].Oscillator(0).SampleRate(), 384000);
     EXPECT_EQ(h->renderer.Crusher().SourceRate(), 48000.0);
-    EXPECT_EQ(h->renderer.Voices().voices[0].ampEnvelope.SampleRate(), 384000.0);
+    EXPECT_EQ(h->renderer.Voices().Voices()[0].AmpEnvelope().SampleRate(), 384000.0);
     for (int j = 0; j <= DecimationFilter::kOrder; ++j)
         EXPECT_EQ(h->renderer.AntiAliasFilter().History(j), 0.0);
-    EXPECT_EQ(h->renderer.Voices().voices[0].lowPassFilter.State1(), 0.0);
-    EXPECT_TRUE(h->renderer.Voices().voices[0].active);
-    EXPECT_TRUE(h->renderer.Voices().voices[1].active);
+    EXPECT_EQ(h->renderer.Voices().Voices()[0].LowPassFilter().State1(), 0.0);
+    EXPECT_TRUE(h->renderer.Voices().Voices()[0].IsActive());
+    EXPECT_TRUE(h->renderer.Voices().Voices()[1].IsActive());
     h.left.clear();
     h.Render(4800);
     EXPECT_GT(PeakMagnitude(h.left, 480, 4800), 0.4);
@@ -239,18 +239,18 @@ TEST(Audio, PitchJumpThroughTheMidiPath)
     EXPECT_EQ(h->MidiSentToHost().size(), 1u); // only the played note goes back to the host
 
     h.Render(4420);
-    EXPECT_FALSE(h->renderer.Voices().voices[1].active);
+    EXPECT_FALSE(h->renderer.Voices().Voices()[1].IsActive());
     h.Block(1);
-    EXPECT_TRUE(h->renderer.Voices().voices[1].active);
-    EXPECT_EQ(h->renderer.Voices().voices[1].note, 72);
-    EXPECT_EQ(h->renderer.Voices().voices[1].velocity, 100);
+    EXPECT_TRUE(h->renderer.Voices().Voices()[1].IsActive());
+    EXPECT_EQ(h->renderer.Voices().Voices()[1].Note(), 72);
+    EXPECT_EQ(h->renderer.Voices().Voices()[1].Velocity(), 100);
     h.Render(26470 - 4421);
-    EXPECT_EQ(h->renderer.Voices().voices[1].ampEnvelope.Stage(), StageSustain);
+    EXPECT_EQ(h->renderer.Voices().Voices()[1].AmpEnvelope().Stage(), StageSustain);
     h.Block(1);
-    EXPECT_EQ(h->renderer.Voices().voices[1].ampEnvelope.Stage(), StageRelease);
+    EXPECT_EQ(h->renderer.Voices().Voices()[1].AmpEnvelope().Stage(), StageRelease);
     h.Render(static_cast<long>(0.25 * kRate));
-    EXPECT_FALSE(h->renderer.Voices().voices[1].active);
-    EXPECT_TRUE(h->renderer.Voices().voices[0].active); // the played note is still held
+    EXPECT_FALSE(h->renderer.Voices().Voices()[1].IsActive());
+    EXPECT_TRUE(h->renderer.Voices().Voices()[0].IsActive()); // the played note is still held
 }
 
 TEST(Audio, StateRoundTripAndComparison)
@@ -268,7 +268,7 @@ TEST(Audio, StateRoundTripAndComparison)
     EXPECT_EQ(h->LoadState(saved, 0), 484);
     EXPECT_EQ(h->GetParam(kOutputGain)->Value(), -12.5);
     EXPECT_NEAR(h->renderer.OutputGainTarget(), std::pow(10.0, -12.5 / 20.0), 1e-12); // the engine follows
-    EXPECT_EQ(h->renderer.Voices().voices[3].oscillators[0].Waveform(), OscilatorWaveform::Square);
+    EXPECT_EQ(h->renderer.Voices().Voices()[3].Oscillator(0).Waveform(), OscilatorWaveform::Square);
 
     IStateChunk wrongVersion = saved;
     wrongVersion.Data()[0] ^= 1;
@@ -303,7 +303,7 @@ TEST(Audio, KeyboardPollPlaysThroughTheMidiPath)
     EXPECT_EQ(h->MidiSentToHost()[0].status, 0x90);
     EXPECT_EQ(h->MidiSentToHost()[0].data1, 60);
     EXPECT_EQ(h->MidiSentToHost()[0].data2, 64); // trunc(0.5 * 126 + 0.5) + 1
-    EXPECT_TRUE(h->renderer.Voices().voices[0].active);
+    EXPECT_TRUE(h->renderer.Voices().Voices()[0].IsActive());
     h.Block(64);
     EXPECT_EQ(h->MidiSentToHost().size(), 1u); // held: no repeat
 
@@ -341,7 +341,7 @@ TEST(HeadlessBinding, RecordsWhatReachesTheHostAndAnswersAsAStoppedTransport)
 
     h->AutomateParameter(1, 1.0);
     EXPECT_EQ(h->GetParam(1)->Value(), 7.0);
-    EXPECT_EQ(h->renderer.Voices().voices[2].oscillators[0].Waveform(), OscilatorWaveform::Whistle);
+    EXPECT_EQ(h->renderer.Voices().Voices()[2].Oscillator(0).Waveform(), OscilatorWaveform::Whistle);
     EXPECT_EQ(h->HostEdits().size(), 3u); // automation comes from the host, nothing goes back
 
     ITimeInfo info;

@@ -118,16 +118,16 @@ TEST(ParamTable, CurveAndJumpDelayReadOneAtTheMiddleOfTheirControls)
 TEST(ParamTable, EngineStartsFromTheDefaultsAndTheDefaultPresetHoldsThem)
 {
     InstrumentHarness h;
-    for (const Voice& voice : h->renderer.Voices().voices)
+    for (const Voice& voice : h->renderer.Voices().Voices())
     {
-        EXPECT_EQ(voice.oscillators[0].Waveform(), OscilatorWaveform::Triangle);
-        EXPECT_EQ(voice.oscillators[1].Waveform(), OscilatorWaveform::Off);
-        EXPECT_EQ(voice.oscillators[2].Waveform(), OscilatorWaveform::Off);
-        EXPECT_EQ(voice.sourceLevel[0], 1.0); // 0 dB
+        EXPECT_EQ(voice.Oscillator(0).Waveform(), OscilatorWaveform::Triangle);
+        EXPECT_EQ(voice.Oscillator(1).Waveform(), OscilatorWaveform::Off);
+        EXPECT_EQ(voice.Oscillator(2).Waveform(), OscilatorWaveform::Off);
+        EXPECT_EQ(voice.SourceLevel(0), 1.0); // 0 dB
         for (int s = 1; s < 5; ++s)
-            EXPECT_EQ(voice.sourceLevel[s], 0.0) << s; // -96 dB switches a source off
-        EXPECT_EQ(voice.pitchEnvelope.EndPosition(), 0.0);
-        EXPECT_EQ(voice.ampEnvelope.StageSetting(StageRelease), 0.2);
+            EXPECT_EQ(voice.SourceLevel(s), 0.0) << s; // -96 dB switches a source off
+        EXPECT_EQ(voice.Pitch().EndPosition(), 0.0);
+        EXPECT_EQ(voice.AmpEnvelope().StageSetting(StageRelease), 0.2);
     }
     EXPECT_DOUBLE_EQ(h->renderer.Compression().Exponent(), 1.0 / 2.2);
     EXPECT_NEAR(h->renderer.OutputGainTarget(), std::pow(10.0, -6.0 / 20.0), 1e-12);

@@ -27,7 +27,7 @@ struct Route
 
 const Voice& V(const Brisbleep& b, int voice)
 {
-    return b.renderer.Voices().voices[static_cast<std::size_t>(voice)];
+    return b.renderer.Voices().Voices()[static_cast<std::size_t>(voice)];
 }
 
 std::vector<Route> Routes()
@@ -38,53 +38,51 @@ std::vector<Route> Routes()
     for (int s = 0; s < 3; ++s)
     {
         routes.push_back({1 + s, 3.0 + s, 3.0 + s, [s](const Brisbleep& b, int v) {
-                              return static_cast<double>(V(b, v).oscillators[s].Waveform());
+                              return static_cast<double>(V(b, v).Oscillator(s).Waveform());
                           }});
         routes.push_back(
-            {9 + s, 1.0 + s, 1.0 + s, [s](const Brisbleep& b, int v) { return 1.0 * V(b, v).octave[s]; }});
+            {9 + s, 1.0 + s, 1.0 + s, [s](const Brisbleep& b, int v) { return 1.0 * V(b, v).Octave(s); }});
         routes.push_back({12 + s, 4.0 + s, 4.0 + s,
-                          [s](const Brisbleep& b, int v) { return 1.0 * V(b, v).transpose[s]; }});
+                          [s](const Brisbleep& b, int v) { return 1.0 * V(b, v).Transpose(s); }});
         routes.push_back(
-            {15 + s, -7.0 - s, -7.0 - s, [s](const Brisbleep& b, int v) { return 1.0 * V(b, v).cents[s]; }});
+            {15 + s, -7.0 - s, -7.0 - s, [s](const Brisbleep& b, int v) { return 1.0 * V(b, v).Cents(s); }});
         routes.push_back({18 + s, 0.1 * (s + 1), 0.1 * (s + 1),
-                          [s](const Brisbleep& b, int v) { return V(b, v).oscillators[s].SquareDuty(); }});
+                          [s](const Brisbleep& b, int v) { return V(b, v).Oscillator(s).SquareDuty(); }});
         routes.push_back({21 + s, 0.11 * (s + 1), 0.11 * (s + 1),
-                          [s](const Brisbleep& b, int v) { return V(b, v).startPhase[s]; }});
+                          [s](const Brisbleep& b, int v) { return V(b, v).StartPhase(s); }});
     }
     for (int s = 0; s < 5; ++s)
     {
         const double db = -10.0 * (s + 1);
         routes.push_back({4 + s, db, std::exp(db * kDb),
-                          [s](const Brisbleep& b, int v) { return V(b, v).sourceLevel[s]; }});
+                          [s](const Brisbleep& b, int v) { return V(b, v).SourceLevel(s); }});
         routes.push_back({24 + s, 0.1 * (s + 1), 0.1 * (s + 1),
-                          [s](const Brisbleep& b, int v) { return V(b, v).envDepth[s]; }});
+                          [s](const Brisbleep& b, int v) { return V(b, v).EnvDepth(s); }});
         const auto stage = static_cast<EnvelopeStage>(StageAttack + s);
         routes.push_back({29 + s, 0.15 + 0.1 * s, 0.15 + 0.1 * s, [stage](const Brisbleep& b, int v) {
-                              return V(b, v).ampEnvelope.StageSetting(stage);
+                              return V(b, v).AmpEnvelope().StageSetting(stage);
                           }});
         routes.push_back({51 + s, 0.2 + 0.1 * s, 0.2 + 0.1 * s, [stage](const Brisbleep& b, int v) {
-                              return V(b, v).filterEnvelope.StageSetting(stage);
+                              return V(b, v).FilterEnvelope().StageSetting(stage);
                           }});
     }
     routes.push_back(
-        {34, 100, 100, [](const Brisbleep& b, int v) { return 1.0 * V(b, v).pitchEnvelope.HighNote(); }});
+        {34, 100, 100, [](const Brisbleep& b, int v) { return 1.0 * V(b, v).Pitch().HighNote(); }});
+    routes.push_back({35, 20, 20, [](const Brisbleep& b, int v) { return 1.0 * V(b, v).Pitch().LowNote(); }});
+    routes.push_back({36, 2.0, 2.0, [](const Brisbleep& b, int v) { return V(b, v).Pitch().Duration(); }});
     routes.push_back(
-        {35, 20, 20, [](const Brisbleep& b, int v) { return 1.0 * V(b, v).pitchEnvelope.LowNote(); }});
+        {37, 0.25, 0.25, [](const Brisbleep& b, int v) { return V(b, v).Pitch().StartPosition(); }});
     routes.push_back(
-        {36, 2.0, 2.0, [](const Brisbleep& b, int v) { return V(b, v).pitchEnvelope.Duration(); }});
+        {38, -0.5, -0.5, [](const Brisbleep& b, int v) { return V(b, v).Pitch().EndPosition(); }});
+    routes.push_back({39, 4.0, 4.0, [](const Brisbleep& b, int v) { return V(b, v).Pitch().Curve(); }});
+    routes.push_back({40, 5000.0, 5000.0, [](const Brisbleep& b, int v) { return V(b, v).LowPassCutoff(); }});
     routes.push_back(
-        {37, 0.25, 0.25, [](const Brisbleep& b, int v) { return V(b, v).pitchEnvelope.StartPosition(); }});
+        {41, 3.0, 3.0, [](const Brisbleep& b, int v) { return V(b, v).LowPassFilter().Resonance(); }});
+    routes.push_back({42, 0.3, 0.3, [](const Brisbleep& b, int v) { return V(b, v).LowPassEnvDepth(); }});
+    routes.push_back({43, 300.0, 300.0, [](const Brisbleep& b, int v) { return V(b, v).HighPassCutoff(); }});
     routes.push_back(
-        {38, -0.5, -0.5, [](const Brisbleep& b, int v) { return V(b, v).pitchEnvelope.EndPosition(); }});
-    routes.push_back({39, 4.0, 4.0, [](const Brisbleep& b, int v) { return V(b, v).pitchEnvelope.Curve(); }});
-    routes.push_back({40, 5000.0, 5000.0, [](const Brisbleep& b, int v) { return V(b, v).lowPassCutoff; }});
-    routes.push_back(
-        {41, 3.0, 3.0, [](const Brisbleep& b, int v) { return V(b, v).lowPassFilter.Resonance(); }});
-    routes.push_back({42, 0.3, 0.3, [](const Brisbleep& b, int v) { return V(b, v).lowPassEnvDepth; }});
-    routes.push_back({43, 300.0, 300.0, [](const Brisbleep& b, int v) { return V(b, v).highPassCutoff; }});
-    routes.push_back(
-        {44, 2.0, 2.0, [](const Brisbleep& b, int v) { return V(b, v).highPassFilter.Resonance(); }});
-    routes.push_back({45, -0.3, -0.3, [](const Brisbleep& b, int v) { return V(b, v).highPassEnvDepth; }});
+        {44, 2.0, 2.0, [](const Brisbleep& b, int v) { return V(b, v).HighPassFilter().Resonance(); }});
+    routes.push_back({45, -0.3, -0.3, [](const Brisbleep& b, int v) { return V(b, v).HighPassEnvDepth(); }});
     routes.push_back(
         {46, 0.5, 1.0 / 3.0, [](const Brisbleep& b, int) { return b.renderer.Compression().Exponent(); }});
     routes.push_back({47, -7, -7, [](const Brisbleep& b, int) { return 1.0 * b.pitchJump.Transpose(); }});
@@ -146,11 +144,11 @@ TEST(Routing, DecibelThresholdsOfGainAndSources)
     h.Set(kOutputGain, -48.0); // the range never reaches the -96 dB silence of the output gain
     EXPECT_NEAR(h->renderer.OutputGainTarget() / std::pow(10.0, -48.0 / 20.0), 1.0, 1e-12);
     h.Set(kOsc1Level, -95.0);
-    EXPECT_NEAR(h->renderer.Voices().voices[3].sourceLevel[0] / std::pow(10.0, -95.0 / 20.0), 1.0, 1e-12);
+    EXPECT_NEAR(h->renderer.Voices().Voices()[3].SourceLevel(0) / std::pow(10.0, -95.0 / 20.0), 1.0, 1e-12);
     h.Set(kOsc1Level, -95.1);
-    EXPECT_EQ(h->renderer.Voices().voices[3].sourceLevel[0], 0.0);
+    EXPECT_EQ(h->renderer.Voices().Voices()[3].SourceLevel(0), 0.0);
     h.Set(kPinkLevel, -94.9);
-    EXPECT_GT(h->renderer.Voices().voices[0].sourceLevel[4], 0.0);
+    EXPECT_GT(h->renderer.Voices().Voices()[0].SourceLevel(4), 0.0);
 }
 
 TEST(Routing, HostAutomationAtTheMiddleOfTheJumpDelayDelaysTheJumpByOneSecond)
@@ -159,12 +157,12 @@ TEST(Routing, HostAutomationAtTheMiddleOfTheJumpDelayDelaysTheJumpByOneSecond)
     h->AutomateParameter(kPitchJumpDelay, 0.5);
     h->AutomateParameter(kPitchCurve, 0.5);
     EXPECT_NEAR(h->pitchJump.Delay(), 1.0, 1e-12);
-    EXPECT_NEAR(h->renderer.Voices().voices[2].pitchEnvelope.Curve(), 1.0, 1e-12);
+    EXPECT_NEAR(h->renderer.Voices().Voices()[2].Pitch().Curve(), 1.0, 1e-12);
     h.Set(kPitchJumpTranspose, 7);
     h.NoteOn(60);
     h.Render(44000);
-    EXPECT_FALSE(h->renderer.Voices().voices[1].active);
+    EXPECT_FALSE(h->renderer.Voices().Voices()[1].IsActive());
     h.Render(200);
-    ASSERT_TRUE(h->renderer.Voices().voices[1].active);
-    EXPECT_EQ(h->renderer.Voices().voices[1].note, 67);
+    ASSERT_TRUE(h->renderer.Voices().Voices()[1].IsActive());
+    EXPECT_EQ(h->renderer.Voices().Voices()[1].Note(), 67);
 }

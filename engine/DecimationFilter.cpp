@@ -62,3 +62,35 @@ double DecimationFilter::Process(double x)
     history_[0] = DenormalFilter(y);
     return history_[0];
 }
+
+double DecimationFilter::ProcessKeepingFirst(const double* x, int count)
+{
+    static_assert(kOrder == 8, "the unrolled history below has eight taps");
+    double h0 = history_[0], h1 = history_[1], h2 = history_[2], h3 = history_[3], h4 = history_[4];
+    double h5 = history_[5], h6 = history_[6], h7 = history_[7], h8 = history_[8];
+    double first = 0.0;
+    for (int n = 0; n < count; ++n)
+    {
+        h8 = h7;
+        h7 = h6;
+        h6 = h5;
+        h5 = h4;
+        h4 = h3;
+        h3 = h2;
+        h2 = h1;
+        h1 = h0;
+        double y = gain_ * x[n];
+        y += feedback_[1] * h1;
+        y += feedback_[2] * h2;
+        y += feedback_[3] * h3;
+        y += feedback_[4] * h4;
+        y += feedback_[5] * h5;
+        y += feedback_[6] * h6;
+        y += feedback_[7] * h7;
+        y += feedback_[8] * h8;
+        h0 = DenormalFilter(y);
+        if (n == 0) first = h0;
+    }
+    history_ = {h0, h1, h2, h3, h4, h5, h6, h7, h8};
+    return first;
+}

@@ -17,6 +17,9 @@ public:
     void Reset() { history_.fill(0.0); }
     // Filters one engine sample and returns the new output.
     double Process(double x);
+    // Filters count engine samples and returns the output of the first: the decimation to one host
+    // sample. The same arithmetic as count calls of Process, with the history kept in registers.
+    double ProcessKeepingFirst(const double* x, int count);
 
     double Gain() const { return gain_; }
     // The weight of the output j samples back, 1 to kOrder.

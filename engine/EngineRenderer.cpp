@@ -36,14 +36,14 @@ double EngineRenderer::NextSample()
 {
     // Decimation keeps the filter output of the first of the eight engine samples; the other
     // seven only advance the filter.
-    double y = 0.0;
-    for (int j = 0; j < kOversampling; ++j)
+    double engine[kOversampling];
+    for (double& s : engine)
     {
-        double s = voices_.NextSample();
+        s = voices_.NextSample();
         if (crushPosition_ == CrushInside) s = crusher_.Process(s);
-        const double filtered = decimation_.Process(DenormalFilter(s));
-        if (j == 0) y = filtered;
+        s = DenormalFilter(s);
     }
+    double y = decimation_.ProcessKeepingFirst(engine, kOversampling);
     if (crushPosition_ == CrushAfter) y = crusher_.Process(y);
     y = compressor_.Compress(y);
     outputGain_ = outputGainTarget_ * kOutputGainStep + outputGain_ * kOutputGainSmoothing;

@@ -3,6 +3,12 @@
 #include "engine/NoteFrequency.h"
 
 #include <cmath>
+#include <limits>
+
+namespace
+{
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+} // namespace
 
 PitchEnvelope::PitchEnvelope() : highFrequency_(NoteFrequency(96)), lowFrequency_(NoteFrequency(12)) {}
 
@@ -21,7 +27,11 @@ void PitchEnvelope::NextSample()
     // NaN (an empty glide at its first sample) counts as the start; an empty glide is at its end
     // from the second sample on.
     t = t > 1.0 ? 1.0 : (t > 0.0 ? t : 0.0);
-    const double c = std::pow(t, curve_);
+    // pow is skipped where t itself is its exact value (the linear curve, the ends of the glide) and
+    // where its value cannot matter (a glide from 0 to 0 gives 0 for any c in 0..1).
+    const bool powIsT =
+        curve_ == 1.0 || t == 0.0 || t == 1.0 || (startPosition_ == 0.0 && endPosition_ == 0.0);
+    const double c = powIsT && curve_ > 0.0 && curve_ < kInfinity ? t : std::pow(t, curve_);
     position_ = (1.0 - c) * startPosition_ + c * endPosition_;
 }
 

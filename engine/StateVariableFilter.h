@@ -43,6 +43,7 @@ public:
 private:
     // Recomputes g, k, a1 and the tap weights from cutoff, sample rate, q and type.
     void UpdateCoefficients();
+    double ClampToNyquist(double hz) const;
 
     double s1_ = 0.0;
     double s2_ = 0.0;

@@ -84,8 +84,6 @@ double Voice::NextSample()
     if (frequenciesDirty_) UpdateBaseFrequencies();
 
     pitchEnvelope_.NextSample();
-    for (int i = 0; i < kVoiceSourceCount; ++i)
-        frequency_[i] = pitchEnvelope_.BlendFrequency(baseFrequency_[i]);
 
     // The amplitude envelope may end its release here and free the voice; this sample is still
     // rendered in full.
@@ -98,25 +96,26 @@ double Voice::NextSample()
         EnvelopeCutoff(highPassCutoff_, highPassEnvDepth_, filterEnv, kHighPassEnvelopeTarget));
 
     // Oscillator 1 always runs; the others and the noise sources are skipped at level 0, which
-    // also keeps their phases and the random sequence untouched.
-    std::array<double, kVoiceSourceCount> source;
-    source[0] = oscillators_[0].NextSample(frequency_[0]) * sourceLevel_[0];
-    for (int i = 1; i < kVoiceOscillatorCount; ++i)
-        source[i] = sourceLevel_[i] > 0.0 ? oscillators_[i].NextSample(frequency_[i]) * sourceLevel_[i] : 0.0;
-    source[kWhiteNoiseSlot] = sourceLevel_[kWhiteNoiseSlot] > 0.0
-                                  ? Oscilator::NextWhiteSample() * sourceLevel_[kWhiteNoiseSlot]
-                                  : 0.0;
-    source[kPinkNoiseSlot] =
-        sourceLevel_[kPinkNoiseSlot] > 0.0
-            ? oscillators_[kPinkNoiseSlot].NextPinkSample() * sourceLevel_[kPinkNoiseSlot]
-            : 0.0;
-
+    // also keeps their phases and the random sequence untouched. A skipped source adds exactly
+    // nothing to the mix, so it is left out of the sum as well.
     double mix = 0.0;
-    for (int i = 0; i < kVoiceSourceCount; ++i)
+    const auto add = [&](int i, double source)
     {
         const double d = envDepth_[i];
-        mix += (1.0 - d) * source[i] + source[i] * amp * d;
+        mix += (1.0 - d) * source + source * amp * d;
+    };
+    frequency_[0] = pitchEnvelope_.BlendFrequency(baseFrequency_[0]);
+    add(0, oscillators_[0].NextSample(frequency_[0]) * sourceLevel_[0]);
+    for (int i = 1; i < kVoiceOscillatorCount; ++i)
+    {
+        if (!(sourceLevel_[i] > 0.0)) continue;
+        frequency_[i] = pitchEnvelope_.BlendFrequency(baseFrequency_[i]);
+        add(i, oscillators_[i].NextSample(frequency_[i]) * sourceLevel_[i]);
     }
+    if (sourceLevel_[kWhiteNoiseSlot] > 0.0)
+        add(kWhiteNoiseSlot, Oscilator::NextWhiteSample() * sourceLevel_[kWhiteNoiseSlot]);
+    if (sourceLevel_[kPinkNoiseSlot] > 0.0)
+        add(kPinkNoiseSlot, oscillators_[kPinkNoiseSlot].NextPinkSample() * sourceLevel_[kPinkNoiseSlot]);
     mix *= velocity_ / 127.0;
 
     double y = DenormalFilter(highPassFilter_.Process(mix));

@@ -84,7 +84,17 @@ float Oscilator::NextPinkSample(std::array<float, 3>& state)
 
 double Oscilator::NextSample(double frequency)
 {
-    const double increment = 1.0 / (static_cast<double>(sampleRate_) / frequency);
+    // Two divisions per sample are the costliest part of the cheap waveforms; the increment only
+    // changes with the frequency (or the rate), so it is kept until then. NaN never matches,
+    // which just recomputes it.
+    if (frequency != incrementFrequency_ || sampleRate_ != incrementRate_)
+    {
+        incrementFrequency_ = frequency;
+        incrementRate_ = sampleRate_;
+        increment_ = 1.0 / (static_cast<double>(sampleRate_) / frequency);
+        overtoneIncrement_ = 1.0 / (static_cast<double>(sampleRate_) / (20.0 * frequency));
+    }
+    const double increment = increment_;
     switch (waveform_)
     {
     case OscilatorWaveform::Sin:
@@ -146,8 +156,7 @@ double Oscilator::NextSample(double frequency)
     }
     case OscilatorWaveform::Whistle:
     {
-        const double overtoneIncrement = 1.0 / (static_cast<double>(sampleRate_) / (20.0 * frequency));
-        const double overtone = SinStep(overtonePhase_, overtoneOutput_, overtoneIncrement);
+        const double overtone = SinStep(overtonePhase_, overtoneOutput_, overtoneIncrement_);
         const double fundamental = SinStep(phase_, output_, increment);
         return fundamental + 0.25 * overtone;
     }

@@ -71,6 +71,11 @@ private:
     static double SinStep(double& phase, double& output, double increment);
 
     std::int32_t sampleRate_ = 44100;
+    // The phase increments for the frequency and rate they were computed for.
+    double incrementFrequency_ = 0.0;
+    std::int32_t incrementRate_ = 0;
+    double increment_ = 0.0;
+    double overtoneIncrement_ = 0.0;
     double phase_;
     double output_;
     double overtonePhase_;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 
 // Glides a voice's pitch once per note from startPosition to endPosition on a power curve.
 // Position -1 is the low note, 0 the played note, 1 the high note.
@@ -63,3 +65,24 @@ private:
     double endPosition_ = 1.0;
     double curve_ = 1.0;
 };
+
+// Inline: it runs for every voice at every engine sample.
+inline void PitchEnvelope::NextSample()
+{
+    // At and past the end of the glide t is exactly 1 (the quotient is 1 or more, or x / 0 = inf);
+    // the division is left out there. 0 / 0 (an empty glide at its first sample) counts as the start.
+    double t = 1.0;
+    if (sampleCounter_ < durationSamples_ || sampleCounter_ == 0)
+    {
+        t = static_cast<double>(sampleCounter_) / static_cast<double>(durationSamples_);
+        t = t > 1.0 ? 1.0 : (t > 0.0 ? t : 0.0);
+    }
+    ++sampleCounter_;
+    // pow is skipped where t itself is its exact value (the linear curve, the ends of the glide) and
+    // where its value cannot matter (a glide from 0 to 0 gives 0 for any c in 0..1).
+    const bool powIsT =
+        curve_ == 1.0 || t == 0.0 || t == 1.0 || (startPosition_ == 0.0 && endPosition_ == 0.0);
+    const double c =
+        powIsT && curve_ > 0.0 && curve_ < std::numeric_limits<double>::infinity() ? t : std::pow(t, curve_);
+    position_ = (1.0 - c) * startPosition_ + c * endPosition_;
+}

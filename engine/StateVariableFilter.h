@@ -1,5 +1,9 @@
 #pragma once
 
+#include "engine/DenormalFilter.h"
+
+#include <cmath>
+
 enum class FilterType
 {
     LowPass,
@@ -58,6 +62,40 @@ private:
     double q_ = 0.70710678118654752440; // 1 / sqrt(2): maximally flat
     FilterType type_ = FilterType::LowPass;
 };
+
+// Inline: these run for every voice at every engine sample.
+inline double StateVariableFilter::ClampToNyquist(double hz) const
+{
+    const double nyquist = sampleRate_ * 0.5;
+    if (hz < 0.0) return 0.0;
+    if (hz > nyquist) return nyquist;
+    return hz;
+}
+
+inline void StateVariableFilter::SetCutoff(double hz)
+{
+    hz = ClampToNyquist(hz);
+    // The coefficients depend on nothing else that changes here: an unchanged cutoff (the usual
+    // case, with no envelope depth) keeps them, which saves a tangent and two divisions.
+    if (hz == cutoff_) return;
+    cutoff_ = hz;
+    UpdateCoefficients();
+}
+
+inline double StateVariableFilter::Process(double x)
+{
+    // A high-pass at 0 Hz with no memory passes a finite input through unchanged and keeps its
+    // memory at zero: the same result as the recursion below, without it.
+    if (g_ == 0.0 && a1_ == 1.0 && s1_ == 0.0 && s2_ == 0.0 && type_ == FilterType::HighPass &&
+        std::isfinite(x))
+        return DenormalFilter(0.0 + x);
+    const double hp = (x - s1_ * k_ - g_ * s1_ - s2_) * a1_;
+    const double bp = g_ * hp + s1_;
+    s1_ = g_ * hp + bp;
+    const double lp = g_ * bp + s2_;
+    s2_ = g_ * bp + lp;
+    return DenormalFilter(lp * mixLowPass_ + bp * mixBandPass_ + hp * mixHighPass_);
+}
 
 // Where an envelope moves a filter's knob cutoff: a positive depth pulls it towards target as
 // the envelope rises, a negative one pulls it towards target while the envelope is low.

@@ -16,6 +16,7 @@ void Voice::NoteOn(std::int32_t noteNumber, std::int32_t noteVelocity)
         oscillators_[i].Restart(startPhase_[i]);
     note_ = noteNumber;
     velocity_ = noteVelocity;
+    velocityScale_ = velocity_ / 127.0;
     active_ = true;
     ampEnvelope_.Retrigger();
     pitchEnvelope_.Restart();
@@ -116,7 +117,7 @@ double Voice::NextSample()
         add(kWhiteNoiseSlot, Oscilator::NextWhiteSample() * sourceLevel_[kWhiteNoiseSlot]);
     if (sourceLevel_[kPinkNoiseSlot] > 0.0)
         add(kPinkNoiseSlot, oscillators_[kPinkNoiseSlot].NextPinkSample() * sourceLevel_[kPinkNoiseSlot]);
-    mix *= velocity_ / 127.0;
+    mix *= velocityScale_;
 
     double y = DenormalFilter(highPassFilter_.Process(mix));
     y = DenormalFilter(lowPassFilter_.Process(y));

@@ -109,6 +109,7 @@ private:
     bool frequenciesDirty_ = true;
     std::int32_t note_ = 0;
     std::int32_t velocity_ = 0;
+    double velocityScale_ = 0.0; // velocity / 127, the mix's gain
     bool active_ = false;
     StateVariableFilter lowPassFilter_;
     StateVariableFilter highPassFilter_;

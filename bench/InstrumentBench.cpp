@@ -1,4 +1,5 @@
-// The whole instrument at the design load: four sustained voices at 44100 Hz in 512-frame blocks,
+// The whole instrument at the design load: four sustained voices at 44100 Hz in 512-frame blocks
+// (and, as "Idle", the same instance after its notes have ended),
 // rendered through the frame as a host drives it (64-bit buffers, both outputs). The "rtf" counter
 // is the real-time factor: audio seconds rendered per CPU second. Compare with BM_Floor of
 // engine_bench for the cost relative to one bare oscillator and filter.
@@ -53,7 +54,9 @@ const Settings kHeavy = {
     {kPitchDuration, 0.8},
 };
 
-void RenderInstrument(benchmark::State& state, const Settings& settings, int crushPosition)
+// With held set, the four keys are held for the whole run; otherwise they are played and
+// released first, and the run measures the idle instance left behind.
+void RenderInstrument(benchmark::State& state, const Settings& settings, int crushPosition, bool held = true)
 {
     auto instrument = std::make_unique<Brisbleep>(OfflineHostContext{});
     for (const auto& [index, value] : settings)
@@ -73,6 +76,18 @@ void RenderInstrument(benchmark::State& state, const Settings& settings, int cru
     }
     std::vector<double> left(kBlock), right(kBlock);
     double* outputs[2] = {left.data(), right.data()};
+    if (!held)
+    {
+        for (int key : kKeys)
+        {
+            IMidiMessage off;
+            off.status = 0x80;
+            off.data1 = static_cast<std::uint8_t>(key);
+            instrument->DeliverMidi(off);
+        }
+        for (int done = 0; done < kRate; done += kBlock) // the release (0.2 s) and its tail
+            instrument->ProcessBlock(outputs, kBlock);
+    }
 
     for (auto _ : state)
     {
@@ -99,8 +114,14 @@ void BM_InstrumentHeavyCrushInside(benchmark::State& state)
     RenderInstrument(state, kHeavy, 1);
 }
 
+void BM_InstrumentIdle(benchmark::State& state)
+{
+    RenderInstrument(state, {}, 0, false);
+}
+
 } // namespace
 
+BENCHMARK(BM_InstrumentIdle)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InstrumentDefault)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InstrumentHeavy)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InstrumentHeavyCrushInside)->Unit(benchmark::kMillisecond);

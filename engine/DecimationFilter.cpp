@@ -94,3 +94,17 @@ double DecimationFilter::ProcessKeepingFirst(const double* x, int count)
     history_ = {h0, h1, h2, h3, h4, h5, h6, h7, h8};
     return first;
 }
+
+void DecimationFilter::ClearResidueBelow(double limit)
+{
+    for (double h : history_)
+        if (!(h < limit && h > -limit)) return;
+    Reset();
+}
+
+bool DecimationFilter::IsClear() const
+{
+    for (double h : history_)
+        if (h != 0.0) return false;
+    return true;
+}

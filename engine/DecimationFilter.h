@@ -15,6 +15,11 @@ public:
     void Design(double fc);
     // Forgets every earlier output.
     void Reset() { history_.fill(0.0); }
+    // Clears the history when every value in it is smaller than limit in magnitude. Fed with
+    // silence the recursion would otherwise circulate rounding residue near 1e-16 for ever.
+    void ClearResidueBelow(double limit);
+    // True when the history holds only zeros: silence in gives exact silence out.
+    bool IsClear() const;
     // Filters one engine sample and returns the new output.
     double Process(double x);
     // Filters count engine samples and returns the output of the first: the decimation to one host

@@ -8,9 +8,6 @@ namespace
 // at eight times oversampling.
 constexpr double kDecimationCorner = 0.0625;
 
-// One-pole glide of the output gain: each host sample keeps 0.99 of the old gain.
-constexpr double kOutputGainSmoothing = 0.99;
-constexpr double kOutputGainStep = 1.0 - kOutputGainSmoothing;
 } // namespace
 
 EngineRenderer::EngineRenderer()
@@ -34,6 +31,7 @@ bool EngineRenderer::AnyVoiceActive() const
 
 double EngineRenderer::NextSample()
 {
+    if (!voices_.AnyActive()) decimation_.ClearResidueBelow(kResidueLimit);
     // Decimation keeps the filter output of the first of the eight engine samples; the other
     // seven only advance the filter.
     double engine[kOversampling];
@@ -46,8 +44,36 @@ double EngineRenderer::NextSample()
     double y = decimation_.ProcessKeepingFirst(engine, kOversampling);
     if (crushPosition_ == CrushAfter) y = crusher_.Process(y);
     y = compressor_.Compress(y);
-    outputGain_ = outputGainTarget_ * kOutputGainStep + outputGain_ * kOutputGainSmoothing;
+    StepOutputGain();
     return y * outputGain_;
+}
+
+bool EngineRenderer::IsSilent() const
+{
+    // Compress(0) is 0 only for a positive exponent; the crusher matters only where it is used.
+    return !voices_.AnyActive() && decimation_.IsClear() && compressor_.Exponent() > 0.0 &&
+           (crushPosition_ != CrushInside && crushPosition_ != CrushAfter ? true
+                                                                          : crusher_.HeldSample() == 0.0);
+}
+
+bool EngineRenderer::SettleIntoSilence()
+{
+    if (!voices_.AnyActive()) decimation_.ClearResidueBelow(kResidueLimit);
+    return IsSilent();
+}
+
+void EngineRenderer::SkipSilence(int frames)
+{
+    if (frames <= 0) return;
+    if (crushPosition_ == CrushInside) crusher_.SkipZeros(std::int64_t{frames} * kOversampling);
+    if (crushPosition_ == CrushAfter) crusher_.SkipZeros(frames);
+    // The glide settles on a value it then keeps; from there on the remaining steps change nothing.
+    for (int i = 0; i < frames; ++i)
+    {
+        const double before = outputGain_;
+        StepOutputGain();
+        if (outputGain_ == before) break;
+    }
 }
 
 void EngineRenderer::Render(double* out, int frames)

@@ -45,6 +45,14 @@ public:
 
     // One host sample of the whole chain.
     double NextSample();
+    // True when the next host samples are exactly 0.0 for as long as no note starts: no voice
+    // sounds, the anti-alias filter holds no residue and the crusher holds no value.
+    bool IsSilent() const;
+    // Clears the anti-alias filter's residue as the next sample would, then tells IsSilent().
+    bool SettleIntoSilence();
+    // Advances frames host samples of silence (IsSilent() must hold): the crusher's hold and the
+    // output gain's glide move on exactly as NextSample would move them, without rendering.
+    void SkipSilence(int frames);
     // frames host samples into out, with no MIDI in between.
     void Render(double* out, int frames);
 
@@ -62,7 +70,20 @@ public:
     double OutputGain() const { return outputGain_; }
     double OutputGainTarget() const { return outputGainTarget_; }
 
+    // Below this level (2^-50, about -300 dBFS before the compressor) and with no voice sounding, the
+    // anti-alias filter's residue is cleared so that silence is exactly 0.0 again.
+    static constexpr double kResidueLimit = 0x1p-50;
+
 private:
+    void StepOutputGain()
+    {
+        outputGain_ = outputGainTarget_ * kOutputGainStep + outputGain_ * kOutputGainSmoothing;
+    }
+
+    // One-pole glide of the output gain: each host sample keeps 0.99 of the old gain.
+    static constexpr double kOutputGainSmoothing = 0.99;
+    static constexpr double kOutputGainStep = 1.0 - kOutputGainSmoothing;
+
     double hostSampleRate_ = 44100.0;
     VoiceManager voices_;
     DecimationFilter decimation_;

@@ -31,3 +31,21 @@ double ZKBitCrusher2::Process(double x)
     }
     return heldSample_;
 }
+
+void ZKBitCrusher2::SkipZeros(std::int64_t count)
+{
+    while (count > 0)
+    {
+        if (holdCounter_ > 0)
+        {
+            const std::int64_t held = holdCounter_ < count ? holdCounter_ : count;
+            holdCounter_ -= held;
+            count -= held;
+        }
+        else
+        {
+            Process(0.0);
+            --count;
+        }
+    }
+}

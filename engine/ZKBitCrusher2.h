@@ -11,6 +11,8 @@ public:
 
     // One sample through the crusher; returns the value currently being held.
     double Process(double x);
+    // The state count calls of Process(0.0) would leave, in a handful of steps.
+    void SkipZeros(std::int64_t count);
 
     // Changes take effect when the running hold ends.
     void SetSourceRate(double hertz) { sourceRate_ = hertz; }

@@ -7,6 +7,7 @@
 
 #include "editor/IGraphics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 
@@ -221,13 +222,28 @@ void Brisbleep::RenderDouble(double** /*inputs*/, double** outputs, int frames)
     double* right = NOutChannels() > 1 ? outputs[1] : nullptr;
 
     renderer.BeginMeterBlock();
-    for (int i = 0; i < frames; ++i)
+    // An idle instance (nothing sounding, no message due in this block) writes silence without
+    // rendering it: the result is the same 0.0 the engine would produce, at a fraction of the cost.
+    const IMidiEventQueue& queue = midiReceiver.queue;
+    const bool nothingDue = queue.Empty() || queue.Front().offset >= frames;
+    if (nothingDue && renderer.SettleIntoSilence())
     {
-        midiReceiver.PlayDueMessages();
-        const double out = renderer.NextSample();
-        left[i] = out;
-        if (rightConnected) right[i] = out;
-        renderer.MeterFrame(left[i], right != nullptr ? right[i] : 0.0);
+        renderer.SkipSilence(frames);
+        std::fill_n(left, frames, 0.0);
+        if (rightConnected) std::fill_n(right, frames, 0.0);
+        for (int i = 0; i < frames; ++i)
+            renderer.MeterFrame(0.0, right != nullptr ? right[i] : 0.0);
+    }
+    else
+    {
+        for (int i = 0; i < frames; ++i)
+        {
+            midiReceiver.PlayDueMessages();
+            const double out = renderer.NextSample();
+            left[i] = out;
+            if (rightConnected) right[i] = out;
+            renderer.MeterFrame(left[i], right != nullptr ? right[i] : 0.0);
+        }
     }
     const PeakLevels levels = renderer.EndMeterBlock();
     if (editorGraphics != nullptr && GetEditor() == static_cast<IFrameEditor*>(editorGraphics))

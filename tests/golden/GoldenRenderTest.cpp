@@ -168,6 +168,8 @@ const std::vector<std::pair<std::string, std::uint64_t>> kReference = {
 TEST(GoldenRender, EveryReferenceSceneRendersTheSameBytes)
 {
     const bool print = std::getenv("BRISBLEEP_GOLDEN_PRINT") != nullptr;
+    // For reviewing a reference update: each scene's samples as raw 32-bit floats in this directory.
+    const char* dumpDirectory = std::getenv("BRISBLEEP_GOLDEN_DUMP");
     EXPECT_EQ(kReference.size(), Scenes().size());
     for (std::size_t i = 0; i < Scenes().size(); ++i)
     {
@@ -175,6 +177,15 @@ TEST(GoldenRender, EveryReferenceSceneRendersTheSameBytes)
         const std::vector<float> samples = Render(scene);
         const float peak = PeakMagnitude(samples);
         const std::uint64_t hash = Fnv1a(samples);
+        if (dumpDirectory != nullptr)
+        {
+            const std::string path = std::string(dumpDirectory) + "/" + scene.name + ".f32";
+            if (std::FILE* file = std::fopen(path.c_str(), "wb"))
+            {
+                std::fwrite(samples.data(), sizeof(float), samples.size(), file);
+                std::fclose(file);
+            }
+        }
         if (print)
             std::printf("    {\"%s\", 0x%016llxull},\n", scene.name, static_cast<unsigned long long>(hash));
         if (i >= kReference.size()) continue;

@@ -114,6 +114,24 @@ void BM_InstrumentHeavyCrushInside(benchmark::State& state)
     RenderInstrument(state, kHeavy, 1);
 }
 
+// What a headless render pays before its first sample: a new instance (parameters, editor
+// description, presets), the host's set-up and one block.
+void BM_InstrumentStartUp(benchmark::State& state)
+{
+    std::vector<double> left(kBlock), right(kBlock);
+    double* outputs[2] = {left.data(), right.data()};
+    for (auto _ : state)
+    {
+        auto instrument = std::make_unique<Brisbleep>(OfflineHostContext{});
+        instrument->SetHostSampleRate(kRate);
+        instrument->SetHostBlockSize(kBlock);
+        instrument->ConnectOutputs(2);
+        instrument->SetProcessing(true);
+        instrument->ProcessBlock(outputs, kBlock);
+        benchmark::DoNotOptimize(left[0]);
+    }
+}
+
 void BM_InstrumentIdle(benchmark::State& state)
 {
     RenderInstrument(state, {}, 0, false);
@@ -121,6 +139,7 @@ void BM_InstrumentIdle(benchmark::State& state)
 
 } // namespace
 
+BENCHMARK(BM_InstrumentStartUp)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InstrumentIdle)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InstrumentDefault)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InstrumentHeavy)->Unit(benchmark::kMillisecond);

@@ -184,3 +184,58 @@ PIX_MemBitmap* PIX_LoadPNGByName(const char* name)
     if (len < 4 || strcasecmp(name + len - 4, ".png") != 0) return nullptr;
     return PIX_LoadPNGFile(name);
 }
+
+bool PIX_ReadPNGSize(const void* data, std::size_t size, int& width, int& height)
+{
+    // Signature, then the IHDR chunk: length 13, type, width and height as big-endian 32-bit.
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    if (!bytes || size < 24 || std::memcmp(bytes, kSignature, 8) != 0 ||
+        std::memcmp(bytes + 12, "IHDR", 4) != 0)
+        return false;
+    const auto bigEndian = [&](int at)
+    {
+        return (std::uint32_t{bytes[at]} << 24) | (std::uint32_t{bytes[at + 1]} << 16) |
+               (std::uint32_t{bytes[at + 2]} << 8) | std::uint32_t{bytes[at + 3]};
+    };
+    const std::uint32_t w = bigEndian(16), h = bigEndian(20);
+    // The format allows up to 2^31 - 1; anything that large is not an editor image.
+    constexpr std::uint32_t kLargest = 1u << 15;
+    if (w == 0 || h == 0 || w > kLargest || h > kLargest) return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+PIX_LazyPngBitmap::PIX_LazyPngBitmap(const void* data, std::size_t size, int width, int height)
+    : mData(data), mSize(size), mWidth(width), mHeight(height)
+{
+}
+
+PIX_MemBitmap& PIX_LazyPngBitmap::Decoded()
+{
+    std::call_once(mOnce,
+                   [this]
+                   {
+                       mDecoded.reset(PIX_LoadPNGFromMemory(mData, mSize));
+                       if (!mDecoded || mDecoded->Width() != mWidth || mDecoded->Height() != mHeight)
+                           mDecoded = std::make_unique<PIX_MemBitmap>(mWidth, mHeight);
+                       mDecodedFlag.store(true, std::memory_order_release);
+                   });
+    return *mDecoded;
+}
+
+bool PIX_LazyPngBitmap::Resize(int width, int height)
+{
+    const bool changed = Decoded().Resize(width, height);
+    mWidth = Decoded().Width();
+    mHeight = Decoded().Height();
+    return changed;
+}
+
+PIX_LazyPngBitmap* PIX_LoadPNGResourceLazily(PIX_ModuleHandle, int id)
+{
+    const PIX_Resource resource = PIX_FindResource(id);
+    int width = 0, height = 0;
+    if (!PIX_ReadPNGSize(resource.data, resource.size, width, height)) return nullptr;
+    return new PIX_LazyPngBitmap(resource.data, resource.size, width, height);
+}

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 
 #include "raster/PIX_Bitmap.h"
 
@@ -27,3 +30,44 @@ PIX_MemBitmap* PIX_LoadPNGFile(const char* path);
 
 // Like PIX_LoadPNGFile, but only for names ending in ".png" (any case).
 PIX_MemBitmap* PIX_LoadPNGByName(const char* name);
+
+// An embedded PNG image whose size is read from its header at once and whose pixels are decoded
+// on first use. A headless render never draws the editor, so it never pays for decoding its
+// images. Decoding is guarded, so editors on several threads may share one bitmap. Should the
+// stream fail to decode after all, the bitmap is transparent at the size its header gave.
+class PIX_LazyPngBitmap final : public PIX_IBitmap
+{
+public:
+    // data must outlive the bitmap (embedded images live as long as the module).
+    PIX_LazyPngBitmap(const void* data, std::size_t size, int width, int height);
+
+    PIX_Pixel* Bits() override { return Decoded().Bits(); }
+    int Width() override { return mWidth; }
+    int Height() override { return mHeight; }
+    int RowSpan() override { return Decoded().RowSpan(); }
+    bool IsBottomUp() override { return Decoded().IsBottomUp(); }
+    bool Resize(int width, int height) override;
+    PIX_DrawingContext* DeviceContext() override { return Decoded().DeviceContext(); }
+    void* QueryExtension(int id) override { return Decoded().QueryExtension(id); }
+
+    bool IsDecoded() const { return mDecodedFlag.load(std::memory_order_acquire); }
+
+private:
+    PIX_MemBitmap& Decoded();
+
+    const void* mData;
+    std::size_t mSize;
+    int mWidth;
+    int mHeight;
+    std::once_flag mOnce;
+    std::unique_ptr<PIX_MemBitmap> mDecoded;
+    std::atomic<bool> mDecodedFlag{false};
+};
+
+// The width and height from a PNG stream's header, or false when it does not start like a PNG
+// stream with a sensible size.
+bool PIX_ReadPNGSize(const void* data, std::size_t size, int& width, int& height);
+
+// A lazily decoded bitmap of the embedded image with that resource id, or none when the module
+// has no such image or its header is not a PNG header.
+PIX_LazyPngBitmap* PIX_LoadPNGResourceLazily(PIX_ModuleHandle module, int id);

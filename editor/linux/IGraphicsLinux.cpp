@@ -133,5 +133,6 @@ bool IGraphicsLinux::ReadClipboardText(std::string& text)
 PIX_IBitmap* IGraphicsLinux::LoadBitmapResource(int id, const char* name)
 {
     if (!HasPngExtension(name)) return nullptr;
-    return PIX_LoadPNGResource(mModule, id);
+    // Decoded when first drawn: an instrument that never shows its editor never decodes an image.
+    return PIX_LoadPNGResourceLazily(mModule, id);
 }

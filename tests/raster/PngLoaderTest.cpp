@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <set>
+#include <vector>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -263,4 +266,52 @@ TEST(ResourceTest, EveryImageIsEmbeddedAndDecodesToItsTableSize)
         EXPECT_EQ(bmp->Width(), info.width) << info.name;
         EXPECT_EQ(bmp->Height(), info.height) << info.name;
     }
+}
+
+TEST(ResourceTest, LazyImagesKnowTheirSizeAtOnceAndDecodeOnFirstUse)
+{
+    for (const PIX_ImageInfo& info : PIX_ImageTable())
+    {
+        std::unique_ptr<PIX_LazyPngBitmap> lazy(PIX_LoadPNGResourceLazily(nullptr, info.id));
+        ASSERT_TRUE(lazy) << info.name;
+        EXPECT_EQ(lazy->Width(), info.width) << info.name;
+        EXPECT_EQ(lazy->Height(), info.height) << info.name;
+        EXPECT_FALSE(lazy->IsDecoded()) << info.name; // the size alone decodes nothing
+
+        Bitmap eager(PIX_LoadPNGResource(info.id));
+        ASSERT_TRUE(eager);
+        PIX_Pixel* pixels = lazy->Bits();
+        EXPECT_TRUE(lazy->IsDecoded());
+        ASSERT_EQ(lazy->RowSpan(), eager->RowSpan());
+        for (int y = 0; y < info.height; ++y)
+            ASSERT_EQ(std::memcmp(pixels + y * lazy->RowSpan(), eager->Bits() + y * eager->RowSpan(),
+                                  sizeof(PIX_Pixel) * static_cast<std::size_t>(info.width)),
+                      0)
+                << info.name << " row " << y;
+    }
+    EXPECT_EQ(PIX_LoadPNGResourceLazily(nullptr, 100), nullptr);
+}
+
+TEST(ResourceTest, LazyImageHeaderChecksAndBrokenBodies)
+{
+    const PIX_Resource background = PIX_FindResource(102);
+    std::vector<unsigned char> bytes(static_cast<const unsigned char*>(background.data),
+                                     static_cast<const unsigned char*>(background.data) + background.size);
+    int w = 0, h = 0;
+    ASSERT_TRUE(PIX_ReadPNGSize(bytes.data(), bytes.size(), w, h));
+    EXPECT_FALSE(PIX_ReadPNGSize(bytes.data(), 23, w, h)); // shorter than the header
+    std::vector<unsigned char> wrongType = bytes;
+    wrongType[12] = 'X';
+    EXPECT_FALSE(PIX_ReadPNGSize(wrongType.data(), wrongType.size(), w, h));
+    std::vector<unsigned char> zeroWidth = bytes;
+    std::fill(zeroWidth.begin() + 16, zeroWidth.begin() + 20, 0);
+    EXPECT_FALSE(PIX_ReadPNGSize(zeroWidth.data(), zeroWidth.size(), w, h));
+
+    // A body that does not decode leaves a transparent bitmap of the header's size, not a crash.
+    std::vector<unsigned char> truncated(bytes.begin(), bytes.begin() + 40);
+    ASSERT_TRUE(PIX_ReadPNGSize(truncated.data(), truncated.size(), w, h));
+    PIX_LazyPngBitmap broken(truncated.data(), truncated.size(), w, h);
+    ASSERT_NE(broken.Bits(), nullptr);
+    EXPECT_EQ(broken.Width(), w);
+    EXPECT_EQ(broken.Height(), h);
 }

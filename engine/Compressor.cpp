@@ -1,4 +1,5 @@
 #include "engine/Compressor.h"
+#include "engine/EngineMath.h"
 
 #include "engine/DenormalFilter.h"
 
@@ -6,7 +7,7 @@
 
 double Compressor::Compress(double x) const
 {
-    double y = x > 0.0 ? std::pow(x, exponent_) : -std::pow(-x, exponent_);
+    double y = x > 0.0 ? engine_math::Pow(x, exponent_) : -engine_math::Pow(-x, exponent_);
     if (y > 2.0)
         y = 2.0;
     else if (y < -2.0)

@@ -1,4 +1,5 @@
 #include "engine/DecimationFilter.h"
+#include "engine/EngineMath.h"
 
 #include "engine/DenormalFilter.h"
 
@@ -21,14 +22,18 @@ constexpr std::array<std::complex<double>, 4> kBesselPoles = {{
 void DecimationFilter::Design(double fc)
 {
     const double w = 2.0 * std::numbers::pi * fc;
+    // e^(p w) with p = a + ib: radius e^(a w) and angle b w, the angle in turns (b fc) for the
+    // engine's own sine and cosine.
 
     std::array<std::complex<double>, kOrder> poles;
     int n = 0;
     for (const auto& p : kBesselPoles)
     {
-        const double radius = std::exp(p.real() * w);
-        poles[n++] = radius * std::complex<double>(std::cos(p.imag() * w), std::sin(p.imag() * w));
-        poles[n++] = radius * std::complex<double>(std::cos(-p.imag() * w), std::sin(-p.imag() * w));
+        const double radius = engine_math::Exp(p.real() * w);
+        poles[n++] = radius * std::complex<double>(engine_math::CosTwoPi(p.imag() * fc),
+                                                   engine_math::SinTwoPi(p.imag() * fc));
+        poles[n++] = radius * std::complex<double>(engine_math::CosTwoPi(-p.imag() * fc),
+                                                   engine_math::SinTwoPi(-p.imag() * fc));
     }
 
     // Monic polynomial (x - z1)...(x - z8), c[k] the coefficient of x^k, built one factor at a time.

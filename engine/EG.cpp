@@ -1,4 +1,5 @@
 #include "engine/EG.h"
+#include "engine/EngineMath.h"
 
 #include <cmath>
 #include <limits>
@@ -18,7 +19,7 @@ std::uint64_t ToSampleCount(double samples)
 // n-th root: the segment falls slightly short and the next stage_ starts from its own value.
 double SegmentMultiplier(double from, double to, double samples)
 {
-    return 1.0 + (std::log(to) - std::log(from)) / samples;
+    return 1.0 + (engine_math::Log(to) - engine_math::Log(from)) / samples;
 }
 } // namespace
 

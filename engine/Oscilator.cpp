@@ -1,4 +1,5 @@
 #include "engine/Oscilator.h"
+#include "engine/EngineMath.h"
 
 #include "engine/Random.h"
 
@@ -14,7 +15,7 @@ std::array<double, kSawTransitionSize> MakeSawTransitionTable()
     for (int i = 0; i < kSawTransitionSize; ++i)
     {
         const double d = (i - 500) / 1000.0;
-        table[i] = 0.75 * std::sin(std::numbers::pi * d) + 0.25 * std::sin(3.0 * std::numbers::pi * d);
+        table[i] = 0.75 * engine_math::SinTwoPi(0.5 * d) + 0.25 * engine_math::SinTwoPi(1.5 * d);
     }
     return table;
 }
@@ -57,7 +58,7 @@ Oscilator::Oscilator()
 
 double Oscilator::SinStep(double& phase, double& output, double increment)
 {
-    output = std::sin(2.0 * std::numbers::pi * phase);
+    output = engine_math::SinTwoPi(phase);
     Wrap(phase);
     phase += increment;
     return output;
@@ -100,7 +101,7 @@ double Oscilator::NextSample(double frequency)
     case OscilatorWaveform::Sin:
         return SinStep(phase_, output_, increment);
     case OscilatorWaveform::Tan:
-        output_ = std::tan(std::numbers::pi * phase_);
+        output_ = engine_math::TanPi(phase_);
         if (output_ > 1.0)
             output_ = 1.0;
         else if (output_ < -1.0)
@@ -149,7 +150,7 @@ double Oscilator::NextSample(double frequency)
         }
         else
         {
-            const double r = e - std::floor(e);
+            const double r = e - engine_math::Floor(e);
             output_ = (1.0 - r) * SawTransitionTable[i] + r * SawTransitionTable[i + 1] - phase_;
         }
         return output_;

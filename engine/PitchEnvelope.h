@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/EngineMath.h"
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -82,7 +83,8 @@ inline void PitchEnvelope::NextSample()
     // where its value cannot matter (a glide from 0 to 0 gives 0 for any c in 0..1).
     const bool powIsT =
         curve_ == 1.0 || t == 0.0 || t == 1.0 || (startPosition_ == 0.0 && endPosition_ == 0.0);
-    const double c =
-        powIsT && curve_ > 0.0 && curve_ < std::numeric_limits<double>::infinity() ? t : std::pow(t, curve_);
+    const double c = powIsT && curve_ > 0.0 && curve_ < std::numeric_limits<double>::infinity()
+                         ? t
+                         : engine_math::Pow(t, curve_);
     position_ = (1.0 - c) * startPosition_ + c * endPosition_;
 }

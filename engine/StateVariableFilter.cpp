@@ -1,4 +1,5 @@
 #include "engine/StateVariableFilter.h"
+#include "engine/EngineMath.h"
 
 #include "engine/DenormalFilter.h"
 
@@ -37,7 +38,7 @@ void StateVariableFilter::Reset()
 
 void StateVariableFilter::UpdateCoefficients()
 {
-    g_ = std::tan(cutoff_ * std::numbers::pi / sampleRate_);
+    g_ = engine_math::TanPi(cutoff_ / sampleRate_);
     if (type_ == FilterType::LowPass)
     {
         mixLowPass_ = 1.0;

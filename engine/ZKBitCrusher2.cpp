@@ -1,4 +1,5 @@
 #include "engine/ZKBitCrusher2.h"
+#include "engine/EngineMath.h"
 
 #include <cmath>
 #include <limits>
@@ -19,7 +20,7 @@ std::int64_t HoldLength(double ratio)
 
 double ZKBitCrusher2::Process(double x)
 {
-    const double grid = std::pow(2.0, bitDepth_);
+    const double grid = engine_math::Exp2(bitDepth_);
     if (holdCounter_ > 0)
     {
         --holdCounter_;
@@ -27,7 +28,7 @@ double ZKBitCrusher2::Process(double x)
     else
     {
         holdCounter_ = HoldLength(sourceRate_ / targetRate_);
-        heldSample_ = std::floor(grid * x + 0.5) / grid;
+        heldSample_ = engine_math::Floor(grid * x + 0.5) / grid;
     }
     return heldSample_;
 }

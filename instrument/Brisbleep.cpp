@@ -1,4 +1,5 @@
 #include "instrument/Brisbleep.h"
+#include "engine/EngineMath.h"
 
 #include "instrument/ParamLayout.h"
 
@@ -19,7 +20,7 @@ constexpr double kDecibelToExponent = 0.1151292546497;
 
 double DecibelsToGain(double decibels, double silentBelow)
 {
-    return decibels < silentBelow ? 0.0 : std::exp(decibels * kDecibelToExponent);
+    return decibels < silentBelow ? 0.0 : engine_math::Exp(decibels * kDecibelToExponent);
 }
 
 // Where a parameter's value goes: a run of `count` neighbouring parameters shares one route and

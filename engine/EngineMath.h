@@ -1,0 +1,151 @@
+#pragma once
+
+// The engine's own elementary functions. The sound must come out byte for byte the same on every
+// platform, compiler and C library, and C libraries differ in the last bits of sin, tan, pow and
+// log. These use only +, -, x and / in a fixed order (no fused multiply-add: the engine is built
+// with contraction off), so they round identically everywhere. Accuracy is a few units in the
+// last place over the ranges the engine uses, far below anything audible.
+
+#include <bit>
+#include <cstdint>
+#include <limits>
+#include <numbers>
+
+namespace engine_math
+{
+
+// Coefficients of a Taylor series, computed at compile time (exactly rounded by the compiler).
+namespace detail
+{
+constexpr double kHalfPi = std::numbers::pi / 2.0;
+
+// sin(pi/2 x) = sum c[k] x^(2k+1): c[k] = (-1)^k (pi/2)^(2k+1) / (2k+1)!
+struct SinSeries
+{
+    double c[12]{};
+    constexpr SinSeries()
+    {
+        double term = kHalfPi;
+        for (int k = 0; k < 12; ++k)
+        {
+            c[k] = term;
+            term = -term * kHalfPi * kHalfPi / ((2.0 * k + 2.0) * (2.0 * k + 3.0));
+        }
+    }
+};
+inline constexpr SinSeries kSin{};
+
+// 2^f = sum f^k (ln 2)^k / k! for |f| <= 1/2.
+struct Exp2Series
+{
+    double c[18]{};
+    constexpr Exp2Series()
+    {
+        double term = 1.0;
+        for (int k = 0; k < 18; ++k)
+        {
+            c[k] = term;
+            term = term * std::numbers::ln2 / (k + 1.0);
+        }
+    }
+};
+inline constexpr Exp2Series kExp2{};
+
+// sin(pi/2 x) for x in [-1, 1].
+inline double SinQuarterTurns(double x)
+{
+    const double x2 = x * x;
+    double sum = kSin.c[11];
+    for (int k = 10; k >= 0; --k)
+        sum = sum * x2 + kSin.c[k];
+    return sum * x;
+}
+} // namespace detail
+
+// The largest integer not above x, for |x| below 2^52 (larger doubles are integers already); NaN
+// stays NaN.
+inline double Floor(double x)
+{
+    if (!(x > -4503599627370496.0 && x < 4503599627370496.0) || x == 0.0) return x; // keeps -0.0
+    const double t = static_cast<double>(static_cast<std::int64_t>(x));
+    return t > x ? t - 1.0 : t;
+}
+
+// The integer nearest to x (halves away from zero), for |x| below 2^52.
+inline double Round(double x)
+{
+    return x < 0.0 ? -Floor(-x + 0.5) : Floor(x + 0.5);
+}
+
+// sin(2 pi t): t counts whole turns, so no multiple of pi is ever rounded.
+inline double SinTwoPi(double t)
+{
+    if (!(t - t == 0.0)) return t - t; // NaN for NaN and the infinities
+    double q = 4.0 * (t - Round(t));   // quarter turns, in [-2, 2]; both steps are exact
+    if (q > 1.0) q = 2.0 - q;
+    if (q < -1.0) q = -2.0 - q;
+    return detail::SinQuarterTurns(q);
+}
+
+// cos(2 pi t).
+inline double CosTwoPi(double t)
+{
+    if (!(t - t == 0.0)) return t - t;
+    double q = 4.0 * (t - Round(t)); // in [-2, 2]; cos(pi/2 q) = sin(pi/2 (1 - |q|))
+    q = q < 0.0 ? -q : q;
+    return detail::SinQuarterTurns(1.0 - q);
+}
+
+// tan(pi t). At the poles, where the cosine comes out exactly 0, the value is the one tan gives
+// for the double nearest pi/2 (with the sign of the sine), so callers never see an infinity.
+inline double TanPi(double t)
+{
+    const double s = SinTwoPi(0.5 * t);
+    const double c = CosTwoPi(0.5 * t);
+    if (c == 0.0) return s < 0.0 ? -1.633123935319537e16 : 1.633123935319537e16;
+    return s / c;
+}
+
+// 2^y. Beyond the range of doubles it gives 0 or infinity.
+inline double Exp2(double y)
+{
+    if (!(y == y)) return y;
+    if (y > 1024.0) return std::numeric_limits<double>::infinity();
+    if (y < -1075.0) return 0.0;
+    const double n = Round(y);
+    const double f = y - n; // exact, in [-1/2, 1/2]
+    double sum = detail::kExp2.c[17];
+    for (int k = 16; k >= 0; --k)
+        sum = sum * f + detail::kExp2.c[k];
+    // Scale by 2^n in two steps, so that results near the ends of the range stay exact.
+    const auto scale = [](int e)
+    { return std::bit_cast<double>(static_cast<std::uint64_t>(e + 1023) << 52); };
+    const int ni = static_cast<int>(n);
+    const int half = ni / 2;
+    return sum * scale(half) * scale(ni - half);
+}
+
+// log2(x) for x > 0; -infinity at 0, NaN below.
+double Log2(double x);
+
+// x^y for x >= 0 (the engine's uses): exact for y = 1, for x = 0 and for x = 1.
+inline double Pow(double x, double y)
+{
+    if (y == 1.0 || x == 1.0) return y == 1.0 ? x : 1.0;
+    if (x == 0.0) return y > 0.0 ? 0.0 : (y == 0.0 ? 1.0 : Exp2(2000.0));
+    return Exp2(y * Log2(x));
+}
+
+// e^x.
+inline double Exp(double x)
+{
+    return Exp2(x * std::numbers::log2e);
+}
+
+// The natural logarithm.
+inline double Log(double x)
+{
+    return Log2(x) * std::numbers::ln2;
+}
+
+} // namespace engine_math

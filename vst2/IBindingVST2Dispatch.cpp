@@ -1,3 +1,4 @@
+#include "editor/linux/IGraphicsLinux.h"
 #include "frame/FrameText.h"
 #include "vst2/IBindingVST2.h"
 
@@ -118,6 +119,11 @@ intptr_t IBindingVST2::Dispatch(int32_t opcode, int32_t index, intptr_t value, v
         OnEditorClose();
         GetEditor()->CloseWindow();
         return 1;
+
+    case kEditIdle:
+        // The host's idle drives the open editor's timer; without it the editor's own timer does.
+        if (auto* window = dynamic_cast<IGraphicsLinux*>(GetEditor())) window->OnHostTimer();
+        return 0;
 
     case kIdentify:
         return vst2::kIdentifyAnswer;

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <strings.h>
 
+#include "editor/linux/IGraphicsLinuxNative.h"
+
 namespace
 {
 
@@ -38,18 +40,13 @@ bool HasPngExtension(const char* name)
 } // namespace
 
 IGraphicsLinux::IGraphicsLinux(IFrameBase* plugin, int width, int height, int fps)
-    : IGraphics(plugin, width, height, fps)
+    : IGraphics(plugin, width, height, fps), mNative(std::make_unique<Native>())
 {
 }
 
 IGraphicsLinux::~IGraphicsLinux()
 {
     CloseWindow();
-}
-
-bool IGraphicsLinux::PresentToWindow(const IArea&)
-{
-    return false; // no window to present to: the draw bitmap holds the frame
 }
 
 int IGraphicsLinux::ShowMessageBox(const char*, const char*, int)
@@ -62,8 +59,6 @@ IPopupMenu* IGraphicsLinux::ShowPopupMenu(IPopupMenu&, const IArea&)
     ReleaseMouseCapture();
     return nullptr;
 }
-
-void IGraphicsLinux::OpenTextField(IControl*, const ITextStyle&, const IArea&, const char*, IParameter*) {}
 
 void IGraphicsLinux::GetHostPath(std::string& path)
 {
@@ -114,19 +109,6 @@ bool IGraphicsLinux::ChooseColour(IColorRGBA&, const char*)
 
 bool IGraphicsLinux::OpenUrl(const char*, const char*, const char*, const char*)
 {
-    return false;
-}
-
-void* IGraphicsLinux::OpenWindow(void*)
-{
-    return nullptr; // the editor stays closed; controls and the draw bitmap stay ready
-}
-
-void IGraphicsLinux::CloseWindow() {}
-
-bool IGraphicsLinux::ReadClipboardText(std::string& text)
-{
-    text.clear();
     return false;
 }
 

@@ -1,0 +1,174 @@
+#include "XDriver.h"
+
+#include <chrono>
+#include <thread>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+XDriver::XDriver()
+{
+    display = XOpenDisplay(nullptr);
+    if (!display) return;
+    int event = 0, error = 0, major = 0, minor = 0;
+    xtest = XTestQueryExtension(display, &event, &error, &major, &minor);
+}
+
+XDriver::~XDriver()
+{
+    if (!display) return;
+    for (unsigned long w : windows)
+        XDestroyWindow(display, w);
+    XCloseDisplay(display);
+}
+
+unsigned long XDriver::CreateHostWindow(int x, int y, int w, int h)
+{
+    const int screen = DefaultScreen(display);
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = BlackPixel(display, screen);
+    attributes.event_mask = StructureNotifyMask | KeyPressMask | KeyReleaseMask;
+    const Window window = XCreateWindow(display, RootWindow(display, screen), x, y, static_cast<unsigned>(w),
+                                        static_cast<unsigned>(h), 0, CopyFromParent, InputOutput,
+                                        CopyFromParent, CWBackPixel | CWEventMask, &attributes);
+    XStoreName(display, window, "Brisbleep test host");
+    XMapWindow(display, window);
+    XEvent e;
+    do
+        XWindowEvent(display, window, StructureNotifyMask, &e);
+    while (e.type != MapNotify);
+    windows.push_back(window);
+    return window;
+}
+
+void XDriver::DestroyWindow(unsigned long window)
+{
+    XDestroyWindow(display, window);
+    Sync();
+    std::erase(windows, window);
+}
+
+std::vector<unsigned long> XDriver::Children(unsigned long window)
+{
+    Sync();
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    std::vector<unsigned long> result;
+    if (XQueryTree(display, window, &root, &parent, &children, &count))
+        result.assign(children, children + count);
+    if (children) XFree(children);
+    return result;
+}
+
+void XDriver::ScreenPosition(unsigned long window, int& x, int& y)
+{
+    Window child = 0;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+}
+
+void XDriver::Sync()
+{
+    XSync(display, False);
+}
+
+void XDriver::Wait(int ms)
+{
+    Sync();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    do
+    {
+        if (pump) pump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    } while (std::chrono::steady_clock::now() < end);
+}
+
+void XDriver::MoveTo(int x, int y)
+{
+    XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
+    Wait(30);
+}
+
+void XDriver::Press(int button)
+{
+    XTestFakeButtonEvent(display, static_cast<unsigned>(button), True, CurrentTime);
+    Wait(30);
+}
+
+void XDriver::Release(int button)
+{
+    XTestFakeButtonEvent(display, static_cast<unsigned>(button), False, CurrentTime);
+    Wait(30);
+}
+
+void XDriver::Click(int x, int y, int button)
+{
+    MoveTo(x, y);
+    Press(button);
+    Release(button);
+}
+
+void XDriver::Drag(int x, int y, int dx, int dy)
+{
+    MoveTo(x, y);
+    Press(1);
+    const int steps = 5;
+    for (int i = 1; i <= steps; ++i)
+        MoveTo(x + dx * i / steps, y + dy * i / steps);
+    Release(1);
+}
+
+void XDriver::Key(unsigned long keysym, bool shift)
+{
+    const KeyCode code = XKeysymToKeycode(display, keysym);
+    const KeyCode shiftCode = XKeysymToKeycode(display, XK_Shift_L);
+    if (shift) XTestFakeKeyEvent(display, shiftCode, True, CurrentTime);
+    XTestFakeKeyEvent(display, code, True, CurrentTime);
+    XTestFakeKeyEvent(display, code, False, CurrentTime);
+    if (shift) XTestFakeKeyEvent(display, shiftCode, False, CurrentTime);
+    Wait(30);
+}
+
+void XDriver::Type(const std::string& text)
+{
+    for (char c : text)
+    {
+        if (c == '.')
+            Key(XK_period);
+        else if (c == '-')
+            Key(XK_minus);
+        else
+            Key(static_cast<unsigned long>(static_cast<unsigned char>(c)));
+    }
+}
+
+std::vector<uint32_t> XDriver::Capture(unsigned long window, int& w, int& h)
+{
+    Sync();
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display, window, &attributes)) return {};
+    w = attributes.width;
+    h = attributes.height;
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h),
+                              AllPlanes, ZPixmap);
+    if (!image) return {};
+    std::vector<uint32_t> pixels(static_cast<std::size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            pixels[static_cast<std::size_t>(y) * w + x] =
+                static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF;
+    XDestroyImage(image);
+    return pixels;
+}
+
+std::vector<unsigned long> XDriver::KeysReceivedBy(unsigned long window)
+{
+    Sync();
+    std::vector<unsigned long> keys;
+    XEvent e;
+    while (XCheckTypedWindowEvent(display, window, KeyPress, &e))
+        keys.push_back(XLookupKeysym(&e.xkey, 0));
+    return keys;
+}

@@ -286,6 +286,14 @@ intptr_t IBindingVST2::DispatcherCallback(vst2::EffectRecord* effect, int32_t op
             delete self;
             return 0;
         }
+        if (opcode == vst2::EffectOp::kEditIdle)
+        {
+            // The editor's timer runs as a window's timer would, outside the instance lock: parameter
+            // changes from the editor take the lock themselves, and a popup menu the user is reading
+            // must not hold up the audio.
+            self->EditorIdle();
+            return 0;
+        }
         Lock lock(self->Mutex());
         return self->Dispatch(opcode, index, value, ptr, opt);
     }

@@ -36,6 +36,12 @@ double LeadingNumber(const char* text)
 }
 } // namespace
 
+void IBindingVST2::EditorIdle()
+{
+    // The host's idle drives the open editor's timer; without it the editor's own timer does.
+    if (auto* window = dynamic_cast<IGraphicsLinux*>(GetEditor())) window->OnHostTimer();
+}
+
 intptr_t IBindingVST2::Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
 {
     using namespace vst2::EffectOp;
@@ -119,11 +125,6 @@ intptr_t IBindingVST2::Dispatch(int32_t opcode, int32_t index, intptr_t value, v
         OnEditorClose();
         GetEditor()->CloseWindow();
         return 1;
-
-    case kEditIdle:
-        // The host's idle drives the open editor's timer; without it the editor's own timer does.
-        if (auto* window = dynamic_cast<IGraphicsLinux*>(GetEditor())) window->OnHostTimer();
-        return 0;
 
     case kIdentify:
         return vst2::kIdentifyAnswer;

@@ -54,12 +54,6 @@ int IGraphicsLinux::ShowMessageBox(const char*, const char*, int)
     return 0; // the platform's answer when no box could be shown
 }
 
-IPopupMenu* IGraphicsLinux::ShowPopupMenu(IPopupMenu&, const IArea&)
-{
-    ReleaseMouseCapture();
-    return nullptr;
-}
-
 void IGraphicsLinux::GetHostPath(std::string& path)
 {
     char buffer[4096];

@@ -10,9 +10,11 @@
 // operations that need one answer that they are not available: nothing is opened, chosen or shown, so
 // the whole editor also works headless (drawing, events, parameter traffic).
 //
-// Threads: every use of the window happens under the plug-in's mutex (the frame mutex), which the
-// bindings hold for each host call, so the host's thread and the editor's own timer thread never use
-// the connection at once.
+// Threads: every use of the window happens under the window's own lock, so the host's thread and the
+// editor's own timer thread never use the connection at once. Like a window's message handling, the
+// host-driven timer and events run without the plug-in's lock (parameter changes take it themselves),
+// so a modal popup menu does not hold up the audio. The own timer thread, which no host knows of,
+// takes the plug-in's lock first.
 class IGraphicsLinux : public IGraphics
 {
 public:
@@ -57,6 +59,8 @@ public:
     struct Native;
 
 private:
+    class MenuSession;
+
     std::recursive_mutex& WindowMutex();
     void StartOwnTimer();
     void StopOwnTimer();
@@ -66,6 +70,6 @@ private:
     bool HoverDue();
 
     void* mModule = nullptr;
-    std::recursive_mutex mOwnMutex; // for an editor without plug-in (tools, tests)
+    std::recursive_mutex mWindowMutex;
     std::unique_ptr<Native> mNative;
 };

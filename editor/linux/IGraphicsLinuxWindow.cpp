@@ -211,6 +211,7 @@ bool IGraphicsLinux::Native::CopyToWindow(Window target, PIX_IBitmap& bitmap, co
 
 bool IGraphicsLinux::PresentToWindow(const IArea& area)
 {
+    std::lock_guard<std::recursive_mutex> lock(WindowMutex());
     Native& n = *mNative;
     if (!n.window || !DrawBitmapSurface()) return false;
     n.CopyToWindow(n.window, *DrawBitmapSurface(), area);
@@ -222,7 +223,7 @@ bool IGraphicsLinux::PresentToWindow(const IArea& area)
 
 std::recursive_mutex& IGraphicsLinux::WindowMutex()
 {
-    return Plugin() ? Plugin()->Mutex() : mOwnMutex;
+    return mWindowMutex;
 }
 
 void* IGraphicsLinux::GetWindow()
@@ -399,14 +400,20 @@ void IGraphicsLinux::StartOwnTimer()
                 // A host that drives the editor keeps this thread idle.
                 if (NowMs() - n.lastHostTickMs.load() < 3 * period) continue;
                 wait.unlock();
-                // Never wait for the mutex: whoever holds it may be closing the window and waiting
-                // for this thread.
-                if (WindowMutex().try_lock())
+                // A thread the host does not know: the editor's work takes the plug-in's lock as well,
+                // as any host call would, and always before the window's lock. Neither is waited for:
+                // whoever holds them may be closing the window and waiting for this thread.
+                std::unique_lock<std::recursive_mutex> plugin;
+                if (Plugin())
+                    plugin = std::unique_lock<std::recursive_mutex>(Plugin()->Mutex(), std::try_to_lock);
+                std::unique_lock<std::recursive_mutex> window(WindowMutex(), std::try_to_lock);
+                if ((!Plugin() || plugin.owns_lock()) && window.owns_lock())
                 {
                     HandleEvents();
                     Tick();
-                    WindowMutex().unlock();
                 }
+                window = {};
+                plugin = {};
                 wait.lock();
             }
         });

@@ -17,6 +17,7 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <string>
@@ -364,6 +365,99 @@ TEST_F(Vst2Window, KeysTheEditorDoesNotUseReachTheHostWindow)
     x.Wait(60);
     const auto keys = x.KeysReceivedBy(editor->parent);
     EXPECT_NE(std::find(keys.begin(), keys.end(), XK_F5), keys.end());
+}
+
+// The host's user-interface thread, for what runs modally there (popup menus) while the test moves
+// the pointer from its own thread.
+struct UiThread
+{
+    explicit UiThread(EditorInstance& editor)
+        : thread(
+              [this, &editor]
+              {
+                  while (!stop)
+                  {
+                      editor.Idle();
+                      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                  }
+              })
+    {
+    }
+    ~UiThread()
+    {
+        stop = true;
+        thread.join();
+    }
+    std::atomic<bool> stop{false};
+    std::thread thread;
+};
+
+TEST_F(Vst2Window, EnumerationValuesArePickedFromAPopupMenu)
+{
+    constexpr int kOsc1Type = 1;
+    constexpr int kWaveforms = 8;
+    x.pump = nullptr;
+    UiThread ui(*editor);
+    const Point band = Centre(Headless().TextBand(kOsc1Type));
+    const std::string initial = editor->Display(kOsc1Type);
+
+    // Escape and a click outside dismiss the menu and change nothing.
+    for (int dismiss = 0; dismiss < 2; ++dismiss)
+    {
+        editor->Click(band);
+        x.Wait(150);
+        ASSERT_EQ(x.TopLevelsNamed("Brisbleep menu").size(), 1u);
+        if (dismiss == 0)
+            x.Key(XK_Escape);
+        else
+            editor->Click({20, 740});
+        x.Wait(150);
+        EXPECT_TRUE(x.TopLevelsNamed("Brisbleep menu").empty());
+        EXPECT_EQ(editor->Display(kOsc1Type), initial);
+    }
+
+    // A click on the fourth row chooses the fourth waveform.
+    editor->Click(band);
+    x.Wait(150);
+    const auto menus = x.TopLevelsNamed("Brisbleep menu");
+    ASSERT_EQ(menus.size(), 1u);
+    int mx = 0, my = 0, mw = 0, mh = 0;
+    x.Geometry(menus[0], mx, my, mw, mh);
+    const Point editorOrigin = editor->Screen({0, 0});
+    EXPECT_EQ(mx, editorOrigin.x + Headless().TextBand(kOsc1Type).L); // below the value, at its left
+    EXPECT_EQ(my, editorOrigin.y + Headless().TextBand(kOsc1Type).B);
+    const int rowH = (mh - 6) / kWaveforms;
+    ASSERT_GT(rowH, 8);
+    x.MoveTo(mx + mw / 2, my + 3 + 3 * rowH + rowH / 2);
+    x.Wait(60);
+    {
+        // What a person sees: the editor with the menu over it.
+        const int w = std::min(kEditorW, mx + mw + 40 - editorOrigin.x);
+        const int h = std::min(kEditorH, my + mh + 40 - editorOrigin.y);
+        const auto screen = x.CaptureScreen(editorOrigin.x, editorOrigin.y, w, h);
+        PIX_MemBitmap shot(w, h);
+        for (int y = 0; y < h; ++y)
+            for (int i = 0; i < w; ++i)
+                shot.Bits()[y * shot.RowSpan() + i] =
+                    0xFF000000u | screen[static_cast<std::size_t>(y) * w + i];
+        EXPECT_EQ(WriteBitmapPng(shot, BRISBLEEP_SCREENSHOT_DIR "/editor-window-menu.png"), "");
+    }
+    x.Press(1);
+    x.Release(1);
+    x.Wait(150);
+    EXPECT_TRUE(x.TopLevelsNamed("Brisbleep menu").empty());
+    EXPECT_NEAR(editor->Param(kOsc1Type), 3.0 / 7.0, 1e-6);
+    EXPECT_NE(editor->Display(kOsc1Type), initial);
+
+    // The keyboard: down twice from nothing chosen, then Enter, picks the second row.
+    editor->Click(band);
+    x.Wait(150);
+    x.Key(XK_Down);
+    x.Key(XK_Down);
+    x.Key(XK_Return);
+    x.Wait(150);
+    EXPECT_TRUE(x.TopLevelsNamed("Brisbleep menu").empty());
+    EXPECT_NEAR(editor->Param(kOsc1Type), 1.0 / 7.0, 1e-6);
 }
 
 TEST_F(Vst2Window, OpenAndClose100Times)

@@ -172,3 +172,44 @@ std::vector<unsigned long> XDriver::KeysReceivedBy(unsigned long window)
         keys.push_back(XLookupKeysym(&e.xkey, 0));
     return keys;
 }
+
+std::vector<unsigned long> XDriver::TopLevelsNamed(const std::string& title)
+{
+    std::vector<unsigned long> found;
+    for (unsigned long w : Children(DefaultRootWindow(display)))
+    {
+        XWindowAttributes attributes{};
+        if (!XGetWindowAttributes(display, w, &attributes) || attributes.map_state != IsViewable) continue;
+        char* name = nullptr;
+        if (XFetchName(display, w, &name) && name)
+        {
+            if (title == name) found.push_back(w);
+            XFree(name);
+        }
+    }
+    return found;
+}
+
+void XDriver::Geometry(unsigned long window, int& x, int& y, int& w, int& h)
+{
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display, window, &attributes);
+    w = attributes.width;
+    h = attributes.height;
+    ScreenPosition(window, x, y);
+}
+
+std::vector<uint32_t> XDriver::CaptureScreen(int x, int y, int w, int h)
+{
+    Sync();
+    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, static_cast<unsigned>(w),
+                              static_cast<unsigned>(h), AllPlanes, ZPixmap);
+    if (!image) return {};
+    std::vector<uint32_t> pixels(static_cast<std::size_t>(w) * h);
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i)
+            pixels[static_cast<std::size_t>(j) * w + i] =
+                static_cast<uint32_t>(XGetPixel(image, i, j)) & 0xFFFFFF;
+    XDestroyImage(image);
+    return pixels;
+}

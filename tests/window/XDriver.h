@@ -46,6 +46,12 @@ public:
     // The window's pixels as 0xRRGGBB, row by row; empty when it cannot be read.
     std::vector<uint32_t> Capture(unsigned long window, int& w, int& h);
 
+    // Mapped top-level windows with this title, and a window's place and size on the screen.
+    std::vector<unsigned long> TopLevelsNamed(const std::string& title);
+    void Geometry(unsigned long window, int& x, int& y, int& w, int& h);
+    // The screen's pixels in an area, as 0xRRGGBB.
+    std::vector<uint32_t> CaptureScreen(int x, int y, int w, int h);
+
     // Key events that reached a window of ours (sent ones included), as key symbols.
     std::vector<unsigned long> KeysReceivedBy(unsigned long window);
 

@@ -49,11 +49,6 @@ IGraphicsLinux::~IGraphicsLinux()
     CloseWindow();
 }
 
-int IGraphicsLinux::ShowMessageBox(const char*, const char*, int)
-{
-    return 0; // the platform's answer when no box could be shown
-}
-
 void IGraphicsLinux::GetHostPath(std::string& path)
 {
     char buffer[4096];
@@ -89,21 +84,6 @@ void IGraphicsLinux::GetAppDataPath(std::string& path, bool systemWide)
         const std::string home = HomeFolder();
         path = home.empty() ? std::string() : home + "/.config/";
     }
-}
-
-void IGraphicsLinux::ChooseFile(std::string& fileName, int, std::string&, const char*)
-{
-    fileName.clear(); // no window: nothing was chosen
-}
-
-bool IGraphicsLinux::ChooseColour(IColorRGBA&, const char*)
-{
-    return false;
-}
-
-bool IGraphicsLinux::OpenUrl(const char*, const char*, const char*, const char*)
-{
-    return false;
 }
 
 PIX_IBitmap* IGraphicsLinux::LoadBitmapResource(int id, const char* name)

@@ -567,11 +567,20 @@ void IGraphicsLinux::Native::HandleEditorEvent(IGraphicsLinux& g, XEvent& event)
         }
         if (!g.OnMouseOver(e.x, e.y, mod)) break;
         leaveArmed = true;
-        if (g.ShowTooltips() && g.MouseOver() != tooltipIdx)
+        if (!g.ShowTooltips()) break;
         {
-            tooltipIdx = g.MouseOver();
-            hoverPending = tooltipIdx >= 0;
-            HideTooltip();
+            // The editor keeps naming the last control while the pointer is over none; the tooltip
+            // belongs to a control only while the pointer is on it.
+            int under = g.MouseOver();
+            if (const IControl* control = g.GetControl(under);
+                !control || !control->TargetArea().Contains(e.x, e.y))
+                under = -1;
+            if (under != tooltipIdx)
+            {
+                tooltipIdx = under;
+                hoverPending = tooltipIdx >= 0;
+                HideTooltip();
+            }
         }
         break;
     }
@@ -875,6 +884,7 @@ void IGraphicsLinux::Native::ShowTooltip(IGraphicsLinux& g)
             g.SetShowTooltips(false); // no tooltips is not an error
             return;
         }
+        XStoreName(display, tooltip, "Brisbleep tooltip");
     }
     tooltipBitmap = std::make_unique<PIX_SysBitmap>(w, h);
     XMoveResizeWindow(display, tooltip, rootX + 12, rootY + 20, static_cast<unsigned>(w),
@@ -905,6 +915,7 @@ void IGraphicsLinux::Native::DrawTooltip(IGraphicsLinux& g)
 
 void IGraphicsLinux::ConcealCursor()
 {
+    std::lock_guard<std::recursive_mutex> lock(WindowMutex());
     Native& n = *mNative;
     if (IsCursorHidden() || !n.window) return;
     Window root = 0, child = 0;
@@ -926,6 +937,7 @@ void IGraphicsLinux::ConcealCursor()
 
 void IGraphicsLinux::RevealCursor()
 {
+    std::lock_guard<std::recursive_mutex> lock(WindowMutex());
     Native& n = *mNative;
     if (!IsCursorHidden()) return;
     if (n.window)
@@ -942,6 +954,7 @@ void IGraphicsLinux::RevealCursor()
 
 bool IGraphicsLinux::ReadClipboardText(std::string& text)
 {
+    std::lock_guard<std::recursive_mutex> lock(WindowMutex());
     text.clear();
     Native& n = *mNative;
     if (!n.window) return false;

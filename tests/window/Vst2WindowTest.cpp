@@ -161,12 +161,9 @@ struct Vst2Window : ::testing::Test
         if (pixels.empty()) return -1;
         if (!screenshot.empty())
         {
-            PIX_MemBitmap shot(w, h);
-            for (int y = 0; y < h; ++y)
-                for (int i = 0; i < w; ++i)
-                    shot.Bits()[y * shot.RowSpan() + i] =
-                        0xFF000000u | pixels[static_cast<std::size_t>(y) * w + i];
-            EXPECT_EQ(WriteBitmapPng(shot, screenshot), "");
+            int sx = 0, sy = 0;
+            x.ScreenPosition(window, sx, sy);
+            EXPECT_EQ(x.SaveScreen(sx, sy, w, h, screenshot), "");
         }
         PIX_SysBitmap& reference = *Headless().g->DrawBitmapSurface();
         int differ = 0;
@@ -310,6 +307,15 @@ TEST_F(Vst2Window, TextEntryCommitsWithEnterAndCancelsWithEscape)
         x.Wait(80);
         ASSERT_EQ(x.Children(editor->Editor()).size(), 1u) << "the entry is open";
         x.Type(c.typed);
+        if (c.param == 59)
+        {
+            // What a person sees while typing.
+            const Point corner = editor->Screen({0, 540});
+            const int w = 200, h = 100;
+            EXPECT_EQ(
+                x.SaveScreen(corner.x, corner.y, w, h, BRISBLEEP_SCREENSHOT_DIR "/editor-window-entry.png"),
+                "");
+        }
         x.Key(c.endKey);
         x.Wait(120);
         EXPECT_TRUE(x.Children(editor->Editor()).empty()) << "the entry closed";
@@ -434,13 +440,9 @@ TEST_F(Vst2Window, EnumerationValuesArePickedFromAPopupMenu)
         // What a person sees: the editor with the menu over it.
         const int w = std::min(kEditorW, mx + mw + 40 - editorOrigin.x);
         const int h = std::min(kEditorH, my + mh + 40 - editorOrigin.y);
-        const auto screen = x.CaptureScreen(editorOrigin.x, editorOrigin.y, w, h);
-        PIX_MemBitmap shot(w, h);
-        for (int y = 0; y < h; ++y)
-            for (int i = 0; i < w; ++i)
-                shot.Bits()[y * shot.RowSpan() + i] =
-                    0xFF000000u | screen[static_cast<std::size_t>(y) * w + i];
-        EXPECT_EQ(WriteBitmapPng(shot, BRISBLEEP_SCREENSHOT_DIR "/editor-window-menu.png"), "");
+        EXPECT_EQ(x.SaveScreen(editorOrigin.x, editorOrigin.y, w, h,
+                               BRISBLEEP_SCREENSHOT_DIR "/editor-window-menu.png"),
+                  "");
     }
     x.Press(1);
     x.Release(1);
@@ -458,6 +460,26 @@ TEST_F(Vst2Window, EnumerationValuesArePickedFromAPopupMenu)
     x.Wait(150);
     EXPECT_TRUE(x.TopLevelsNamed("Brisbleep menu").empty());
     EXPECT_NEAR(editor->Param(kOsc1Type), 1.0 / 7.0, 1e-6);
+}
+
+TEST_F(Vst2Window, ButtonTooltipAppearsWhereThePointerRests)
+{
+    const Point coin = editor->Screen({315, 581});
+    x.MoveTo(coin.x, coin.y);
+    x.MoveTo(coin.x + 1, coin.y);
+    x.Wait(600);
+    const auto tips = x.TopLevelsNamed("Brisbleep tooltip");
+    ASSERT_EQ(tips.size(), 1u);
+    int tx = 0, ty = 0, tw = 0, th = 0;
+    x.Geometry(tips[0], tx, ty, tw, th);
+    EXPECT_GT(tw, 60); // "Pickup/Coin sounds"
+    const int w = 420, h = 120;
+    EXPECT_EQ(
+        x.SaveScreen(coin.x - 100, coin.y - 40, w, h, BRISBLEEP_SCREENSHOT_DIR "/editor-window-tooltip.png"),
+        "");
+    editor->Click({315, 581});
+    x.Wait(60);
+    EXPECT_TRUE(x.TopLevelsNamed("Brisbleep tooltip").empty()) << "a press hides it";
 }
 
 TEST_F(Vst2Window, OpenAndClose100Times)

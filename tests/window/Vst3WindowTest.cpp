@@ -253,12 +253,9 @@ struct Vst3Window : ::testing::Test
         if (pixels.empty() || !drawn || w != drawn->Width() || h != drawn->Height()) return -1;
         if (screenshot)
         {
-            PIX_MemBitmap shot(w, h);
-            for (int y = 0; y < h; ++y)
-                for (int i = 0; i < w; ++i)
-                    shot.Bits()[y * shot.RowSpan() + i] =
-                        0xFF000000u | pixels[static_cast<std::size_t>(y) * w + i];
-            EXPECT_EQ(WriteBitmapPng(shot, screenshot), "");
+            int sx = 0, sy = 0;
+            x.ScreenPosition(children[0], sx, sy);
+            EXPECT_EQ(x.SaveScreen(sx, sy, w, h, screenshot), "");
         }
         int differ = 0;
         for (int y = 0; y < h; ++y)

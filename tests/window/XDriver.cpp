@@ -1,5 +1,8 @@
 #include "XDriver.h"
 
+#include "editor/IEditorSnapshot.h"
+#include "raster/PIX_Bitmap.h"
+
 #include <chrono>
 #include <thread>
 
@@ -212,4 +215,15 @@ std::vector<uint32_t> XDriver::CaptureScreen(int x, int y, int w, int h)
                 static_cast<uint32_t>(XGetPixel(image, i, j)) & 0xFFFFFF;
     XDestroyImage(image);
     return pixels;
+}
+
+std::string XDriver::SaveScreen(int x, int y, int w, int h, const std::string& path)
+{
+    const std::vector<uint32_t> pixels = CaptureScreen(x, y, w, h);
+    if (pixels.empty()) return "the screen could not be read";
+    PIX_MemBitmap shot(w, h);
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i)
+            shot.Bits()[j * shot.RowSpan() + i] = 0xFF000000u | pixels[static_cast<std::size_t>(j) * w + i];
+    return WriteBitmapPng(shot, path);
 }

@@ -52,6 +52,9 @@ public:
     // The screen's pixels in an area, as 0xRRGGBB.
     std::vector<uint32_t> CaptureScreen(int x, int y, int w, int h);
 
+    // Writes that area of the screen as a PNG for a person to look at; empty on success, else why not.
+    std::string SaveScreen(int x, int y, int w, int h, const std::string& path);
+
     // Key events that reached a window of ours (sent ones included), as key symbols.
     std::vector<unsigned long> KeysReceivedBy(unsigned long window);
 

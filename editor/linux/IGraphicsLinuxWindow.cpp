@@ -273,6 +273,7 @@ void* IGraphicsLinux::OpenWindow(void* parent)
     gLastError = 0;
     if (!XGetWindowAttributes(display, parentWindow, &parentAttributes) || SyncFailed(display)) return fail();
     const int screen = XScreenNumberOfScreen(parentAttributes.screen);
+    const Atom xembedInfoAtom = XInternAtom(display, "_XEMBED_INFO", False); // a round trip: before creating
 
     XSetWindowAttributes attributes{};
     attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
@@ -286,7 +287,14 @@ void* IGraphicsLinux::OpenWindow(void* parent)
         display, parentWindow, x, y, static_cast<unsigned>(Width()), static_cast<unsigned>(Height()), 0,
         DefaultDepth(display, screen), InputOutput, DefaultVisual(display, screen),
         CWEventMask | CWColormap | CWBorderPixel | CWBackPixmap | CWBitGravity, &attributes);
-    if (!window || SyncFailed(display)) return fail();
+    if (!window) return fail();
+    // Embedders that speak XEmbed read this as soon as they see the window appear, so it goes out with
+    // the creation: protocol version 0, and no request to be mapped by the embedder (the window maps
+    // itself, as hosts that do not speak XEmbed expect).
+    const long xembedInfo[2] = {0, 0};
+    XChangeProperty(display, window, xembedInfoAtom, xembedInfoAtom, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(xembedInfo), 2);
+    if (SyncFailed(display)) return fail();
 
     n.display = display;
     n.window = window;
@@ -310,10 +318,6 @@ void* IGraphicsLinux::OpenWindow(void* parent)
     n.InternAtoms();
 
     XStoreName(display, window, "Brisbleep");
-    // Embedders that speak XEmbed read this: protocol version 0, mapped.
-    const long xembedInfo[2] = {0, 1};
-    XChangeProperty(display, window, n.atomXEmbedInfo, n.atomXEmbedInfo, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(xembedInfo), 2);
     XMapWindow(display, window);
     if (SyncFailed(display))
     {

@@ -23,6 +23,8 @@ public:
 
     bool PresentToWindow(const IArea& area) override;
     void CancelTextEntry() override;
+    // Also resizes the open window, keeping its place; the host learns the size through the binding.
+    void Resize(int width, int height) override;
     const char* GetDrawingApiName() override { return "Xlib"; }
     int ShowMessageBox(const char* text, const char* caption, int type) override;
     IPopupMenu* ShowPopupMenu(IPopupMenu& menu, const IArea& area) override;

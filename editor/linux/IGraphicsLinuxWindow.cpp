@@ -382,6 +382,17 @@ void IGraphicsLinux::CloseWindow()
     n.ReleaseWindow();
 }
 
+void IGraphicsLinux::Resize(int width, int height)
+{
+    if (width == Width() && height == Height()) return;
+    std::lock_guard<std::recursive_mutex> lock(WindowMutex());
+    IGraphics::Resize(width, height);
+    Native& n = *mNative;
+    if (!n.window || width < 1 || height < 1) return;
+    XResizeWindow(n.display, n.window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XFlush(n.display);
+}
+
 // ---- the timer ----
 
 void IGraphicsLinux::StartOwnTimer()

@@ -16,6 +16,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
 #include <X11/keysym.h>
 #undef Bool
 #undef Status
@@ -46,6 +47,11 @@ struct IGraphicsLinux::Native
     void ReleaseWindow();
     // Copies an area of a bitmap to the same place in a window of ours.
     bool CopyToWindow(Window target, PIX_IBitmap& bitmap, const IArea& area);
+    // The editor window's copy through memory shared with the server, where it offers that; false
+    // when it could not be used (the caller copies the plain way).
+    bool CreateSharedImage(int width, int height);
+    bool CopySharedToWindow(PIX_IBitmap& bitmap, int l, int t, int r, int b);
+    void ReleaseSharedImage();
     void HandleEditorEvent(IGraphicsLinux& g, XEvent& event);
     void HandleEntryEvent(IGraphicsLinux& g, XEvent& event);
     void ForwardKey(XEvent& event);
@@ -62,6 +68,8 @@ struct IGraphicsLinux::Native
     Visual* visual = nullptr;
     int depth = 0;
     bool directFormat = false; // the draw bitmap's pixels are the visual's own
+    XImage* sharedImage = nullptr;
+    XShmSegmentInfo sharedSegment{};
     GC gc = nullptr;
     bool windowGone = false; // destroyed by someone else (with the host's window)
     Atom atomXEmbedInfo = 0;

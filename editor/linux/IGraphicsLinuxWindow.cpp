@@ -16,6 +16,9 @@
 #include <set>
 #include <thread>
 
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
 #include "editor/linux/IGraphicsLinuxNative.h"
 
 namespace
@@ -209,12 +212,76 @@ bool IGraphicsLinux::Native::CopyToWindow(Window target, PIX_IBitmap& bitmap, co
     return true;
 }
 
+bool IGraphicsLinux::Native::CreateSharedImage(int width, int height)
+{
+    // BRISBLEEP_X11_NO_SHM=1 forces the plain copy, to compare both ways.
+    const char* off = std::getenv("BRISBLEEP_X11_NO_SHM");
+    if ((off && *off && *off != '0') || !directFormat || !XShmQueryExtension(display)) return false;
+    sharedImage =
+        XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr, &sharedSegment,
+                        static_cast<unsigned>(width), static_cast<unsigned>(height));
+    if (!sharedImage) return false;
+    sharedSegment.shmid =
+        shmget(IPC_PRIVATE, static_cast<std::size_t>(sharedImage->bytes_per_line) * height, IPC_CREAT | 0600);
+    if (sharedSegment.shmid < 0)
+    {
+        XDestroyImage(sharedImage);
+        sharedImage = nullptr;
+        return false;
+    }
+    sharedSegment.shmaddr = sharedImage->data = static_cast<char*>(shmat(sharedSegment.shmid, nullptr, 0));
+    sharedSegment.readOnly = False;
+    const bool attached = sharedSegment.shmaddr != reinterpret_cast<char*>(-1) &&
+                          XShmAttach(display, &sharedSegment) && !SyncFailed(display);
+    // Marked for removal now: it goes away once both sides have let go, even after a crash.
+    shmctl(sharedSegment.shmid, IPC_RMID, nullptr);
+    if (!attached)
+    {
+        // A server on another machine cannot map it.
+        if (sharedSegment.shmaddr != reinterpret_cast<char*>(-1)) shmdt(sharedSegment.shmaddr);
+        sharedImage->data = nullptr;
+        XDestroyImage(sharedImage);
+        sharedImage = nullptr;
+        return false;
+    }
+    return true;
+}
+
+void IGraphicsLinux::Native::ReleaseSharedImage()
+{
+    if (!sharedImage) return;
+    XShmDetach(display, &sharedSegment);
+    XSync(display, False);
+    shmdt(sharedSegment.shmaddr);
+    sharedImage->data = nullptr;
+    XDestroyImage(sharedImage);
+    sharedImage = nullptr;
+}
+
+bool IGraphicsLinux::Native::CopySharedToWindow(PIX_IBitmap& bitmap, int l, int t, int r, int b)
+{
+    if (!sharedImage || r > sharedImage->width || b > sharedImage->height) return false;
+    const std::size_t bytes = static_cast<std::size_t>(r - l) * 4;
+    for (int y = t; y < b; ++y)
+        std::memcpy(sharedImage->data + static_cast<std::size_t>(y) * sharedImage->bytes_per_line + l * 4,
+                    bitmap.Bits() + static_cast<std::size_t>(y) * bitmap.RowSpan() + l, bytes);
+    XShmPutImage(display, window, gc, sharedImage, l, t, l, t, static_cast<unsigned>(r - l),
+                 static_cast<unsigned>(b - t), False);
+    // The server reads the memory later: wait for it before the next copy writes there.
+    XSync(display, False);
+    return true;
+}
+
 bool IGraphicsLinux::PresentToWindow(const IArea& area)
 {
     std::lock_guard<std::recursive_mutex> lock(WindowMutex());
     Native& n = *mNative;
-    if (!n.window || !DrawBitmapSurface()) return false;
-    n.CopyToWindow(n.window, *DrawBitmapSurface(), area);
+    PIX_SysBitmap* bitmap = DrawBitmapSurface();
+    if (!n.window || !bitmap || !bitmap->Bits()) return false;
+    const int l = std::max(0, area.L), t = std::max(0, area.T);
+    const int r = std::min(bitmap->Width(), area.R), b = std::min(bitmap->Height(), area.B);
+    if (r <= l || b <= t) return true;
+    if (!n.CopySharedToWindow(*bitmap, l, t, r, b)) n.CopyToWindow(n.window, *bitmap, area);
     XFlush(n.display);
     return true;
 }
@@ -315,6 +382,7 @@ void* IGraphicsLinux::OpenWindow(void* parent)
         }
     }
     n.gc = XCreateGC(display, window, 0, nullptr);
+    n.CreateSharedImage(Width(), Height());
     n.InternAtoms();
 
     XStoreName(display, window, "Brisbleep");
@@ -353,6 +421,7 @@ void IGraphicsLinux::Native::InternAtoms()
 void IGraphicsLinux::Native::ReleaseWindow()
 {
     if (!display) return;
+    ReleaseSharedImage();
     if (blankCursor) XFreeCursor(display, blankCursor);
     if (gc) XFreeGC(display, gc);
     if (window && !windowGone) XDestroyWindow(display, window); // takes the entry and tooltip along

@@ -77,6 +77,8 @@ struct IGraphicsLinux::Native
     Atom atomUtf8 = 0;
     Atom atomTransfer = 0;
 
+    IArea exposed; // exposures of a series not yet repainted
+
     // Input.
     x11input::DoubleClickDetector clicks;
     bool captured = false;

@@ -394,6 +394,7 @@ void* IGraphicsLinux::OpenWindow(void* parent)
     }
 
     n.clicks.Reset();
+    n.exposed = IArea{};
     n.captured = false;
     n.leaveArmed = false;
     n.tooltipIdx = -1;
@@ -586,8 +587,17 @@ void IGraphicsLinux::Native::HandleEditorEvent(IGraphicsLinux& g, XEvent& event)
     {
     case Expose:
     {
+        // One repaint for a series of exposures. A repaint leaves every control clean, so controls that
+        // changed meanwhile are painted with it rather than forgotten until they change again.
         const XExposeEvent& e = event.xexpose;
-        g.Draw(IArea{e.x, e.y, e.x + e.width, e.y + e.height});
+        exposed = exposed.Empty() ? IArea{e.x, e.y, e.x + e.width, e.y + e.height}
+                                  : exposed.Union(IArea{e.x, e.y, e.x + e.width, e.y + e.height});
+        if (e.count > 0) break;
+        IArea area = exposed;
+        exposed = IArea{};
+        IArea dirty;
+        if (g.IsDirty(dirty)) area = area.Union(dirty);
+        g.Draw(area);
         break;
     }
     case DestroyNotify:

@@ -154,6 +154,10 @@ struct Vst2Window : ::testing::Test
     // Pixels of the editor window that differ from the headless drawing of the same editor.
     int DifferingPixels(unsigned long window, const std::string& screenshot = {})
     {
+        return DifferingPixels(window, *Headless().g->DrawBitmapSurface(), screenshot);
+    }
+    int DifferingPixels(unsigned long window, PIX_SysBitmap& reference, const std::string& screenshot = {})
+    {
         int w = 0, h = 0;
         const std::vector<uint32_t> pixels = x.Capture(window, w, h);
         EXPECT_EQ(w, kEditorW);
@@ -165,7 +169,6 @@ struct Vst2Window : ::testing::Test
             x.ScreenPosition(window, sx, sy);
             EXPECT_EQ(x.SaveScreen(sx, sy, w, h, screenshot), "");
         }
-        PIX_SysBitmap& reference = *Headless().g->DrawBitmapSurface();
         int differ = 0;
         for (int y = 0; y < std::min(h, reference.Height()); ++y)
             for (int i = 0; i < std::min(w, reference.Width()); ++i)
@@ -223,6 +226,23 @@ TEST_F(Vst2Window, HostAutomationIsRedrawnByTheTimer)
                 << "at " << i << "," << y;
         }
     }
+}
+
+TEST_F(Vst2Window, AnExposureDoesNotSwallowAChangeWaitingForTheTimer)
+{
+    // Automation marks a knob for the next tick; before the tick, another part of the window is
+    // uncovered and repainted.
+    editor->host.effect->setParameter(editor->host.effect, 21, 0.5f); // Osc1 Phase
+    const Point corner = editor->Screen({600, 600});
+    const unsigned long cover = x.CreateHostWindow(corner.x, corner.y, 100, 100);
+    x.DestroyWindow(cover);
+    x.Wait(150);
+
+    HeadlessEditor expected;
+    expected.instrument.GetParam(21)->SetFromNormalized(0.5);
+    expected.g->PushValueToControls(21, 0.5, true);
+    DrawWholeEditor(*expected.g);
+    EXPECT_EQ(DifferingPixels(editor->Editor(), *expected.g->DrawBitmapSurface()), 0);
 }
 
 TEST_F(Vst2Window, CoinClickChangesParametersAndTheHostSeesAutomation)

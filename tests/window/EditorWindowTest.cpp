@@ -122,9 +122,8 @@ struct EditorWindow : ::testing::Test
 TEST_F(EditorWindow, SubmenuItemsAreChosenAndDisabledOnesAreNot)
 {
     x.Click(100 + 50, 100 + 20);
-    x.Wait(150);
+    ASSERT_TRUE(x.WaitUntil([&] { return Menus().size() == 1; }));
     auto menus = Menus();
-    ASSERT_EQ(menus.size(), 1u);
     int mx = 0, my = 0, mw = 0, mh = 0;
     x.Geometry(menus[0], mx, my, mw, mh);
     EXPECT_EQ(mx, 110);
@@ -145,9 +144,8 @@ TEST_F(EditorWindow, SubmenuItemsAreChosenAndDisabledOnesAreNot)
     // Hovering More opens its submenu beside it; Two is chosen there.
     RowCentre(menus[0], 2, 1, cx, cy);
     x.MoveTo(cx, cy);
-    x.Wait(100);
+    ASSERT_TRUE(x.WaitUntil([&] { return Menus().size() == 2; }));
     menus = Menus();
-    ASSERT_EQ(menus.size(), 2u);
     int sx = 0, sy = 0, sw = 0, sh = 0;
     for (unsigned long m : menus)
     {
@@ -158,9 +156,8 @@ TEST_F(EditorWindow, SubmenuItemsAreChosenAndDisabledOnesAreNot)
     x.MoveTo(sx + sw / 2, sy + 3 + rowHeight + rowHeight / 2);
     x.Press(1);
     x.Release(1);
-    x.Wait(150);
+    EXPECT_TRUE(x.WaitUntil([&] { return button->shown.load() == 1; }));
     EXPECT_TRUE(Menus().empty());
-    ASSERT_EQ(button->shown.load(), 1);
     ASSERT_NE(button->chosen.load(), nullptr);
     EXPECT_EQ(button->chosen.load(), button->menu->Item(3).submenu.get());
     EXPECT_EQ(button->chosen.load()->chosenItemIdx, 1);
@@ -168,30 +165,25 @@ TEST_F(EditorWindow, SubmenuItemsAreChosenAndDisabledOnesAreNot)
 
     // Escape dismisses: nothing chosen.
     x.Click(100 + 50, 100 + 20);
-    x.Wait(150);
-    ASSERT_EQ(Menus().size(), 1u);
+    ASSERT_TRUE(x.WaitUntil([&] { return Menus().size() == 1; }));
     x.Key(XK_Escape);
-    x.Wait(150);
+    EXPECT_TRUE(x.WaitUntil([&] { return button->shown.load() == 2; }));
     EXPECT_TRUE(Menus().empty());
-    EXPECT_EQ(button->shown.load(), 2);
     EXPECT_EQ(button->chosen.load(), nullptr);
 }
 
 TEST_F(EditorWindow, TooltipShowsAfterTheMouseRestsAndHidesWhenItLeaves)
 {
     x.MoveTo(100 + 200, 100 + 125);
-    x.Wait(100);
     EXPECT_TRUE(x.TopLevelsNamed("Brisbleep tooltip").empty()) << "not before the pointer rested";
-    x.Wait(500);
+    ASSERT_TRUE(x.WaitUntil([&] { return x.TopLevelsNamed("Brisbleep tooltip").size() == 1; }));
     const auto tips = x.TopLevelsNamed("Brisbleep tooltip");
-    ASSERT_EQ(tips.size(), 1u);
     int tx = 0, ty = 0, tw = 0, th = 0;
     x.Geometry(tips[0], tx, ty, tw, th);
     EXPECT_GT(tx, 100 + 200);
     EXPECT_GT(ty, 100 + 125);
     x.MoveTo(100 + 20, 100 + 180); // over no control
-    x.Wait(100);
-    EXPECT_TRUE(x.TopLevelsNamed("Brisbleep tooltip").empty());
+    EXPECT_TRUE(x.WaitUntil([&] { return x.TopLevelsNamed("Brisbleep tooltip").empty(); }));
 }
 
 TEST_F(EditorWindow, ClipboardTextIsReadAsUtf8)

@@ -145,6 +145,8 @@ struct Vst2Window : ::testing::Test
         x.pump = [this] { editor->Idle(); };
         ASSERT_TRUE(editor->Open());
         x.Wait(150);
+        ASSERT_TRUE(x.WaitUntil([this] { return DifferingPixels(editor->Editor()) == 0; }))
+            << "the editor shows what the headless drawing shows";
     }
     void TearDown() override
     {
@@ -209,9 +211,8 @@ TEST_F(Vst2Window, HostAutomationIsRedrawnByTheTimer)
     const unsigned long window = editor->Editor();
     ASSERT_EQ(DifferingPixels(window), 0);
     editor->host.effect->setParameter(editor->host.effect, 21, 0.5f); // Osc1 Phase
-    x.Wait(150);
-    const int changed = DifferingPixels(window);
-    EXPECT_GT(changed, 0);
+    EXPECT_TRUE(x.WaitUntil([&] { return DifferingPixels(window) > 0; }));
+    x.Wait(100);
     // Only the knob's own area was repainted.
     int w = 0, h = 0;
     const auto pixels = x.Capture(window, w, h);
@@ -236,13 +237,13 @@ TEST_F(Vst2Window, AnExposureDoesNotSwallowAChangeWaitingForTheTimer)
     const Point corner = editor->Screen({600, 600});
     const unsigned long cover = x.CreateHostWindow(corner.x, corner.y, 100, 100);
     x.DestroyWindow(cover);
-    x.Wait(150);
 
     HeadlessEditor expected;
     expected.instrument.GetParam(21)->SetFromNormalized(0.5);
     expected.g->PushValueToControls(21, 0.5, true);
     DrawWholeEditor(*expected.g);
-    EXPECT_EQ(DifferingPixels(editor->Editor(), *expected.g->DrawBitmapSurface()), 0);
+    EXPECT_TRUE(x.WaitUntil(
+        [&] { return DifferingPixels(editor->Editor(), *expected.g->DrawBitmapSurface()) == 0; }));
 }
 
 TEST_F(Vst2Window, CoinClickChangesParametersAndTheHostSeesAutomation)
@@ -250,7 +251,8 @@ TEST_F(Vst2Window, CoinClickChangesParametersAndTheHostSeesAutomation)
     const std::vector<float> before = editor->Params();
     editor->host.calls.clear();
     editor->Click({315, 581}); // COIN
-    x.Wait(150);
+    ASSERT_TRUE(x.WaitUntil([&] { return editor->Params() != before; }));
+    x.Wait(100);
     const std::vector<float> after = editor->Params();
     int changed = 0;
     for (int i = 0; i < kParamCount; ++i)
@@ -270,7 +272,7 @@ TEST_F(Vst2Window, KnobDragWheelAndDoubleClick)
 
     const Point s = editor->Screen(knob);
     x.Drag(s.x, s.y, 0, -40);
-    x.Wait(100);
+    ASSERT_TRUE(x.WaitUntil([&] { return editor->CallsFor(HostOp::kEndEdit, kPhase) == 1; }));
     const float dragged = editor->Param(kPhase);
     EXPECT_GT(dragged, 0.05f);
     EXPECT_EQ(editor->CallsFor(HostOp::kBeginEdit, kPhase), 1);
@@ -281,13 +283,13 @@ TEST_F(Vst2Window, KnobDragWheelAndDoubleClick)
     x.MoveTo(s.x, s.y);
     x.Press(4);
     x.Release(4);
-    x.Wait(60);
+    EXPECT_TRUE(x.WaitUntil([&] { return editor->Param(kPhase) != dragged; }));
     EXPECT_NEAR(editor->Param(kPhase) - dragged, 0.01f, 0.0015f);
     x.Press(5);
     x.Release(5);
     x.Press(5);
     x.Release(5);
-    x.Wait(60);
+    EXPECT_TRUE(x.WaitUntil([&] { return editor->Param(kPhase) < dragged; }));
     EXPECT_NEAR(editor->Param(kPhase) - dragged, -0.01f, 0.0015f);
 
     // Two clicks far apart in time are two clicks; two quick ones restore the default.
@@ -300,8 +302,7 @@ TEST_F(Vst2Window, KnobDragWheelAndDoubleClick)
     x.Wait(450);
     x.Click(s.x, s.y);
     x.Click(s.x + 2, s.y + 1);
-    x.Wait(100);
-    EXPECT_FLOAT_EQ(editor->Param(kPhase), 0.0f);
+    EXPECT_TRUE(x.WaitUntil([&] { return editor->Param(kPhase) == 0.0f; }));
 }
 
 TEST_F(Vst2Window, TextEntryCommitsWithEnterAndCancelsWithEscape)
@@ -324,8 +325,8 @@ TEST_F(Vst2Window, TextEntryCommitsWithEnterAndCancelsWithEscape)
         SCOPED_TRACE(c.typed);
         const Point band = Centre(Headless().TextBand(c.param));
         editor->Click(band);
-        x.Wait(80);
-        ASSERT_EQ(x.Children(editor->Editor()).size(), 1u) << "the entry is open";
+        ASSERT_TRUE(x.WaitUntil([&] { return x.Children(editor->Editor()).size() == 1; }))
+            << "the entry is open";
         x.Type(c.typed);
         if (c.param == 59)
         {
@@ -337,8 +338,7 @@ TEST_F(Vst2Window, TextEntryCommitsWithEnterAndCancelsWithEscape)
                 "");
         }
         x.Key(c.endKey);
-        x.Wait(120);
-        EXPECT_TRUE(x.Children(editor->Editor()).empty()) << "the entry closed";
+        EXPECT_TRUE(x.WaitUntil([&] { return x.Children(editor->Editor()).empty(); })) << "the entry closed";
         EXPECT_EQ(editor->Display(c.param), c.display);
     }
 }
@@ -346,19 +346,22 @@ TEST_F(Vst2Window, TextEntryCommitsWithEnterAndCancelsWithEscape)
 TEST_F(Vst2Window, ClickElsewhereCommitsAndWheelCancelsTheEntry)
 {
     const Point band = Centre(Headless().TextBand(15));
+    const auto entryOpen = [&] { return x.Children(editor->Editor()).size() == 1; };
+    const auto entryClosed = [&] { return x.Children(editor->Editor()).empty(); };
     editor->Click(band);
+    ASSERT_TRUE(x.WaitUntil(entryOpen));
     x.Type("7");
     editor->Click({20, 740}); // the background
-    x.Wait(120);
-    EXPECT_TRUE(x.Children(editor->Editor()).empty());
+    EXPECT_TRUE(x.WaitUntil(entryClosed));
     EXPECT_EQ(editor->Display(15), "7");
 
+    x.Wait(450); // not a double click with the next
     editor->Click(band);
+    ASSERT_TRUE(x.WaitUntil(entryOpen));
     x.Type("9");
     x.Press(4);
     x.Release(4);
-    x.Wait(120);
-    EXPECT_TRUE(x.Children(editor->Editor()).empty());
+    EXPECT_TRUE(x.WaitUntil(entryClosed));
     EXPECT_EQ(editor->Display(15), "7");
 }
 
@@ -378,8 +381,7 @@ TEST_F(Vst2Window, OnScreenKeyboardPlaysANote)
     EXPECT_EQ(peak(), 0.0f);
     x.MoveTo(key.x, key.y);
     x.Press(1);
-    x.Wait(80);
-    EXPECT_GT(peak(), 0.01f);
+    EXPECT_TRUE(x.WaitUntil([&] { return peak() > 0.01f; }));
     x.Release(1);
 }
 
@@ -388,9 +390,14 @@ TEST_F(Vst2Window, KeysTheEditorDoesNotUseReachTheHostWindow)
     editor->Click({20, 740}); // focus to the editor
     x.KeysReceivedBy(editor->parent);
     x.Key(XK_F5);
-    x.Wait(60);
-    const auto keys = x.KeysReceivedBy(editor->parent);
-    EXPECT_NE(std::find(keys.begin(), keys.end(), XK_F5), keys.end());
+    std::vector<unsigned long> keys;
+    EXPECT_TRUE(x.WaitUntil(
+        [&]
+        {
+            for (unsigned long k : x.KeysReceivedBy(editor->parent))
+                keys.push_back(k);
+            return std::find(keys.begin(), keys.end(), XK_F5) != keys.end();
+        }));
 }
 
 // The host's user-interface thread, for what runs modally there (popup menus) while the test moves
@@ -426,25 +433,26 @@ TEST_F(Vst2Window, EnumerationValuesArePickedFromAPopupMenu)
     UiThread ui(*editor);
     const Point band = Centre(Headless().TextBand(kOsc1Type));
     const std::string initial = editor->Display(kOsc1Type);
+    const auto menuShown = [&] { return x.TopLevelsNamed("Brisbleep menu").size() == 1; };
+    const auto menuGone = [&] { return x.TopLevelsNamed("Brisbleep menu").empty(); };
 
     // Escape and a click outside dismiss the menu and change nothing.
     for (int dismiss = 0; dismiss < 2; ++dismiss)
     {
         editor->Click(band);
-        x.Wait(150);
-        ASSERT_EQ(x.TopLevelsNamed("Brisbleep menu").size(), 1u);
+        ASSERT_TRUE(x.WaitUntil(menuShown));
         if (dismiss == 0)
             x.Key(XK_Escape);
         else
             editor->Click({20, 740});
-        x.Wait(150);
-        EXPECT_TRUE(x.TopLevelsNamed("Brisbleep menu").empty());
+        EXPECT_TRUE(x.WaitUntil(menuGone));
+        x.Wait(450); // not a double click with the next
         EXPECT_EQ(editor->Display(kOsc1Type), initial);
     }
 
     // A click on the fourth row chooses the fourth waveform.
     editor->Click(band);
-    x.Wait(150);
+    ASSERT_TRUE(x.WaitUntil(menuShown));
     const auto menus = x.TopLevelsNamed("Brisbleep menu");
     ASSERT_EQ(menus.size(), 1u);
     int mx = 0, my = 0, mw = 0, mh = 0;
@@ -466,20 +474,19 @@ TEST_F(Vst2Window, EnumerationValuesArePickedFromAPopupMenu)
     }
     x.Press(1);
     x.Release(1);
-    x.Wait(150);
-    EXPECT_TRUE(x.TopLevelsNamed("Brisbleep menu").empty());
-    EXPECT_NEAR(editor->Param(kOsc1Type), 3.0 / 7.0, 1e-6);
+    EXPECT_TRUE(x.WaitUntil(menuGone));
+    EXPECT_TRUE(x.WaitUntil([&] { return std::abs(editor->Param(kOsc1Type) - 3.0 / 7.0) < 1e-6; }));
     EXPECT_NE(editor->Display(kOsc1Type), initial);
 
     // The keyboard: down twice from nothing chosen, then Enter, picks the second row.
+    x.Wait(450);
     editor->Click(band);
-    x.Wait(150);
+    ASSERT_TRUE(x.WaitUntil(menuShown));
     x.Key(XK_Down);
     x.Key(XK_Down);
     x.Key(XK_Return);
-    x.Wait(150);
-    EXPECT_TRUE(x.TopLevelsNamed("Brisbleep menu").empty());
-    EXPECT_NEAR(editor->Param(kOsc1Type), 1.0 / 7.0, 1e-6);
+    EXPECT_TRUE(x.WaitUntil(menuGone));
+    EXPECT_TRUE(x.WaitUntil([&] { return std::abs(editor->Param(kOsc1Type) - 1.0 / 7.0) < 1e-6; }));
 }
 
 TEST_F(Vst2Window, ButtonTooltipAppearsWhereThePointerRests)
@@ -487,9 +494,8 @@ TEST_F(Vst2Window, ButtonTooltipAppearsWhereThePointerRests)
     const Point coin = editor->Screen({315, 581});
     x.MoveTo(coin.x, coin.y);
     x.MoveTo(coin.x + 1, coin.y);
-    x.Wait(600);
+    ASSERT_TRUE(x.WaitUntil([&] { return x.TopLevelsNamed("Brisbleep tooltip").size() == 1; }));
     const auto tips = x.TopLevelsNamed("Brisbleep tooltip");
-    ASSERT_EQ(tips.size(), 1u);
     int tx = 0, ty = 0, tw = 0, th = 0;
     x.Geometry(tips[0], tx, ty, tw, th);
     EXPECT_GT(tw, 60); // "Pickup/Coin sounds"
@@ -498,8 +504,8 @@ TEST_F(Vst2Window, ButtonTooltipAppearsWhereThePointerRests)
         x.SaveScreen(coin.x - 100, coin.y - 40, w, h, BRISBLEEP_SCREENSHOT_DIR "/editor-window-tooltip.png"),
         "");
     editor->Click({315, 581});
-    x.Wait(60);
-    EXPECT_TRUE(x.TopLevelsNamed("Brisbleep tooltip").empty()) << "a press hides it";
+    EXPECT_TRUE(x.WaitUntil([&] { return x.TopLevelsNamed("Brisbleep tooltip").empty(); }))
+        << "a press hides it";
 }
 
 TEST_F(Vst2Window, OpenAndClose100Times)
@@ -511,8 +517,7 @@ TEST_F(Vst2Window, OpenAndClose100Times)
         editor->Idle();
     }
     EXPECT_EQ(x.Children(editor->parent).size(), 1u);
-    x.Wait(150);
-    EXPECT_EQ(DifferingPixels(editor->Editor()), 0);
+    EXPECT_TRUE(x.WaitUntil([&] { return DifferingPixels(editor->Editor()) == 0; }));
     // Opening while open reopens in the same place.
     ASSERT_TRUE(editor->Open());
     EXPECT_EQ(x.Children(editor->parent).size(), 1u);
@@ -530,11 +535,10 @@ TEST_F(Vst2Window, TwoInstancesWithEditorsOpenAtOnce)
     x.Wait(150);
     const std::vector<float> first = editor->Params();
     second.Click({315, 581}); // COIN in the second
-    x.Wait(150);
+    EXPECT_TRUE(x.WaitUntil([&] { return second.Params() != first; }));
+    EXPECT_TRUE(x.WaitUntil([&] { return DifferingPixels(second.Editor()) > 1000; }));
     EXPECT_EQ(editor->Params(), first);
-    EXPECT_NE(second.Params(), first);
     EXPECT_EQ(DifferingPixels(editor->Editor()), 0);
-    EXPECT_GT(DifferingPixels(second.Editor()), 1000);
 }
 
 TEST_F(Vst2Window, InstanceClosedWhileItsEditorIsOpen)
@@ -551,8 +555,7 @@ TEST_F(Vst2Window, HostWindowDestroyedUnderTheEditor)
     EXPECT_EQ(editor->Close(), 1);
     editor->parent = x.CreateHostWindow(0, 0, kEditorW, kEditorH);
     ASSERT_TRUE(editor->Open());
-    x.Wait(150);
-    EXPECT_EQ(DifferingPixels(editor->Editor()), 0);
+    EXPECT_TRUE(x.WaitUntil([&] { return DifferingPixels(editor->Editor()) == 0; }));
 }
 
 TEST_F(Vst2Window, WithoutIdleTheEditorsOwnTimerKeepsItAlive)
@@ -560,9 +563,8 @@ TEST_F(Vst2Window, WithoutIdleTheEditorsOwnTimerKeepsItAlive)
     x.pump = nullptr;
     const std::vector<float> before = editor->Params();
     editor->Click({315, 581}); // COIN
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    EXPECT_NE(editor->Params(), before);
-    EXPECT_GT(DifferingPixels(editor->Editor()), 1000);
+    EXPECT_TRUE(x.WaitUntil([&] { return editor->Params() != before; }));
+    EXPECT_TRUE(x.WaitUntil([&] { return DifferingPixels(editor->Editor()) > 1000; }));
 }
 
 TEST_F(Vst2Window, AnUnknownParentLeavesTheEditorClosedAndReady)
@@ -571,8 +573,7 @@ TEST_F(Vst2Window, AnUnknownParentLeavesTheEditorClosedAndReady)
     EXPECT_EQ(editor->host.Dispatch(EffectOp::kEditOpen, 0, 0, reinterpret_cast<void*>(0x7fffff0)), 0);
     EXPECT_EQ(editor->host.Dispatch(EffectOp::kEditOpen, 0, 0, nullptr), 0);
     ASSERT_TRUE(editor->Open());
-    x.Wait(150);
-    EXPECT_EQ(DifferingPixels(editor->Editor()), 0);
+    EXPECT_TRUE(x.WaitUntil([&] { return DifferingPixels(editor->Editor()) == 0; }));
 }
 
 } // namespace

@@ -286,12 +286,12 @@ TEST_F(Vst3Window, AttachedRegistersWithTheRunLoopAndRemovedLetsGo)
     EXPECT_GE(loop.watches[0].fd, 0);
     EXPECT_EQ(x.Children(parent).size(), 1u);
 
-    x.Wait(200);
-    EXPECT_GE(loop.timerCalls, 3);
+    EXPECT_TRUE(x.WaitUntil([&] { return loop.timerCalls >= 3; }));
     // Pointer events arrive through the watched connection.
     x.MoveTo(100, 100);
     x.MoveTo(120, 110);
-    EXPECT_GE(loop.fdCalls, 1);
+    EXPECT_TRUE(x.WaitUntil([&] { return loop.fdCalls >= 1; }));
+    EXPECT_TRUE(x.WaitUntil([&] { return DifferingFromDrawBitmap() == 0; }));
     EXPECT_EQ(DifferingFromDrawBitmap(BRISBLEEP_SCREENSHOT_DIR "/editor-window-vst3.png"), 0);
 
     EXPECT_EQ(view->removed(), kResultTrue);
@@ -306,10 +306,9 @@ TEST_F(Vst3Window, CoinClickReachesTheHostAsEdits)
     x.Wait(150);
     const auto before = Params();
     ClickEditor(315, 581); // COIN
-    x.Wait(150);
-    EXPECT_NE(Params(), before);
+    EXPECT_TRUE(x.WaitUntil([&] { return Params() != before; }));
     EXPECT_GT(edits.performed.size(), 5u);
-    EXPECT_EQ(DifferingFromDrawBitmap(), 0);
+    EXPECT_TRUE(x.WaitUntil([&] { return DifferingFromDrawBitmap() == 0; }));
     view->removed();
 }
 
@@ -325,7 +324,7 @@ TEST_F(Vst3Window, WheelOverAKnobMovesItsParameter)
     x.MoveTo(sx + 500, sy + 52); // Osc1 Phase knob
     x.Press(4);
     x.Release(4);
-    x.Wait(100);
+    EXPECT_TRUE(x.WaitUntil([&] { return host.Controller()->getParamNormalized(kPhase) != before; }));
     EXPECT_NEAR(host.Controller()->getParamNormalized(kPhase) - before, 0.01, 0.0015);
     view->removed();
 }
@@ -342,8 +341,7 @@ TEST_F(Vst3Window, AttachAndRemove100Times)
     EXPECT_TRUE(loop.watches.empty());
     EXPECT_TRUE(x.Children(parent).empty());
     ASSERT_EQ(Attach(&frame), kResultTrue);
-    x.Wait(150);
-    EXPECT_EQ(DifferingFromDrawBitmap(), 0);
+    EXPECT_TRUE(x.WaitUntil([&] { return DifferingFromDrawBitmap() == 0; }));
     view->removed();
 }
 
@@ -356,8 +354,7 @@ TEST_F(Vst3Window, WithoutARunLoopTheEditorsOwnTimerDrivesIt)
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const auto before = Params();
     ClickEditor(315, 581); // COIN
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    EXPECT_NE(Params(), before);
+    EXPECT_TRUE(x.WaitUntil([&] { return Params() != before; }));
     view->removed();
 }
 
@@ -389,8 +386,16 @@ TEST_F(Vst3Window, TwoViewsOfTwoInstances)
     ASSERT_EQ(children.size(), 1u);
     int sx = 0, sy = 0;
     x.ScreenPosition(children[0], sx, sy);
-    x.Click(sx + 315, sy + 581); // COIN in the second
-    x.Wait(150);
+    x.Click(sx + 315, sy + 581);      // COIN in the second
+    const auto secondBefore = before; // both instances start from the defaults
+    EXPECT_TRUE(x.WaitUntil(
+        [&]
+        {
+            for (int i = 0; i < second.Controller()->getParameterCount(); ++i)
+                if (second.Controller()->getParamNormalized(static_cast<Vst::ParamID>(i)) != secondBefore[i])
+                    return true;
+            return false;
+        }));
     EXPECT_EQ(Params(), before);
     other->removed();
     other->release();

@@ -88,6 +88,17 @@ void XDriver::Wait(int ms)
     } while (std::chrono::steady_clock::now() < end);
 }
 
+bool XDriver::WaitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;)
+    {
+        Wait(10);
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() > end) return false;
+    }
+}
+
 void XDriver::MoveTo(int x, int y)
 {
     XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);

@@ -32,6 +32,9 @@ public:
     std::function<void()> pump;
     // Waits ms milliseconds (at least one pump).
     void Wait(int ms);
+    // Pumps until the condition holds, at most timeoutMs; whether it came to hold. For what must
+    // happen: a loaded machine may take its time, the test need not.
+    bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 
     // Pointer and keys, at screen coordinates.
     void MoveTo(int x, int y);

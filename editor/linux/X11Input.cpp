@@ -93,7 +93,9 @@ double EntryValue(const IParameter& param, const char* text)
     {
         for (int i = 0; i < param.DisplayTextCount(); ++i)
             if (std::strcmp(param.DisplayTextAt(i).text, text) == 0) return param.DisplayTextAt(i).value;
-        return 0.0;
+        // The entry of these types takes digits and signs only, so no text could ever match a word:
+        // the number typed is the value (a switch without texts is set to 1 by typing 1).
+        return std::atof(text);
     }
     double value = std::atof(text);
     if (param.NegateDisplay()) value = -value;

@@ -48,7 +48,8 @@ private:
 bool EntryAccepts(const IParameter* param, char c);
 
 // The real value typed text commits to: for Bool and Enum the value of the first display text equal to
-// it (0 when none is), otherwise the leading number (0 when none), negated where the display is.
+// it, otherwise (and for every other type) the leading number (0 when none), negated for other types
+// where the display is.
 double EntryValue(const IParameter& param, const char* text);
 
 // The text of a single-line entry: starts with everything selected (the first character typed

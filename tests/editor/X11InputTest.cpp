@@ -168,7 +168,7 @@ TEST(X11Input, EntryCharacterFilterPerParameterType)
 TEST(X11Input, EntryValueOfTypedText)
 {
     const IParameter integer = Make(IParameterType::Int), enumeration = Make(IParameterType::Enum),
-                     real = Make(IParameterType::Double);
+                     real = Make(IParameterType::Double), boolean = Make(IParameterType::Bool);
     IParameter negated = Make(IParameterType::Double);
     negated.SetNegateDisplay(true);
     const struct
@@ -181,7 +181,8 @@ TEST(X11Input, EntryValueOfTypedText)
         {&integer, "+7", 7.0},      {&real, "7.5", 7.5},        {&real, "-.5", -0.5},
         {&real, "1.2.3", 1.2},      {&real, "-", 0.0},          {&negated, "3", -3.0},
         {&negated, "-2.5", 2.5},    {&enumeration, "After", 2}, {&enumeration, "Inside", 1},
-        {&enumeration, "after", 0}, {&enumeration, "2", 0},
+        {&enumeration, "after", 0}, {&enumeration, "2", 2},     {&boolean, "1", 1},
+        {&boolean, "0", 0},         {&boolean, "+", 0},
     };
     for (const auto& c : cases)
         EXPECT_DOUBLE_EQ(EntryValue(*c.param, c.text), c.value) << "\"" << c.text << "\"";

@@ -305,6 +305,21 @@ TEST_F(Vst2Window, KnobDragWheelAndDoubleClick)
     EXPECT_TRUE(x.WaitUntil([&] { return editor->Param(kPhase) == 0.0f; }));
 }
 
+TEST_F(Vst2Window, ShiftMakesADragTenTimesFiner)
+{
+    constexpr int kPhase = 21;
+    const IArea area = Headless().ControlOf(kPhase)->Area();
+    const Point s = editor->Screen({(area.L + area.R) / 2, area.T + 30});
+    x.Drag(s.x, s.y, 0, -30);
+    ASSERT_TRUE(x.WaitUntil([&] { return editor->CallsFor(HostOp::kEndEdit, kPhase) == 1; }));
+    const float coarse = editor->Param(kPhase);
+    ASSERT_GT(coarse, 0.02f);
+    x.Wait(450); // a press soon after at the same place would be a double click
+    x.Drag(s.x, s.y, 0, -30, true);
+    ASSERT_TRUE(x.WaitUntil([&] { return editor->CallsFor(HostOp::kEndEdit, kPhase) == 2; }));
+    EXPECT_NEAR(editor->Param(kPhase) - coarse, coarse / 10, coarse / 100);
+}
+
 TEST_F(Vst2Window, TextEntryCommitsWithEnterAndCancelsWithEscape)
 {
     struct Case

@@ -124,14 +124,18 @@ void XDriver::Click(int x, int y, int button)
     Release(button);
 }
 
-void XDriver::Drag(int x, int y, int dx, int dy)
+void XDriver::Drag(int x, int y, int dx, int dy, bool shift)
 {
+    const KeyCode shiftCode = XKeysymToKeycode(display, XK_Shift_L);
     MoveTo(x, y);
+    if (shift) XTestFakeKeyEvent(display, shiftCode, True, CurrentTime);
     Press(1);
     const int steps = 5;
     for (int i = 1; i <= steps; ++i)
         MoveTo(x + dx * i / steps, y + dy * i / steps);
     Release(1);
+    if (shift) XTestFakeKeyEvent(display, shiftCode, False, CurrentTime);
+    Wait(30);
 }
 
 void XDriver::Key(unsigned long keysym, bool shift)

@@ -41,7 +41,8 @@ public:
     void Press(int button);
     void Release(int button);
     void Click(int x, int y, int button = 1);
-    void Drag(int x, int y, int dx, int dy);
+    // Press, move in five steps, release; with Shift held throughout when asked.
+    void Drag(int x, int y, int dx, int dy, bool shift = false);
     void Key(unsigned long keysym, bool shift = false);
     // Each character of text as a key of the keyboard.
     void Type(const std::string& text);

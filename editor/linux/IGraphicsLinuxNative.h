@@ -55,6 +55,8 @@ struct IGraphicsLinux::Native
     void HandleEditorEvent(IGraphicsLinux& g, XEvent& event);
     void HandleEntryEvent(IGraphicsLinux& g, XEvent& event);
     void ForwardKey(XEvent& event);
+    // The outermost ancestor below the root; 0 when the window is gone.
+    Window TopLevelOf(Window w);
     void DrawEntry(IGraphicsLinux& g);
     void CloseEntry();
     void ShowTooltip(IGraphicsLinux& g);

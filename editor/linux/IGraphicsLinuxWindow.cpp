@@ -403,9 +403,13 @@ void* IGraphicsLinux::OpenWindow(void* parent)
     n.lastHostTickMs = 0;
     for (int i = 0; i < NControls(); ++i)
         GetControl(i)->MarkDirty(false);
-    // The keyboard focus, as a click would take it; refused (harmlessly) while the host's window is
-    // not yet shown.
-    XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    // The keyboard focus, as a click would take it, but only from the host's own window: a host that
+    // opens the editor in the background must not take the focus from another application.
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    if (focus != None && focus != PointerRoot && n.TopLevelOf(focus) == n.TopLevelOf(window))
+        XSetInputFocus(display, window, RevertToParent, CurrentTime);
     SyncFailed(display);
     StartOwnTimer();
     return reinterpret_cast<void*>(window);
@@ -708,22 +712,26 @@ void IGraphicsLinux::Native::HandleEditorEvent(IGraphicsLinux& g, XEvent& event)
     }
 }
 
-// Keys the editor does not use go to the host's top-level window, so its shortcuts keep working while
-// the editor has the focus.
-void IGraphicsLinux::Native::ForwardKey(XEvent& event)
+Window IGraphicsLinux::Native::TopLevelOf(Window w)
 {
-    Window top = window;
     for (;;)
     {
         Window root = 0, up = 0;
         Window* children = nullptr;
         unsigned count = 0;
-        if (!XQueryTree(display, top, &root, &up, &children, &count)) return;
+        if (!XQueryTree(display, w, &root, &up, &children, &count)) return 0;
         if (children) XFree(children);
-        if (up == root || up == 0) break;
-        top = up;
+        if (up == root || up == 0) return w;
+        w = up;
     }
-    if (top == window) return;
+}
+
+// Keys the editor does not use go to the host's top-level window, so its shortcuts keep working while
+// the editor has the focus.
+void IGraphicsLinux::Native::ForwardKey(XEvent& event)
+{
+    const Window top = TopLevelOf(window);
+    if (top == 0 || top == window) return;
     XEvent forwarded = event;
     forwarded.xkey.window = top;
     forwarded.xkey.subwindow = 0;

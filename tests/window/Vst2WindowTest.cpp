@@ -523,6 +523,20 @@ TEST_F(Vst2Window, ButtonTooltipAppearsWhereThePointerRests)
         << "a press hides it";
 }
 
+TEST_F(Vst2Window, OpeningTakesTheFocusOnlyFromTheHostsOwnWindow)
+{
+    ASSERT_EQ(editor->Close(), 1);
+    const unsigned long other = x.CreateHostWindow(900, 0, 200, 200); // another application
+    x.Focus(other);
+    ASSERT_TRUE(editor->Open());
+    EXPECT_EQ(x.FocusedWindow(), other);
+
+    ASSERT_EQ(editor->Close(), 1);
+    x.Focus(editor->parent);
+    ASSERT_TRUE(editor->Open());
+    EXPECT_EQ(x.FocusedWindow(), editor->Editor());
+}
+
 TEST_F(Vst2Window, OpenAndClose100Times)
 {
     for (int i = 0; i < 100; ++i)

@@ -242,3 +242,18 @@ std::string XDriver::SaveScreen(int x, int y, int w, int h, const std::string& p
             shot.Bits()[j * shot.RowSpan() + i] = 0xFF000000u | pixels[static_cast<std::size_t>(j) * w + i];
     return WriteBitmapPng(shot, path);
 }
+
+void XDriver::Focus(unsigned long window)
+{
+    XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    Sync();
+}
+
+unsigned long XDriver::FocusedWindow()
+{
+    Sync();
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    return focus;
+}

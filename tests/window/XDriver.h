@@ -59,6 +59,10 @@ public:
     // Writes that area of the screen as a PNG for a person to look at; empty on success, else why not.
     std::string SaveScreen(int x, int y, int w, int h, const std::string& path);
 
+    // The keyboard focus.
+    void Focus(unsigned long window);
+    unsigned long FocusedWindow();
+
     // Key events that reached a window of ours (sent ones included), as key symbols.
     std::vector<unsigned long> KeysReceivedBy(unsigned long window);
 

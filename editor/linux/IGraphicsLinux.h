@@ -64,6 +64,8 @@ private:
     class MenuSession;
 
     std::recursive_mutex& WindowMutex();
+    // The host's top-level window as a number dialog programs take ("0x..."); empty while closed.
+    std::string HostWindowId();
     void StartOwnTimer();
     void StopOwnTimer();
     void Tick();

@@ -189,9 +189,12 @@ int IGraphicsLinux::ShowMessageBox(const char* text, const char* caption, int ty
     const int buttons = type & 0xF;
     const std::string message = text ? text : "";
     const std::string title = caption ? caption : "";
+    // The box belongs to the host's window, above it, while the editor is open.
+    const std::string owner = HostWindowId();
     if (const std::string zenity = FindProgram("zenity"); !zenity.empty())
     {
         std::vector<std::string> args{zenity, "--title=" + title, "--text=" + message, "--no-markup"};
+        if (!owner.empty()) args.push_back("--attach=" + owner);
         switch (buttons)
         {
         case kButtonsYesNo:
@@ -221,30 +224,35 @@ int IGraphicsLinux::ShowMessageBox(const char* text, const char* caption, int ty
     }
     if (const std::string kdialog = FindProgram("kdialog"); !kdialog.empty())
     {
+        const auto ask = [&](std::initializer_list<std::string> what)
+        {
+            std::vector<std::string> args{kdialog, "--title", title};
+            if (!owner.empty()) args.insert(args.end(), {"--attach", owner});
+            args.insert(args.end(), what);
+            return RunProgram(args).status;
+        };
         switch (buttons)
         {
         case kButtonsYesNo:
         {
-            const Run run = RunProgram({kdialog, "--title", title, "--yesno", message});
-            return run.status == 0 ? kAnswerYes : run.status == 1 ? kAnswerNo : kAnswerNone;
+            const int status = ask({"--yesno", message});
+            return status == 0 ? kAnswerYes : status == 1 ? kAnswerNo : kAnswerNone;
         }
         case kButtonsYesNoCancel:
         {
-            const Run run = RunProgram({kdialog, "--title", title, "--yesnocancel", message});
-            return run.status == 0   ? kAnswerYes
-                   : run.status == 1 ? kAnswerNo
-                   : run.status == 2 ? kAnswerCancel
-                                     : kAnswerNone;
+            const int status = ask({"--yesnocancel", message});
+            return status == 0   ? kAnswerYes
+                   : status == 1 ? kAnswerNo
+                   : status == 2 ? kAnswerCancel
+                                 : kAnswerNone;
         }
         case kButtonsOkCancel:
         {
-            const Run run = RunProgram(
-                {kdialog, "--title", title, "--continue-label", "OK", "--warningcontinuecancel", message});
-            return run.status == 0 ? kAnswerOk : run.status == 2 ? kAnswerCancel : kAnswerNone;
+            const int status = ask({"--continue-label", "OK", "--warningcontinuecancel", message});
+            return status == 0 ? kAnswerOk : status == 2 ? kAnswerCancel : kAnswerNone;
         }
         default:
-            return RunProgram({kdialog, "--title", title, "--msgbox", message}).status >= 0 ? kAnswerOk
-                                                                                            : kAnswerNone;
+            return ask({"--msgbox", message}) >= 0 ? kAnswerOk : kAnswerNone;
         }
     }
     return kAnswerNone; // no box could be shown

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -291,6 +292,18 @@ bool IGraphicsLinux::PresentToWindow(const IArea& area)
 std::recursive_mutex& IGraphicsLinux::WindowMutex()
 {
     return mWindowMutex;
+}
+
+std::string IGraphicsLinux::HostWindowId()
+{
+    std::lock_guard<std::recursive_mutex> lock(WindowMutex());
+    Native& n = *mNative;
+    if (!n.window || n.windowGone) return {};
+    const Window top = n.TopLevelOf(n.window);
+    if (!top || top == n.window) return {};
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%lx", static_cast<unsigned long>(top));
+    return text;
 }
 
 void* IGraphicsLinux::GetWindow()

@@ -323,6 +323,9 @@ TEST_F(Dialogs, MessageBoxAnswers)
     const auto args = Args("zenity");
     EXPECT_TRUE(Has(args, "--text=Sure?"));
     EXPECT_TRUE(Has(args, "--title=Question"));
+    char owner[32];
+    std::snprintf(owner, sizeof owner, "0x%lx", parent);
+    EXPECT_TRUE(Has(args, std::string("--attach=") + owner)) << "the box belongs to the host's window";
 
     fs::remove(dir / "zenity");
     const Case kdialog[] = {{4, "", 0, 6}, {4, "", 1, 7}, {3, "", 2, 2}, {0, "", 0, 1}};
@@ -331,6 +334,8 @@ TEST_F(Dialogs, MessageBoxAnswers)
         Program("kdialog", c.answer, c.status);
         EXPECT_EQ(editor.ShowMessageBox("Sure?", "Question", c.type), c.result) << c.type << " " << c.status;
     }
+    EXPECT_EQ(Args("kdialog"),
+              (std::vector<std::string>{"--title", "Question", "--attach", owner, "--msgbox", "Sure?"}));
 }
 
 TEST_F(Dialogs, FileChooser)

@@ -909,8 +909,11 @@ void IGraphicsLinux::Native::HandleEntryEvent(IGraphicsLinux& g, XEvent& event)
                 entryModel =
                     std::make_unique<x11input::TextEntryModel>(entryModel->Text(), entryModel->Limit());
             else if (!control)
+            {
+                // The lookup gives Latin-1; only its ASCII part is the same in the entry's UTF-8 text.
                 for (int i = 0; i < count; ++i)
-                    entryModel->Type(chars[i], entryParam);
+                    if (static_cast<unsigned char>(chars[i]) < 0x80) entryModel->Type(chars[i], entryParam);
+            }
             break;
         }
         DrawEntry(g);

@@ -356,6 +356,7 @@ TEST_F(Vst3Window, WithoutARunLoopTheEditorsOwnTimerDrivesIt)
     ClickEditor(315, 581); // COIN
     EXPECT_TRUE(x.WaitUntil([&] { return Params() != before; }));
     view->removed();
+    view->setFrame(nullptr); // the frame lives on this test's stack
 }
 
 TEST_F(Vst3Window, ViewReleasedWhileAttached)

@@ -128,5 +128,21 @@ int main(int argc, char** argv)
                             differ, box.L, box.T, box.R, box.B),
                1;
     std::printf("the editor shows in the host, %dx%d, equal to the headless drawing\n", w, h);
+
+    // Alive in the host's run loop: a click on COIN makes a new sound, and the knobs show it.
+    if (!x.HasXTest()) return std::fprintf(stderr, "no XTest\n"), 1;
+    x.Click(sx + 315, sy + 581);
+    const bool redrawn = x.WaitUntil(
+        [&]
+        {
+            int cw = 0, ch = 0;
+            const std::vector<uint32_t> now = x.Capture(editor, cw, ch);
+            int changed = 0;
+            for (std::size_t i = 0; i < now.size() && i < pixels.size(); ++i)
+                changed += now[i] != pixels[i];
+            return changed > 1000;
+        });
+    if (!redrawn) return std::fprintf(stderr, "a click on COIN changed nothing on the screen\n"), 1;
+    std::printf("a click on COIN redrew the editor\n");
     return 0;
 }

@@ -18,7 +18,10 @@ if ! kill -0 "$host" 2>/dev/null; then
 fi
 kill "$host"
 wait "$host" 2>/dev/null
-if grep -qiE "error|fail" "$log"; then
+# The toolkit's own complaints about the desktop session (no accessibility bus, no settings daemon
+# under Xvfb) are not the host's.
+if grep -viE "^\(?[a-z_-]*:?[0-9]*\)?:? *(Gtk|Gdk|GLib|GLib-GIO|dbind|atk|at-spi)" "$log" |
+    grep -qiE "error|fail|could not"; then
     echo "editorhost reported:"
     cat "$log"
     exit 1

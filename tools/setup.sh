@@ -8,7 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev zlib1g-dev
     libsndfile1-dev libcli11-dev
-    libx11-dev libxext-dev
+    libx11-dev libxext-dev libxtst-dev xvfb xauth libgtkmm-3.0-dev
     libfreetype-dev libfontconfig-dev fonts-liberation2
     clang libclang-rt-14-dev
     dpkg-dev ca-certificates

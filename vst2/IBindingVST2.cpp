@@ -1,5 +1,6 @@
 #include "vst2/IBindingVST2.h"
 
+#include "frame/IFrameEditor.h"
 #include "frame/IdentifyHost.h"
 
 #include <algorithm>
@@ -277,9 +278,20 @@ intptr_t IBindingVST2::DispatcherCallback(vst2::EffectRecord* effect, int32_t op
         if (opcode == vst2::EffectOp::kClose)
         {
             // Wait for any call still inside the instance, then destroy it without holding the mutex.
+            // A host that closes the instance with its editor still open gets the window closed
+            // first, while the whole instance still exists for the editor's timer.
             self->Mutex().lock();
+            if (IFrameEditor* editor = self->GetEditor()) editor->CloseWindow();
             self->Mutex().unlock();
             delete self;
+            return 0;
+        }
+        if (opcode == vst2::EffectOp::kEditIdle)
+        {
+            // The editor's timer runs as a window's timer would, outside the instance lock: parameter
+            // changes from the editor take the lock themselves, and a popup menu the user is reading
+            // must not hold up the audio.
+            self->EditorIdle();
             return 0;
         }
         Lock lock(self->Mutex());

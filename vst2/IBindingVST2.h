@@ -70,6 +70,8 @@ private:
 
     // One dispatcher call with the frame mutex already held (the close opcode is handled before).
     intptr_t Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
+    // The editor-idle opcode, which runs outside the instance lock.
+    void EditorIdle();
 
     intptr_t GetChunk(bool isProgram, void* ptr);
     intptr_t SetChunk(bool isProgram, intptr_t size, const void* ptr);

@@ -1,3 +1,4 @@
+#include "editor/linux/IGraphicsLinux.h"
 #include "frame/FrameText.h"
 #include "vst2/IBindingVST2.h"
 
@@ -34,6 +35,12 @@ double LeadingNumber(const char* text)
     return value;
 }
 } // namespace
+
+void IBindingVST2::EditorIdle()
+{
+    // The host's idle drives the open editor's timer; without it the editor's own timer does.
+    if (auto* window = dynamic_cast<IGraphicsLinux*>(GetEditor())) window->OnHostTimer();
+}
 
 intptr_t IBindingVST2::Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)
 {

@@ -91,6 +91,7 @@ constexpr int32_t kMainsChanged = 12;
 constexpr int32_t kEditGetRect = 13;
 constexpr int32_t kEditOpen = 14;
 constexpr int32_t kEditClose = 15;
+constexpr int32_t kEditIdle = 19;
 constexpr int32_t kIdentify = 22;
 constexpr int32_t kGetChunk = 23;
 constexpr int32_t kSetChunk = 24;

@@ -1,11 +1,86 @@
 #include "vst3/IBindingVST3View.h"
 
+#include "editor/linux/IGraphicsLinux.h"
 #include "frame/IFrameEditor.h"
 #include "vst3/IBindingVST3.h"
 
+#include <atomic>
 #include <cstring>
 
 using namespace Steinberg;
+
+// The editor's timer and connection handlers, registered with the host's run loop. The host may keep
+// a reference after unregistering, so the client outlives the window and is told when to stop.
+class IBindingVST3RunLoopClient final : public Linux::IEventHandler, public Linux::ITimerHandler
+{
+public:
+    IBindingVST3RunLoopClient(Linux::IRunLoop* loop, IGraphicsLinux* graphics)
+        : loop(loop), graphics(graphics)
+    {
+        loop->addRef();
+    }
+
+    bool Register()
+    {
+        const int fd = graphics->ConnectionFd();
+        timerRegistered =
+            loop->registerTimer(this, static_cast<Linux::TimerInterval>(graphics->TimerPeriodMs())) ==
+            kResultOk;
+        eventsRegistered = fd >= 0 && loop->registerEventHandler(this, fd) == kResultOk;
+        return timerRegistered;
+    }
+    void Unregister()
+    {
+        graphics = nullptr;
+        if (eventsRegistered) loop->unregisterEventHandler(this);
+        if (timerRegistered) loop->unregisterTimer(this);
+        eventsRegistered = timerRegistered = false;
+    }
+
+    void PLUGIN_API onFDIsSet(Linux::FileDescriptor) override
+    {
+        if (graphics) graphics->OnHostEvents();
+    }
+    void PLUGIN_API onTimer() override
+    {
+        if (graphics) graphics->OnHostTimer();
+    }
+
+    tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override
+    {
+        if (FUnknownPrivate::iidEqual(iid, Linux::IEventHandler::iid) ||
+            FUnknownPrivate::iidEqual(iid, FUnknown::iid))
+        {
+            addRef();
+            *obj = static_cast<Linux::IEventHandler*>(this);
+            return kResultOk;
+        }
+        if (FUnknownPrivate::iidEqual(iid, Linux::ITimerHandler::iid))
+        {
+            addRef();
+            *obj = static_cast<Linux::ITimerHandler*>(this);
+            return kResultOk;
+        }
+        *obj = nullptr;
+        return kNoInterface;
+    }
+    uint32 PLUGIN_API addRef() override { return ++refs; }
+    uint32 PLUGIN_API release() override
+    {
+        const uint32 left = --refs;
+        if (left == 0) delete this;
+        return left;
+    }
+
+private:
+    ~IBindingVST3RunLoopClient() { loop->release(); }
+
+    Linux::IRunLoop* loop;
+    IGraphicsLinux* graphics;
+    bool timerRegistered = false;
+    bool eventsRegistered = false;
+    std::atomic<uint32> refs{1};
+};
 
 namespace
 {
@@ -47,11 +122,32 @@ tresult PLUGIN_API IBindingVST3View::attached(void* parent, FIDString type)
         editorOpen = true;
         plugin->OnEditorOpen();
     }
-    return CPluginView::attached(parent, type);
+    const tresult result = CPluginView::attached(parent, type);
+    ConnectRunLoop();
+    return result;
+}
+
+void IBindingVST3View::ConnectRunLoop()
+{
+    auto* graphics = dynamic_cast<IGraphicsLinux*>(plugin->GetEditor());
+    if (!graphics || !plugFrame || runLoopClient) return;
+    FUnknownPtr<Linux::IRunLoop> loop(plugFrame);
+    if (!loop) return; // the editor's own timer keeps it going
+    runLoopClient = new IBindingVST3RunLoopClient(loop, graphics);
+    if (!runLoopClient->Register()) DisconnectRunLoop();
+}
+
+void IBindingVST3View::DisconnectRunLoop()
+{
+    if (!runLoopClient) return;
+    runLoopClient->Unregister();
+    runLoopClient->release();
+    runLoopClient = nullptr;
 }
 
 tresult PLUGIN_API IBindingVST3View::removed()
 {
+    DisconnectRunLoop();
     if (editorOpen)
     {
         IFrameBase::Lock lock(plugin->Mutex());

@@ -3,6 +3,7 @@
 #include "public.sdk/source/common/pluginview.h"
 
 class IBindingVST3;
+class IBindingVST3RunLoopClient;
 
 // The plug-in view that shows the instrument's editor inside a window of the host. On Linux the host
 // hands over an X11 window id ("X11EmbedWindowID"). The view keeps its plug-in alive for as long as it
@@ -32,7 +33,13 @@ public:
     Steinberg::IPlugFrame* Frame() const { return plugFrame; }
 
 private:
+    // Drives the open editor from the host's run loop (a timer, and the window's connection), when
+    // the host's frame offers one.
+    void ConnectRunLoop();
+    void DisconnectRunLoop();
+
     IBindingVST3* plugin;
+    IBindingVST3RunLoopClient* runLoopClient = nullptr;
     bool expectingResize = false;
     bool editorOpen = false;
 };

@@ -5,8 +5,11 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <strings.h>
+
+#include "editor/linux/IGraphicsLinuxNative.h"
 
 namespace
 {
@@ -19,10 +22,62 @@ std::string FolderOf(const std::string& path)
     return path.substr(0, slash + 1);
 }
 
+std::string EnvText(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
 std::string HomeFolder()
 {
-    const char* home = std::getenv("HOME");
-    return home && *home ? std::string(home) : std::string();
+    return EnvText("HOME");
+}
+
+bool IsAbsolute(const std::string& path)
+{
+    return !path.empty() && path.front() == '/';
+}
+
+std::string WithSlash(std::string path)
+{
+    if (!path.empty() && path.back() != '/') path += '/';
+    return path;
+}
+
+// The user's configuration folder: XDG_CONFIG_HOME when it is an absolute path, else ~/.config.
+std::string ConfigHome()
+{
+    const std::string config = EnvText("XDG_CONFIG_HOME");
+    if (IsAbsolute(config)) return WithSlash(config);
+    const std::string home = HomeFolder();
+    return home.empty() ? std::string() : home + "/.config/";
+}
+
+// The desktop folder as the user's folder settings name it (XDG_DESKTOP_DIR in the environment or in
+// user-dirs.dirs, "$HOME" expanded), else ~/Desktop.
+std::string DesktopFolder()
+{
+    const std::string home = HomeFolder();
+    std::string desktop = EnvText("XDG_DESKTOP_DIR");
+    if (desktop.empty() && !ConfigHome().empty())
+    {
+        if (std::FILE* file = std::fopen((ConfigHome() + "user-dirs.dirs").c_str(), "r"))
+        {
+            char line[1024];
+            while (std::fgets(line, sizeof line, file))
+            {
+                const std::string text = line;
+                const std::string key = "XDG_DESKTOP_DIR=\"";
+                if (text.compare(0, key.size(), key) != 0) continue;
+                const std::size_t end = text.find('"', key.size());
+                if (end != std::string::npos) desktop = text.substr(key.size(), end - key.size());
+            }
+            std::fclose(file);
+        }
+    }
+    if (desktop.compare(0, 5, "$HOME") == 0) desktop = home + desktop.substr(5);
+    if (IsAbsolute(desktop)) return WithSlash(desktop);
+    return home.empty() ? std::string() : home + "/Desktop/";
 }
 
 // True when the text after the last '.' of name is "png", in any case.
@@ -38,7 +93,7 @@ bool HasPngExtension(const char* name)
 } // namespace
 
 IGraphicsLinux::IGraphicsLinux(IFrameBase* plugin, int width, int height, int fps)
-    : IGraphics(plugin, width, height, fps)
+    : IGraphics(plugin, width, height, fps), mNative(std::make_unique<Native>())
 {
 }
 
@@ -46,24 +101,6 @@ IGraphicsLinux::~IGraphicsLinux()
 {
     CloseWindow();
 }
-
-bool IGraphicsLinux::PresentToWindow(const IArea&)
-{
-    return false; // no window to present to: the draw bitmap holds the frame
-}
-
-int IGraphicsLinux::ShowMessageBox(const char*, const char*, int)
-{
-    return 0; // the platform's answer when no box could be shown
-}
-
-IPopupMenu* IGraphicsLinux::ShowPopupMenu(IPopupMenu&, const IArea&)
-{
-    ReleaseMouseCapture();
-    return nullptr;
-}
-
-void IGraphicsLinux::OpenTextField(IControl*, const ITextStyle&, const IArea&, const char*, IParameter*) {}
 
 void IGraphicsLinux::GetHostPath(std::string& path)
 {
@@ -76,58 +113,30 @@ void IGraphicsLinux::GetPluginPath(std::string& path)
 {
     Dl_info info{};
     static const int anchor = 0; // any object of this module locates it
-    path = dladdr(&anchor, &info) && info.dli_fname ? FolderOf(info.dli_fname) : std::string();
+    path.clear();
+    if (!dladdr(&anchor, &info) || !info.dli_fname) return;
+    // The name is as the module was loaded, possibly relative to a folder the host has left since.
+    char* absolute = realpath(info.dli_fname, nullptr);
+    path = FolderOf(absolute ? absolute : info.dli_fname);
+    std::free(absolute);
 }
 
 void IGraphicsLinux::GetDesktopPath(std::string& path)
 {
-    const std::string home = HomeFolder();
-    path = home.empty() ? std::string() : home + "/Desktop/";
+    path = DesktopFolder();
 }
 
 void IGraphicsLinux::GetAppDataPath(std::string& path, bool systemWide)
 {
     if (systemWide)
     {
-        path = "/etc/xdg/";
+        // The first of the system's configuration folders.
+        const std::string dirs = EnvText("XDG_CONFIG_DIRS");
+        const std::string first = dirs.substr(0, dirs.find(':'));
+        path = IsAbsolute(first) ? WithSlash(first) : std::string("/etc/xdg/");
         return;
     }
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && *config)
-        path = std::string(config) + "/";
-    else
-    {
-        const std::string home = HomeFolder();
-        path = home.empty() ? std::string() : home + "/.config/";
-    }
-}
-
-void IGraphicsLinux::ChooseFile(std::string& fileName, int, std::string&, const char*)
-{
-    fileName.clear(); // no window: nothing was chosen
-}
-
-bool IGraphicsLinux::ChooseColour(IColorRGBA&, const char*)
-{
-    return false;
-}
-
-bool IGraphicsLinux::OpenUrl(const char*, const char*, const char*, const char*)
-{
-    return false;
-}
-
-void* IGraphicsLinux::OpenWindow(void*)
-{
-    return nullptr; // the editor stays closed; controls and the draw bitmap stay ready
-}
-
-void IGraphicsLinux::CloseWindow() {}
-
-bool IGraphicsLinux::ReadClipboardText(std::string& text)
-{
-    text.clear();
-    return false;
+    path = ConfigHome();
 }
 
 PIX_IBitmap* IGraphicsLinux::LoadBitmapResource(int id, const char* name)

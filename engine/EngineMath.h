@@ -77,11 +77,25 @@ inline double Round(double x)
     return x < 0.0 ? -Floor(-x + 0.5) : Floor(x + 0.5);
 }
 
+namespace detail
+{
+// An integer within 1/2 of t: adding and taking away 1.5 * 2^52 rounds t to an integer (ties to
+// even) for |t| below 2^51, without a conversion; larger values are integers already.
+inline double NearInteger(double t)
+{
+    constexpr double kShifter = 6755399441055744.0;
+    if (!(t > -2251799813685248.0 && t < 2251799813685248.0)) return t;
+    const double shifted = t + kShifter;
+    return shifted - kShifter;
+}
+} // namespace detail
+
 // sin(2 pi t): t counts whole turns, so no multiple of pi is ever rounded.
 inline double SinTwoPi(double t)
 {
     if (!(t - t == 0.0)) return t - t; // NaN for NaN and the infinities
-    double q = 4.0 * (t - Round(t));   // quarter turns, in [-2, 2]; both steps are exact
+    // Quarter turns, in [-2, 2]; both steps are exact.
+    double q = 4.0 * (t - detail::NearInteger(t));
     if (q > 1.0) q = 2.0 - q;
     if (q < -1.0) q = -2.0 - q;
     return detail::SinQuarterTurns(q);
@@ -91,7 +105,7 @@ inline double SinTwoPi(double t)
 inline double CosTwoPi(double t)
 {
     if (!(t - t == 0.0)) return t - t;
-    double q = 4.0 * (t - Round(t)); // in [-2, 2]; cos(pi/2 q) = sin(pi/2 (1 - |q|))
+    double q = 4.0 * (t - detail::NearInteger(t)); // in [-2, 2]; cos(pi/2 q) = sin(pi/2 (1 - |q|))
     q = q < 0.0 ? -q : q;
     return detail::SinQuarterTurns(1.0 - q);
 }

@@ -95,6 +95,7 @@ private:
     std::int32_t incrementRate_ = 0;
     double increment_ = 0.0;
     double overtoneIncrement_ = 0.0;
+    double sawScale_ = 0.0; // the saw transition's frequency over this one
     double phase_;
     double output_;
     double overtonePhase_;
@@ -116,6 +117,7 @@ inline double Oscilator::NextSample(double frequency)
         incrementRate_ = sampleRate_;
         increment_ = 1.0 / (static_cast<double>(sampleRate_) / frequency);
         overtoneIncrement_ = 1.0 / (static_cast<double>(sampleRate_) / (20.0 * frequency));
+        sawScale_ = kSawTransitionFrequency / frequency;
     }
     const double increment = increment_;
     switch (waveform_)
@@ -160,7 +162,7 @@ inline double Oscilator::NextSample(double frequency)
         // The saw runs its phase in -0.5..0.5 so the jump sits at phase 0.
         if (phase_ >= 0.5) phase_ -= 1.0;
         phase_ += increment;
-        double d = (kSawTransitionFrequency / frequency) * phase_;
+        double d = sawScale_ * phase_;
         // Written so that a NaN (a zero frequency at phase 0) lands on the table's edge instead
         // of reaching the integer conversion below.
         d = d > 0.5 ? 0.5 : (d >= -0.5 ? d : -0.5);

@@ -11,6 +11,10 @@ using namespace vst2;
 
 TEST(Vst2ProcessAllocation, ProcessingCallbacksAllocateNothing)
 {
+    // Under a sanitizer its runtime owns the allocator, and the plug-in's allocations no longer
+    // reach the counter across the module boundary.
+    if (!allocation_counter::CountsMalloc())
+        GTEST_SKIP() << "allocations in the plug-in are not countable here";
     Vst2Host host{BRISBLEEP_VST2_PLUGIN_PATH};
     ASSERT_NE(host.Create(), nullptr);
     host.Dispatch(EffectOp::kOpen);

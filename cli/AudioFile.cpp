@@ -44,7 +44,8 @@ int SndFileFormat(AudioFormat format, SampleEncoding encoding)
     switch (format)
     {
     case AudioFormat::Wav:
-        return SF_FORMAT_WAV | (encoding == SampleEncoding::Pcm16   ? SF_FORMAT_PCM_16
+        return SF_FORMAT_WAV | (encoding == SampleEncoding::Pcm8    ? SF_FORMAT_PCM_U8
+                                : encoding == SampleEncoding::Pcm16 ? SF_FORMAT_PCM_16
                                 : encoding == SampleEncoding::Pcm24 ? SF_FORMAT_PCM_24
                                                                     : SF_FORMAT_FLOAT);
     case AudioFormat::Flac:
@@ -78,6 +79,7 @@ std::optional<AudioFormat> FormatFromExtension(std::string_view path)
 
 std::optional<SampleEncoding> ParseBits(std::string_view text)
 {
+    if (text == "8") return SampleEncoding::Pcm8;
     if (text == "16") return SampleEncoding::Pcm16;
     if (text == "24") return SampleEncoding::Pcm24;
     if (text == "32f") return SampleEncoding::Float32;

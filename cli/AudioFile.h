@@ -16,6 +16,7 @@ enum class AudioFormat
 
 enum class SampleEncoding
 {
+    Pcm8, // unsigned, as 8-bit WAV stores it
     Pcm16,
     Pcm24,
     Float32,

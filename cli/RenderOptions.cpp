@@ -64,6 +64,7 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
                  "brisbleep-render"};
     app.footer(kExamples);
     app.get_formatter()->column_width(34);
+    app.set_version_flag("--version", "brisbleep-render " BRISBLEEP_VERSION);
 
     std::string format, bits, note;
     app.add_option("-o,--output", options.output,
@@ -71,8 +72,9 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         ->type_name("FILE");
     app.add_option("--format", format, "Output format, overriding the extension: wav, flac or ogg")
         ->type_name("wav|flac|ogg");
-    app.add_option("--bits", bits, "Sample format: 16, 24 or 32f (float) for WAV, 16 or 24 for FLAC [16]")
-        ->type_name("16|24|32f");
+    app.add_option("--bits", bits,
+                   "Sample format: 8 (unsigned), 16, 24 or 32f (float) for WAV, 16 or 24 for FLAC [16]")
+        ->type_name("8|16|24|32f");
     app.add_option("--rate", options.rate, "Sample rate in Hz, 8000 to 384000 (Ogg: to 200000) [44100]")
         ->type_name("HZ");
     app.add_option("--block", options.block, "Frames per processing block, 1 to 65536 [512]")->type_name("N");
@@ -112,6 +114,11 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         std::cout << app.help();
         return {ParseOutcome::Done, {}};
     }
+    catch (const CLI::CallForVersion& version)
+    {
+        std::cout << version.what() << '\n';
+        return {ParseOutcome::Done, {}};
+    }
     catch (const CLI::ParseError& error)
     {
         std::string message = OneLine(error.what());
@@ -146,10 +153,12 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
     if (!bits.empty())
     {
         const auto parsed = ParseBits(Lowered(bits));
-        if (!parsed) return fail("unknown sample format \"" + bits + "\" for --bits: use 16, 24 or 32f");
+        if (!parsed) return fail("unknown sample format \"" + bits + "\" for --bits: use 8, 16, 24 or 32f");
         if (options.format == AudioFormat::Ogg) return fail("--bits does not apply to Ogg Vorbis output");
         if (options.format == AudioFormat::Flac && *parsed == SampleEncoding::Float32)
             return fail("FLAC stores integers only: use --bits 16 or 24");
+        if (options.format == AudioFormat::Flac && *parsed == SampleEncoding::Pcm8)
+            return fail("8-bit samples are for WAV output: use --bits 16 or 24 for FLAC");
         options.encoding = *parsed;
     }
     if (options.format == AudioFormat::Ogg) options.encoding = SampleEncoding::Vorbis;

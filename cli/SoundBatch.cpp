@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -24,6 +25,7 @@
 #include <iomanip>
 #include <memory>
 #include <ostream>
+#include <random>
 #include <vector>
 
 namespace
@@ -43,6 +45,28 @@ constexpr RecipeAction kRecipeActions[] = {
     {"blade", &Brisbleep::BladeRecipe},     {"random", &Brisbleep::RandomSound},
     {"reset", &Brisbleep::ResetToInitial},
 };
+
+// Names users of other sound-effect generators type for the same buttons.
+struct RecipeAlias
+{
+    std::string_view alias;
+    std::string_view name;
+};
+constexpr RecipeAlias kRecipeAliases[] = {{"laser", "shoot"}, {"pickup", "coin"}, {"select", "blip"}};
+
+// The recipe a typed name means: any case, or an alias; unknown names are returned as typed so
+// that the check can name them.
+std::string CanonicalRecipe(const std::string& typed)
+{
+    std::string lowered(typed);
+    std::transform(lowered.begin(), lowered.end(), lowered.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const RecipeAlias& a : kRecipeAliases)
+        if (lowered == a.alias) return std::string(a.name);
+    for (const RecipeAction& a : kRecipeActions)
+        if (lowered == a.name) return lowered;
+    return typed;
+}
 
 constexpr int kMaxCount = 100000;
 constexpr int kMaxMutations = 100000;
@@ -120,8 +144,10 @@ void AddGenerationOptions(CLI::App& app, RenderOptions& options)
     app.add_option(
            "--recipe", options.recipe,
            "Make the sound with an editor button first: coin, shoot, powerup, hit, jump, blip, blade, "
-           "random or reset (--set changes apply after it)")
-        ->type_name(RecipeNames());
+           "random or reset, in any case; laser, pickup and select also name shoot, coin and blip "
+           "(--set changes apply after it)")
+        ->type_name(RecipeNames())
+        ->transform([](const std::string& typed) { return CanonicalRecipe(typed); });
     app.add_option("--mutate", options.mutations, "Mutate the sound K times after the recipe [0]")
         ->type_name("K");
     app.add_option("--seed", options.seed,
@@ -306,9 +332,10 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
     if (!options.editorPngPath.empty() && !(editorPng = files.Add(options.editorPngPath, error)))
         return fail(error);
 
-    const std::uint32_t seed =
-        options.seedGiven ? options.seed : static_cast<std::uint32_t>(std::time(nullptr));
-    if (!options.seedGiven) out << "seed " << seed << " (from the clock; --seed " << seed << " repeats it)\n";
+    // Without --seed the seed comes from the system's entropy source: two runs in the same second
+    // must not make the same "random" sounds.
+    const std::uint32_t seed = options.seedGiven ? options.seed : std::random_device{}();
+    if (!options.seedGiven) out << "seed " << seed << " (random; --seed " << seed << " repeats it)\n";
 
     const bool showProgress = options.count > 1 && isatty(STDERR_FILENO);
     std::vector<FileSummary> written;

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -308,7 +309,7 @@ TEST_F(Cli, BadInputIsReportedOnOneLine)
     ExpectFailure({"-o", out, "--format", "aiff"}, "unknown format \"aiff\"");
     ExpectFailure({"-o", File("x.ogg"), "--bits", "16"}, "--bits does not apply to Ogg");
     ExpectFailure({"-o", File("x.flac"), "--bits", "32f"}, "FLAC stores integers only");
-    ExpectFailure({"-o", out, "--bits", "8"}, "unknown sample format \"8\"");
+    ExpectFailure({"-o", out, "--bits", "12"}, "unknown sample format \"12\"");
     ExpectFailure({"-o", out, "--frobnicate"}, "--frobnicate");
     ExpectFailure({}, "no output file given");
 
@@ -470,4 +471,65 @@ TEST_F(Cli, OggRendersAreByteIdenticalAndDecode)
     const Audio decoded = ReadAudio(File("second.ogg"));
     ASSERT_GT(decoded.left.size(), 17640u);
     EXPECT_NEAR(RisingCrossingFrequency(decoded.left, 4410, 17640, 44100), 414.857, 0.5);
+}
+
+namespace
+{
+class CliAssets : public Cli
+{
+};
+} // namespace
+
+TEST_F(CliAssets, VersionEightBitWavAndRecipeAliases)
+{
+    const Outcome version = Render({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("brisbleep-render ", 0), 0u) << version.out;
+    EXPECT_TRUE(version.err.empty()) << version.err;
+
+    // 8-bit WAV is unsigned PCM; it holds the 16-bit render to within one 8-bit step.
+    ASSERT_EQ(Render({"-o", File("8.wav"), "--bits", "8", "--length", "0.2", "--seed", "1"}).status, 0);
+    ASSERT_EQ(Render({"-o", File("16.wav"), "--bits", "16", "--length", "0.2", "--seed", "1"}).status, 0);
+    const Audio eight = ReadAudio(File("8.wav")), sixteen = ReadAudio(File("16.wav"));
+    EXPECT_EQ(eight.format, SF_FORMAT_WAV | SF_FORMAT_PCM_U8);
+    ASSERT_EQ(eight.left.size(), sixteen.left.size());
+    double worst = 0.0;
+    for (std::size_t i = 0; i < eight.left.size(); ++i)
+        worst = std::max(worst, std::fabs(eight.left[i] - sixteen.left[i]));
+    EXPECT_LE(worst, 1.0 / 128.0);
+    EXPECT_GT(PeakMagnitude(eight.left, 0, eight.left.size()), 0.3);
+    ExpectFailure({"-o", File("x.flac"), "--bits", "8"}, "8-bit samples are for WAV output");
+
+    // Any case, and the names other generators use, make the same sound as the button's name.
+    const struct
+    {
+        const char* typed;
+        const char* name;
+    } aliases[] = {{"LASER", "shoot"}, {"Pickup", "coin"}, {"select", "blip"}, {"PowerUp", "powerup"}};
+    for (const auto& a : aliases)
+    {
+        ASSERT_EQ(
+            Render({"-o", File("typed.wav"), "--recipe", a.typed, "--seed", "7", "--length", "0.2"}).status,
+            0)
+            << a.typed;
+        ASSERT_EQ(
+            Render({"-o", File("name.wav"), "--recipe", a.name, "--seed", "7", "--length", "0.2"}).status, 0);
+        EXPECT_EQ(Slurp(File("typed.wav")), Slurp(File("name.wav"))) << a.typed;
+    }
+    ExpectFailure({"-o", File("x.wav"), "--recipe", "lazer"}, "unknown recipe \"lazer\"");
+}
+
+TEST_F(CliAssets, SeedsWithoutSeedOptionDifferFromRunToRun)
+{
+    // Two runs in the same second used to take the same clock seed and make the same sound.
+    std::set<std::string> seeds;
+    for (int run = 0; run < 3; ++run)
+    {
+        const Outcome outcome = Render({"-o", File("r.wav"), "--recipe", "random", "--length", "0.05"});
+        ASSERT_EQ(outcome.status, 0) << outcome.err;
+        const std::size_t at = outcome.out.find("--seed ");
+        ASSERT_NE(at, std::string::npos) << outcome.out;
+        seeds.insert(outcome.out.substr(at, outcome.out.find(' ', at + 7) - at));
+    }
+    EXPECT_EQ(seeds.size(), 3u);
 }

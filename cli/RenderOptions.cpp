@@ -14,10 +14,10 @@ namespace
 
 constexpr const char* kExamples = R"(Examples:
   brisbleep-render -o coin.wav
-      the default patch, note A4 (69) at full velocity, held 1 s, 16-bit stereo WAV at 44100 Hz
+      the default patch, note A4 (69) at full velocity, held 1 s, 16-bit mono WAV at 44100 Hz
   brisbleep-render -o laser.flac --note C6 --length 0.3 --set "Osc1 Type=Square" --set "Pitch End=-1"
       a falling square wave, written as FLAC
-  brisbleep-render -o hit.ogg --rate 48000 --channels 1 --set "White Level=0" --set 1=Off
+  brisbleep-render -o hit.ogg --rate 48000 --channels 2 --set "White Level=0" --set 1=Off
       white noise only (parameters by name or by index), mono Ogg Vorbis at 48000 Hz
   brisbleep-render -o blip.wav --bits 32f --state blip.state --set "Output Gain=-3"
       a saved state with one change, as 32-bit float WAV
@@ -86,7 +86,9 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
     app.add_option("--max-tail", options.maxTail,
                    "Longest time rendered after the note-off while voices still sound [10]")
         ->type_name("SECONDS");
-    app.add_option("--channels", options.channels, "1 (mono) or 2 (both outputs) [2]")->type_name("1|2");
+    app.add_option("--channels", options.channels,
+                   "1 (mono: the instrument's signal) or 2 (both outputs, the same signal) [1]")
+        ->type_name("1|2");
     app.add_option("--set", options.settings,
                    "Set a parameter, by name or index, in its own unit; repeatable, applied in order")
         ->type_name("\"NAME=VALUE\"")

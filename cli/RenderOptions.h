@@ -17,9 +17,9 @@ struct RenderOptions
     int block = 512;
     int note = 69;
     int velocity = 127;
-    double length = 1.0;   // seconds the note is held
-    double maxTail = 10.0; // seconds rendered at most after the note-off
-    int channels = 2;
+    double length = 1.0;               // seconds the note is held
+    double maxTail = 10.0;             // seconds rendered at most after the note-off
+    int channels = 1;                  // the instrument is mono; games want the smaller file
     std::vector<std::string> settings; // "NAME=VALUE"
     std::string statePath;
     std::string saveStatePath;

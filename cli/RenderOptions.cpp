@@ -1,5 +1,8 @@
 #include "cli/RenderOptions.h"
 
+#include <filesystem>
+#include <iterator>
+
 #include "cli/ClosestNames.h"
 #include "cli/NoteName.h"
 #include "cli/SoundBatch.h"
@@ -56,6 +59,21 @@ std::string OneLine(const std::string& text)
     return out;
 }
 
+} // namespace
+
+namespace
+{
+// Whether two output paths lead to one file: the same text, or the same place once the parts that
+// exist are resolved (links, "..", a directory given two ways).
+bool SameFile(const std::string& a, const std::string& b)
+{
+    if (a.empty() || b.empty()) return false;
+    if (a == b) return true;
+    std::error_code ea, eb;
+    const std::filesystem::path pa = std::filesystem::weakly_canonical(a, ea);
+    const std::filesystem::path pb = std::filesystem::weakly_canonical(b, eb);
+    return !ea && !eb && pa == pb;
+}
 } // namespace
 
 ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options)
@@ -136,6 +154,19 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
     if (const std::string problem = CheckGenerationOptions(options); !problem.empty()) return fail(problem);
     if (options.output.empty() && options.saveStatePath.empty() && options.editorPngPath.empty())
         return fail("no output file given: use -o FILE (see --help)");
+    // Two outputs written to one file would leave only the last: refused before anything is rendered.
+    const struct
+    {
+        const char* option;
+        const std::string& path;
+    } outputs[] = {{"-o", options.output},
+                   {"--save-state", options.saveStatePath},
+                   {"--editor-png", options.editorPngPath}};
+    for (std::size_t i = 0; i < std::size(outputs); ++i)
+        for (std::size_t j = i + 1; j < std::size(outputs); ++j)
+            if (!outputs[i].path.empty() && SameFile(outputs[i].path, outputs[j].path))
+                return fail(std::string(outputs[i].option) + " and " + outputs[j].option +
+                            " name the same file \"" + outputs[j].path + "\": give each output its own file");
 
     if (!format.empty())
     {

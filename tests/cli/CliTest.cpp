@@ -524,6 +524,18 @@ TEST_F(CliAssets, VersionEightBitWavAndRecipeAliases)
     ExpectFailure({"-o", File("x.wav"), "--recipe", "lazer"}, "unknown recipe \"lazer\"");
 }
 
+TEST_F(CliAssets, TwoOutputsNamingOneFileAreRefusedBeforeRendering)
+{
+    // The audio used to be overwritten by the state without a word.
+    fs::create_directories(dir / "sub");
+    ExpectFailure({"-o", File("x.wav"), "--save-state", File("x.wav")},
+                  "-o and --save-state name the same file");
+    ExpectFailure({"-o", File("sub/../y.wav"), "--editor-png", File("y.wav")},
+                  "-o and --editor-png name the same file");
+    ExpectFailure({"--save-state", File("z"), "--editor-png", File("sub/../z")},
+                  "--save-state and --editor-png name the same file");
+}
+
 TEST_F(CliAssets, SeedsWithoutSeedOptionDifferFromRunToRun)
 {
     // Two runs in the same second used to take the same clock seed and make the same sound.

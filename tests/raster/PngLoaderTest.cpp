@@ -7,8 +7,8 @@
 #include <fstream>
 #include <memory>
 #include <set>
-#include <vector>
 #include <unistd.h>
+#include <vector>
 #include <zlib.h>
 
 #include "PngTestWriter.h"

@@ -331,7 +331,7 @@ tresult PLUGIN_API IBindingVST3::setupProcessing(ProcessSetup& setup)
 {
     Lock lock(Mutex());
     if (canProcessSampleSize(setup.symbolicSampleSize) != kResultTrue || setup.maxSamplesPerBlock < 0 ||
-        !(setup.sampleRate > 0.0))
+        !IsSaneHostSampleRate(setup.sampleRate))
         return kResultFalse;
     processSetup = setup;
     processMode = setup.processMode;

@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     {
         auto* p = static_cast<Brisbleep*>(CreateVST3Instance());
         if (static_cast<IComponent*>(p)->initialize(nullptr) != kResultOk) FuzzFail("not initialised");
-        ProcessSetup setup{kRealtime, kSample32, 256, 44100.0};
+        ProcessSetup setup{kRealtime, kSample32, 32, 44100.0};
         p->setupProcessing(setup);
         p->activateBus(kAudio, kOutput, 0, true);
         p->setActive(true);
@@ -69,13 +69,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (controller->setEditorState(&again) != kResultOk) FuzzFail("own state not taken back");
     if (StateOf(controller) != now) FuzzFail("own state does not round-trip");
 
-    // A note still sounds, finite and within bounds.
+    // A note still sounds, finite and within bounds; it is released within the block, so that
+    // notes of earlier inputs do not pile up.
+    constexpr int32 kFrames = 32;
     static HostProcessData process;
     static EventList events;
     if (process.numOutputs == 0)
     {
-        process.prepare(*component, 256, kSample32);
-        process.numSamples = 256;
+        process.prepare(*component, kFrames, kSample32);
+        process.numSamples = kFrames;
         process.inputEvents = &events;
     }
     events.clear();
@@ -85,8 +87,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     note.noteOn.velocity = 1.0f;
     note.noteOn.noteId = -1;
     events.addEvent(note);
+    note.type = Event::kNoteOffEvent;
+    note.sampleOffset = kFrames / 2;
+    note.noteOff.pitch = 60;
+    note.noteOff.velocity = 0.0f;
+    note.noteOff.noteId = -1;
+    events.addEvent(note);
     plugin->process(process);
     for (int32 c = 0; c < process.outputs[0].numChannels; ++c)
-        RequireSaneAudio(process.outputs[0].channelBuffers32[c], 256);
+        RequireSaneAudio(process.outputs[0].channelBuffers32[c], kFrames);
     return 0;
 }

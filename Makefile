@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: setup configure build demo test clean format
+.PHONY: setup configure build demo test test-sanitize clean format
 
 setup:
 	@./tools/setup.sh
@@ -20,8 +20,13 @@ demo: build
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure --parallel $(JOBS)
 
+# The suites under AddressSanitizer + UndefinedBehaviorSanitizer (clang, build-asan/) and the threaded
+# ones under ThreadSanitizer (gcc, build-tsan/); any report fails.
+test-sanitize: setup
+	@JOBS=$(JOBS) ./tools/test-sanitize.sh $(CURDIR)/build-asan $(CURDIR)/build-tsan
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD_DIR)
+	@rm -rf $(BUILD_DIR) build-asan build-tsan

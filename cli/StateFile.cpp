@@ -4,6 +4,7 @@
 
 #include "instrument/Brisbleep.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -43,6 +44,16 @@ bool LoadStateFile(Brisbleep& instrument, const std::string& path, std::string& 
         return false;
     }
     bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return LoadStateBytes(instrument, bytes.data(), bytes.size(), path, error);
+}
+
+bool LoadStateBytes(Brisbleep& instrument, const char* data, std::size_t size, const std::string& path,
+                    std::string& error)
+{
+    const std::string quoted = "\"" + path + "\"";
+    constexpr std::size_t kMaxSize = 8 + Brisbleep::kStateSize;
+    // Only the first byte beyond the largest valid state matters: it makes the input too long.
+    const std::vector<char> bytes(data, data + std::min(size, kMaxSize + 1));
 
     IStateChunk chunk;
     chunk.PutBytes(bytes.data(), static_cast<std::int32_t>(bytes.size()));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 class Brisbleep;
@@ -8,6 +9,9 @@ class TemporaryFile;
 // Loads a saved instrument state: the 484-byte state (version word and sixty values), optionally
 // preceded by the 8-byte chunk header. The file is checked completely before anything is applied.
 bool LoadStateFile(Brisbleep& instrument, const std::string& path, std::string& error);
+// The same check and load on bytes already read; `path` only names them in the error.
+bool LoadStateBytes(Brisbleep& instrument, const char* data, std::size_t size, const std::string& path,
+                    std::string& error);
 
 // Writes the current 484-byte state (without chunk header) into a staged output file and closes it.
 bool SaveStateFile(Brisbleep& instrument, TemporaryFile& file, std::string& error);

@@ -4,6 +4,15 @@
 add_library(brisbleep_warnings INTERFACE)
 target_compile_options(brisbleep_warnings INTERFACE -Wall -Wextra)
 
+# Plug-in modules are linked with every symbol resolved, so a missing one fails the build rather than
+# the host's load. Sanitizer builds leave the runtime's symbols to the executable that loads them.
+option(BRISBLEEP_SANITIZE "This build is instrumented by a sanitizer (tools/test-sanitize.sh)" OFF)
+if(BRISBLEEP_SANITIZE)
+    set(BRISBLEEP_MODULE_NO_UNDEFINED "")
+else()
+    set(BRISBLEEP_MODULE_NO_UNDEFINED -Wl,-z,defs)
+endif()
+
 # Deliverables, tests and tools see the whole tree (they sit on top of every layer).
 add_library(brisbleep_options INTERFACE)
 target_include_directories(brisbleep_options INTERFACE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)

@@ -36,6 +36,7 @@ void MidiInput::Play(const IMidiMessage& message)
         ProgramChangeSignal.Emit(key);
         break;
     case 0xB0:
+        if (key == kAllSoundOff || key == kAllNotesOff) Panic(key == kAllSoundOff);
         ControlChangeSignal.Emit(key, value / 127.0);
         break;
     case 0xA0:
@@ -73,4 +74,11 @@ void MidiInput::ReleaseKey(int key, int velocity)
     keyDown[key].store(0, std::memory_order_relaxed);
     heldKeyCount.fetch_sub(1, std::memory_order_relaxed);
     NoteOffSignal.Emit(key, velocity);
+}
+
+void MidiInput::Panic(bool silence)
+{
+    for (int key = 0; key < kKeyCount; ++key)
+        ReleaseKey(key, 0);
+    (silence ? AllSoundOffSignal : AllNotesOffSignal).Emit();
 }

@@ -48,4 +48,31 @@ private:
     void Play(const IMidiMessage& message);
     void PressKey(int key, int velocity);
     void ReleaseKey(int key, int velocity);
+
+public:
+    // Channel mode messages a host sends when its transport stops or a user asks for a panic.
+    static constexpr int kAllSoundOff = 120;
+    static constexpr int kAllNotesOff = 123;
+
+    // Played at its sample, either panic releases every held key (NoteOffSignal per key); then all
+    // notes off emits AllNotesOffSignal, so that every sounding voice releases, and all sound off
+    // emits AllSoundOffSignal, so that every voice falls silent at once. The control change itself
+    // is still reported through ControlChangeSignal.
+    Signal<> AllNotesOffSignal;
+    Signal<> AllSoundOffSignal;
+
+    static bool IsPanic(const IMidiMessage& message)
+    {
+        return (message.status & 0xF0) == 0xB0 &&
+               (message.data1 == kAllSoundOff || message.data1 == kAllNotesOff);
+    }
+    // Drops the scheduled (pitch-jump) messages waiting at `offset` or later. Called when a panic
+    // arrives, before notes that follow it schedule their own: those are kept.
+    void DropScheduledFrom(std::int32_t offset)
+    {
+        queue.RemovePendingIf([offset](const IMidiMessage& m) { return m.scheduled && m.offset >= offset; });
+    }
+
+private:
+    void Panic(bool silence);
 };

@@ -59,6 +59,7 @@ void PitchJump::ScheduleJump(const IMidiMessage& message, IMidiEventQueue& queue
     on.status = static_cast<std::uint8_t>(kNoteOnStatus | channel);
     on.data1 = static_cast<std::uint8_t>(key);
     on.data2 = velocity;
+    on.scheduled = true;
     queue.Push(on);
 
     IMidiMessage off;
@@ -66,5 +67,6 @@ void PitchJump::ScheduleJump(const IMidiMessage& message, IMidiEventQueue& queue
     off.status = static_cast<std::uint8_t>(kNoteOffStatus | channel);
     off.data1 = static_cast<std::uint8_t>(key);
     off.data2 = 0;
+    off.scheduled = true;
     queue.Push(off);
 }

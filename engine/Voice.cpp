@@ -123,3 +123,10 @@ double Voice::NextSample()
     y = DenormalFilter(lowPassFilter_.Process(y));
     return y;
 }
+
+void Voice::Silence()
+{
+    ampEnvelope_.EnterStage(StageOff);
+    filterEnvelope_.EnterStage(StageOff);
+    active_ = false;
+}

@@ -99,6 +99,9 @@ public:
     // Each source's frequency at the last sample, after the glide.
     double Frequency(int slot) const { return frequency_[slot]; }
 
+    // Frees the voice at once, wherever its envelopes are: it renders 0 from the next sample.
+    void Silence();
+
 private:
     void OnAmpCycleFinished() { active_ = false; }
     void UpdateBaseFrequencies();

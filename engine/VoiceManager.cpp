@@ -142,3 +142,15 @@ void VoiceManager::SetHighPassResonance(double resonance)
     const double q = std::clamp(resonance, 0.0, kMaxResonance);
     ForEachVoice([q](Voice& voice) { voice.SetHighPassResonance(q); });
 }
+
+void VoiceManager::ReleaseAll()
+{
+    for (Voice& voice : voices_)
+        if (voice.IsActive()) voice.NoteOff();
+}
+
+void VoiceManager::SilenceAll()
+{
+    for (Voice& voice : voices_)
+        voice.Silence();
+}

@@ -62,6 +62,11 @@ public:
     // A voice by number, for starting a note on a chosen voice regardless of what it plays.
     Voice& VoiceAt(int index) { return voices_[index]; }
 
+    // Releases every sounding voice (MIDI all notes off).
+    void ReleaseAll();
+    // Stops every voice at once, releases included (MIDI all sound off).
+    void SilenceAll();
+
 private:
     std::array<Voice, kVoiceCount> voices_;
 

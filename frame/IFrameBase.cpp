@@ -103,6 +103,8 @@ IFrameBase::IFrameBase(const IFrameConfig& config)
         outputChannels_.push_back(std::make_unique<IOutputChannel>());
         outputChannels_.back()->destination = &outputData_[i];
     }
+    // Ready for blocks before the host announces a maximum (some never do).
+    SizeScratch(PreparedBlockSize());
 }
 
 IFrameBase::~IFrameBase()
@@ -217,10 +219,15 @@ void IFrameBase::RefreshEditorFromParameters()
 
 void IFrameBase::SetMaxBlockSize(int frames)
 {
-    frames = std::max(frames, 0);
-    if (frames == blockSize_) return;
+    blockSize_ = std::max(frames, 0);
+    SizeScratch(PreparedBlockSize());
+}
+
+void IFrameBase::SizeScratch(int frames)
+{
     auto resize = [frames](std::vector<double>& scratch)
     {
+        if (scratch.size() == static_cast<size_t>(frames)) return;
         // A buffer that cannot grow keeps its size; processing then renders in smaller pieces.
         try
         {
@@ -235,7 +242,6 @@ void IFrameBase::SetMaxBlockSize(int frames)
         resize(channel->scratch);
     for (auto& channel : outputChannels_)
         resize(channel->scratch);
-    blockSize_ = frames;
 }
 
 bool IFrameBase::LegalIO(int inputs, int outputs) const
@@ -305,7 +311,7 @@ void IFrameBase::ProcessBlock(Sample** inputs, Sample** outputs, int frames, boo
         const int n = static_cast<int>(std::min(limit, static_cast<size_t>(frames - done)));
         if (n == 0 && frames > 0)
         {
-            // No buffer to render into (the host never announced a block size): silence.
+            // No buffer to render into (scratch memory could never be had): silence.
             for (int i = 0, host = 0; i < NOutChannels(); ++i)
             {
                 const IOutputChannel& c = *outputChannels_[i];

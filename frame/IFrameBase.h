@@ -8,6 +8,7 @@
 #include "frame/ITimeInfo.h"
 #include "midi/IMidiMessage.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -58,6 +59,18 @@ struct IFrameConfig
 };
 
 inline constexpr int kFrameTextSize = 128;
+
+// Host sample rates an instance accepts: 1 kHz to 1.536 MHz, which covers every rate hosts offer
+// (8 kHz telephony to 384 kHz and its multiples) with room on both sides. The engine runs at eight
+// times the host rate and counts time in 32-bit samples, so rates far outside this range overflow
+// or divide by zero. An announcement outside it, or one that is not a number, is ignored and the
+// instance keeps the rate it has.
+inline constexpr double kMinHostSampleRate = 1000.0;
+inline constexpr double kMaxHostSampleRate = 1536000.0;
+inline bool IsSaneHostSampleRate(double hertz)
+{
+    return hertz >= kMinHostSampleRate && hertz <= kMaxHostSampleRate; // false for NaN
+}
 
 // The host-independent core of a plug-in instance: parameters, presets, the channel model, the frame
 // mutex, identity and host-facing state. Bindings drive the instrument through its virtual operations
@@ -142,8 +155,20 @@ public:
     virtual void RefreshEditorFromParameters();
     virtual void OnUserHook() {}
     virtual void OnPresetChange() {}
-    // Sizes the channels' scratch buffers for blocks of up to `frames` samples (zero-filled).
+    // Records the host's announced maximum block size and sizes the channels' scratch buffers
+    // (zero-filled) for PreparedBlockSize() frames. Blocks of any size are rendered whatever was
+    // announced: a longer one goes through the scratch buffers in pieces.
     virtual void SetMaxBlockSize(int frames);
+    // Scratch frames when the host announces no usable maximum (0 or less, or never), and the most
+    // the scratch buffers hold whatever the host announces.
+    static constexpr int kDefaultScratchFrames = 1024;
+    static constexpr int kMaxScratchFrames = 8192;
+    // The block size processing is prepared for: the announced maximum, or kDefaultScratchFrames
+    // when there is none, at most kMaxScratchFrames.
+    int PreparedBlockSize() const
+    {
+        return blockSize_ <= 0 ? kDefaultScratchFrames : std::min(blockSize_, kMaxScratchFrames);
+    }
 
     // Channel model.
     // True when a configuration has exactly `inputs` inputs and, unless outputs is -1, that many outputs.
@@ -158,8 +183,8 @@ public:
 
     // Block processing for the bindings. Each takes the mutex, points the channel slots at the host's
     // buffers (one host buffer per connected channel, in channel order), renders and, for 32-bit hosts,
-    // converts back, replacing or adding to the host's output. A block longer than the announced
-    // maximum is rendered in pieces that fit the scratch buffers.
+    // converts back, replacing or adding to the host's output. A block longer than the scratch
+    // buffers (see PreparedBlockSize) is rendered in pieces that fit them; nothing allocates.
     void ProcessDoubleReplacing(double** inputs, double** outputs, int frames);
     void ProcessReplacing(float** inputs, float** outputs, int frames);
     void ProcessAccumulating(float** inputs, float** outputs, int frames);
@@ -245,6 +270,7 @@ protected:
     std::vector<std::string> outputBusNames_;
 
 private:
+    void SizeScratch(int frames);
     template <typename Sample>
     void ProcessBlock(Sample** inputs, Sample** outputs, int frames, bool accumulate);
 };

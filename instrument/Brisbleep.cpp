@@ -140,6 +140,8 @@ Brisbleep::Brisbleep(BrisbleepBinding::HostContext host) : BrisbleepBinding(host
     midiReceiver.NoteOnSignal.Connect<&VoiceManager::NoteOn>(&renderer.Voices());
     midiReceiver.NoteOffSignal.Connect<&VoiceManager::NoteOff>(&renderer.Voices());
     midiReceiver.ProgramChangeSignal.Connect<&Brisbleep::OnProgramChange>(this);
+    midiReceiver.AllNotesOffSignal.Connect<&VoiceManager::ReleaseAll>(&renderer.Voices());
+    midiReceiver.AllSoundOffSignal.Connect<&VoiceManager::SilenceAll>(&renderer.Voices());
 }
 
 Brisbleep::~Brisbleep() = default;
@@ -180,7 +182,7 @@ void Brisbleep::OnProgramChange(int program)
 void Brisbleep::OnReset()
 {
     std::lock_guard<std::recursive_mutex> lock(Mutex());
-    midiReceiver.queue.Reserve(GetBlockSize());
+    midiReceiver.queue.Reserve(PreparedBlockSize());
     renderer.SetHostSampleRate(GetSampleRate());
 }
 
@@ -260,6 +262,8 @@ void Brisbleep::RenderDouble(double** /*inputs*/, double** outputs, int frames)
 
 void Brisbleep::OnMidiMessage(const IMidiMessage& message)
 {
+    // A panic cancels the pitch jumps of earlier notes; its release or silence plays at its sample.
+    if (MidiInput::IsPanic(message)) midiReceiver.DropScheduledFrom(message.offset);
     if (message.status >= 0x80 && message.status <= 0xEF) midiReceiver.queue.Push(message);
     pitchJump.ScheduleJump(message, midiReceiver.queue, renderer.HostSampleRate());
     if (keyboardControl != nullptr) keyboardControl->MarkDirty();

@@ -44,6 +44,18 @@ public:
     // The i-th unconsumed message, i in [0, Pending()).
     const IMidiMessage& operator[](int32_t i) const { return storage_[front_ + i]; }
 
+    // Removes the unconsumed messages `drop` is true for, keeping the others in order; returns how
+    // many went. Never allocates.
+    template <typename Predicate> int32_t RemovePendingIf(Predicate drop)
+    {
+        int32_t kept = front_;
+        for (int32_t i = front_; i < size_; ++i)
+            if (!drop(storage_[i])) storage_[kept++] = storage_[i];
+        const int32_t removed = size_ - kept;
+        size_ = kept;
+        return removed;
+    }
+
     // Drops everything, keeping the storage.
     void Clear() { front_ = size_ = 0; }
 

@@ -23,6 +23,9 @@ struct IMidiMessage
     uint8_t status = 0;
     uint8_t data1 = 0;
     uint8_t data2 = 0;
+    // Set on notes the instrument schedules for itself (a pitch jump), never on a host's message:
+    // a MIDI panic drops those still waiting.
+    bool scheduled = false;
 
     // A message from its status and data bytes (each taken modulo 256), as a host hands it over.
     static IMidiMessage Make(int status, int data1, int data2, int32_t offset = 0)

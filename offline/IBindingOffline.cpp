@@ -23,6 +23,7 @@ IBindingOffline::~IBindingOffline() = default;
 void IBindingOffline::SetHostSampleRate(double rate)
 {
     Lock lock(Mutex());
+    if (!IsSaneHostSampleRate(rate)) return; // the instance keeps its rate, as under a plug-in host
     sampleRate_ = rate;
     OnReset();
 }

@@ -45,7 +45,8 @@ public:
     ~IBindingOffline() override;
 
     // The host's side of the conversation, each under the frame mutex like a binding entry point.
-    // A rate or block-size change ends in OnReset, as with a plug-in host.
+    // A rate or block-size change ends in OnReset, as with a plug-in host. A rate outside
+    // kMinHostSampleRate..kMaxHostSampleRate is ignored.
     void SetHostSampleRate(double rate);
     void SetHostBlockSize(int frames);
     // Connects the first `count` outputs and disconnects the others.

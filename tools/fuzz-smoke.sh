@@ -20,7 +20,7 @@ fi
 flags="-fsanitize=fuzzer-no-link,address -fno-omit-frame-pointer -g"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DBRISBLEEP_BUILD_FUZZERS=ON -DBRISBLEEP_BUILD_TESTS=OFF -DBRISBLEEP_BUILD_BENCHMARKS=OFF \
-    -DBRISBLEEP_BUILD_VST3=OFF -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+    -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address" >/dev/null
 cmake --build "$build" --parallel "$jobs" --target brisbleep_fuzzers
 

@@ -88,8 +88,8 @@ intptr_t IBindingVST2::Dispatch(int32_t opcode, int32_t index, intptr_t value, v
         return 0;
 
     case kSetSampleRate:
-        // No rate that is not a positive number describes audio; the instance keeps the one it has.
-        if (!(std::isfinite(opt) && opt > 0.0f)) return 0;
+        // A rate outside the sane range (or no number) is ignored; the instance keeps the one it has.
+        if (!IsSaneHostSampleRate(opt)) return 0;
         sampleRate_ = opt;
         OnReset();
         return 0;
@@ -265,9 +265,12 @@ intptr_t IBindingVST2::SetChunk(bool isProgram, intptr_t size, const void* ptr)
 
 intptr_t IBindingVST2::ProcessEvents(const vst2::VstEvents* events)
 {
+    // Hosts allocate the pointer array with as many entries as numEvents, beyond the two the
+    // record declares; indexing the declared array past its bound would be undefined.
+    vst2::VstEvent* const* list = events->events;
     for (int32_t i = 0; i < events->numEvents; ++i)
     {
-        const vst2::VstEvent* event = events->events[i];
+        const vst2::VstEvent* event = list[i];
         if (!event) continue;
         if (event->type == vst2::kMidiEventType)
         {

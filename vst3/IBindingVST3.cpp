@@ -13,6 +13,7 @@
 #include "pluginterfaces/vst/ivstunits.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -331,7 +332,7 @@ tresult PLUGIN_API IBindingVST3::setupProcessing(ProcessSetup& setup)
 {
     Lock lock(Mutex());
     if (canProcessSampleSize(setup.symbolicSampleSize) != kResultTrue || setup.maxSamplesPerBlock < 0 ||
-        !(setup.sampleRate > 0.0))
+        !IsSaneHostSampleRate(setup.sampleRate))
         return kResultFalse;
     processSetup = setup;
     processMode = setup.processMode;
@@ -592,7 +593,23 @@ tresult PLUGIN_API IBindingVST3::getParamValueByString(ParamID id, TChar* text, 
 {
     if (!text) return kInvalidArgument;
     Lock lock(Mutex());
-    return EditControllerEx1::getParamValueByString(id, text, normalized);
+    try
+    {
+        // A text that reads as no number ("nan", "inf") is no value; whatever is read is a
+        // normalised value within [0, 1], as the host expects (the SDK's plain parameters, such as
+        // the preset one, would pass "3" on as 3).
+        ParamValue read = 0.0;
+        const tresult result = EditControllerEx1::getParamValueByString(id, text, read);
+        if (result != kResultOk) return result;
+        if (!std::isfinite(read)) return kResultFalse;
+        normalized = std::clamp(read, 0.0, 1.0);
+        return kResultOk;
+    }
+    catch (...)
+    {
+        // The SDK's number scanner throws on text that is not valid UTF-16 (a lone surrogate).
+        return kResultFalse;
+    }
 }
 
 ParamValue PLUGIN_API IBindingVST3::normalizedParamToPlain(ParamID id, ParamValue normalized)

@@ -193,3 +193,81 @@ TEST_F(MidiInputTest, SignalsWithoutListenersAreHarmless)
     EXPECT_EQ(bare.keyDown[60], 1); // the note-on after the note-off pressed it
     EXPECT_EQ(bare.heldKeyCount, 1);
 }
+
+TEST_F(MidiInputTest, PanicsReleaseEveryHeldKeyThenSignalTheirKind)
+{
+    struct Case
+    {
+        int controller;
+        const char* signal;
+    };
+    for (const Case c : {Case{123, "all notes off"}, Case{120, "all sound off"}})
+    {
+        SCOPED_TRACE(c.controller);
+        MidiInput fresh;
+        std::vector<std::string> panics;
+        struct PanicLog
+        {
+            std::vector<std::string>* log;
+            void NotesOff() { log->push_back("all notes off"); }
+            void SoundOff() { log->push_back("all sound off"); }
+        } panicLog{&panics};
+        fresh.AllNotesOffSignal.Connect<&PanicLog::NotesOff>(&panicLog);
+        fresh.AllSoundOffSignal.Connect<&PanicLog::SoundOff>(&panicLog);
+        Listener keys;
+        keys.input = &fresh;
+        fresh.NoteOffSignal.Connect<&Listener::NoteOff>(&keys);
+        fresh.ControlChangeSignal.Connect<&Listener::ControlChange>(&keys);
+
+        for (int key : {64, 60, 127})
+            fresh.queue.Push(IMidiMessage::Make(0x90, key, 100));
+        fresh.queue.Push(IMidiMessage::Make(0xB7, c.controller, 0, 2));
+        for (int sample = 0; sample < 3; ++sample)
+            fresh.PlayDueMessages();
+        EXPECT_EQ(keys.log,
+                  (std::vector<std::string>{"@2 off 60 0", "@2 off 64 0", "@2 off 127 0",
+                                            "@2 cc " + std::to_string(c.controller) + " 0.000000"}));
+        EXPECT_EQ(panics, (std::vector<std::string>{c.signal}));
+        EXPECT_EQ(fresh.heldKeyCount, 0);
+        for (int key : {60, 64, 127})
+            EXPECT_EQ(fresh.keyDown[key], 0) << key;
+    }
+}
+
+TEST_F(MidiInputTest, OtherControllersAreNoPanic)
+{
+    for (int controller : {0, 119, 121, 122, 124, 127})
+        EXPECT_FALSE(MidiInput::IsPanic(IMidiMessage::Make(0xB0, controller, 0))) << controller;
+    EXPECT_TRUE(MidiInput::IsPanic(IMidiMessage::Make(0xBF, 120, 0)));
+    EXPECT_TRUE(MidiInput::IsPanic(IMidiMessage::Make(0xB3, 123, 127)));
+    EXPECT_FALSE(MidiInput::IsPanic(IMidiMessage::Make(0x90, 123, 120))); // a note, not a controller
+    EXPECT_FALSE(MidiInput::IsPanic(IMidiMessage::Make(0xA0, 120, 0)));
+
+    Push(0, 0x90, 60, 100);
+    Push(1, 0xB0, 121, 0); // reset all controllers: keys stay down
+    PlayAll();
+    input.PlayDueMessages();
+    EXPECT_EQ(input.heldKeyCount, 1);
+}
+
+TEST_F(MidiInputTest, DropScheduledFromKeepsHostMessagesAndEarlierScheduledOnes)
+{
+    auto scheduled = [](int offset, int status, int key)
+    {
+        IMidiMessage m = IMidiMessage::Make(status, key, 100, offset);
+        m.scheduled = true;
+        return m;
+    };
+    input.queue.Push(scheduled(5, 0x90, 72));
+    input.queue.Push(IMidiMessage::Make(0x90, 60, 100, 10));
+    input.queue.Push(scheduled(10, 0x80, 72));
+    input.queue.Push(scheduled(400, 0x90, 76));
+    input.queue.Push(IMidiMessage::Make(0x80, 60, 0, 500));
+    input.DropScheduledFrom(10);
+    ASSERT_EQ(input.queue.Pending(), 3);
+    EXPECT_EQ(input.queue[0].offset, 5);
+    EXPECT_TRUE(input.queue[0].scheduled);
+    EXPECT_EQ(input.queue[1].offset, 10);
+    EXPECT_FALSE(input.queue[1].scheduled);
+    EXPECT_EQ(input.queue[2].offset, 500);
+}

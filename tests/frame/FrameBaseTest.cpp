@@ -216,7 +216,7 @@ TEST(IFrameBase, Process32BitTakesHostBuffersForConnectedChannelsOnly)
         EXPECT_EQ(s, 0.0f);
 }
 
-TEST(IFrameBase, OverlongBlockIsRenderedInPiecesAndUnsizedOneIsSilent)
+TEST(IFrameBase, OverlongBlockIsRenderedInPiecesAndUnsizedOneInFull)
 {
     TestFrame f(TestFrame::Config(1, "1-1"));
     f.SetInputChannelConnected(0, true);
@@ -228,11 +228,12 @@ TEST(IFrameBase, OverlongBlockIsRenderedInPiecesAndUnsizedOneIsSilent)
     float* ins[] = {in};
     float* outs[] = {out};
 
-    f.ProcessReplacing(ins, outs, 10); // no block size announced yet: no scratch to render into
-    EXPECT_TRUE(f.renderSizes.empty());
-    for (float s : out)
-        EXPECT_EQ(s, 0.0f);
+    f.ProcessReplacing(ins, outs, 10); // no block size announced yet: rendered all the same
+    EXPECT_EQ(f.renderSizes, (std::vector<int>{10}));
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(out[i], static_cast<float>(i));
 
+    f.renderSizes.clear();
     f.SetMaxBlockSize(4);
     f.ProcessReplacing(ins, outs, 10); // the host exceeds its announced block size
     EXPECT_EQ(f.renderSizes, (std::vector<int>{4, 4, 2}));

@@ -324,6 +324,47 @@ TEST_F(Plugin, ProcessEventsAcceptsMidiAndSystemExclusive)
     EXPECT_EQ(host.sentEvents[0].deltaFrames, 3);
 }
 
+TEST_F(Plugin, EveryEventOfALongListIsTaken)
+{
+    // The record declares two event pointers; hosts hand over as many as numEvents says.
+    std::vector<vst2::VstMidiEvent> events;
+    for (int i = 0; i < 6; ++i)
+        events.push_back(Vst2Host::Midi(i * 10, 0x90, 60 + i, 100));
+    EXPECT_EQ(host.SendMidi(events), 1);
+    ASSERT_EQ(host.sentEvents.size(), events.size());
+    for (size_t i = 0; i < events.size(); ++i)
+    {
+        EXPECT_EQ(host.sentEvents[i].deltaFrames, events[i].deltaFrames) << i;
+        EXPECT_EQ(host.sentEvents[i].midi[1], 60 + int(i)) << i;
+    }
+}
+
+TEST_F(Plugin, NoteKeepsItsPitchWhateverBlockSizeOrInsaneRateIsAnnounced)
+{
+    SetText(kOsc1Type, "Sin");
+    // Block-size maxima of none, below none and absurdly many; rates no host runs at.
+    const std::vector<std::pair<intptr_t, float>> announcements = {
+        {0, 0.05f}, {-1, 999.0f}, {0x7FFFFFFF, 3e8f}, {intptr_t(1) << 40, 1.6e6f}};
+    for (const auto& [block, rate] : announcements)
+    {
+        Start(44100, 512);
+        host.Dispatch(EffectOp::kSetBlockSize, 0, block);
+        host.Dispatch(EffectOp::kSetSampleRate, 0, 0, nullptr, rate);
+        host.SendMidi({Vst2Host::Midi(0, 0x90, 69, 127)});
+        std::vector<float> samples;
+        for (int frames : {1, 700, 4096, 9000, 3000})
+        {
+            const auto out = host.ProcessFloat(frames, false);
+            samples.insert(samples.end(), out[0].begin(), out[0].end());
+        }
+        EXPECT_NEAR(RisingCrossingFrequency(samples, 2048, samples.size(), 44100), kNote69, 0.05) << block;
+        EXPECT_GT(PeakMagnitude(samples), 0.1f) << block;
+        host.SendMidi({Vst2Host::Midi(0, 0x80, 69, 0)});
+        host.ProcessFloat(44100, false); // let the release finish
+        host.Dispatch(EffectOp::kMainsChanged, 0, 0);
+    }
+}
+
 TEST_F(Plugin, NoteRendersItsPitchThroughBothReplacingCallbacks)
 {
     SetText(kOsc1Type, "Sin");

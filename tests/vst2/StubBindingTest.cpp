@@ -143,8 +143,15 @@ TEST_F(StubBinding, BlocksLongerThanTheAnnouncedSizeAreRenderedWhole)
     auto out = host.ProcessFloat(100, false);
     EXPECT_FLOAT_EQ(out[0][99], 0.5f);
     EXPECT_EQ(host.Dispatch(EffectOp::kSetBlockSize, 0, -5), 0); // ignored safely
-    out = host.ProcessFloat(8, false, std::vector<std::vector<float>>(4, std::vector<float>(8, 7.0f)));
-    EXPECT_FLOAT_EQ(out[0][0], 0.0f); // no buffer to render into: silence, not the host's old content
+    // No usable maximum announced: blocks are still rendered, whatever their size.
+    for (int frames : {8, 1, 5000})
+    {
+        out = host.ProcessFloat(frames, false,
+                                std::vector<std::vector<float>>(4, std::vector<float>(frames, 7.0f)));
+        EXPECT_FLOAT_EQ(out[0][0], 0.5f) << frames;
+        EXPECT_FLOAT_EQ(out[0][frames - 1], 0.5f) << frames;
+        EXPECT_FLOAT_EQ(out[3][frames - 1], 0.875f) << frames;
+    }
 }
 
 TEST_F(StubBinding, SpeakerArrangementDisconnectsOutputsAndStereoHostsReconnectThem)

@@ -85,8 +85,9 @@ intptr_t Vst2Host::SendMidi(const std::vector<vst2::VstMidiEvent>& events)
     std::vector<uint8_t> storage(sizeof(vst2::VstEvents) + events.size() * sizeof(void*));
     auto* list = reinterpret_cast<vst2::VstEvents*>(storage.data());
     list->numEvents = static_cast<int32_t>(events.size());
+    vst2::VstEvent** pointers = list->events;
     for (size_t i = 0; i < events.size(); ++i)
-        list->events[i] = reinterpret_cast<vst2::VstEvent*>(const_cast<vst2::VstMidiEvent*>(&events[i]));
+        pointers[i] = reinterpret_cast<vst2::VstEvent*>(const_cast<vst2::VstMidiEvent*>(&events[i]));
     return Dispatch(vst2::EffectOp::kProcessEvents, 0, 0, list);
 }
 

@@ -202,6 +202,54 @@ TEST(BindingVST3Parameters, TypedTextsSetTheValueTheyName)
     EXPECT_EQ(ValueText(controller, 33, controller->getParamNormalized(33)), "0.200");
 }
 
+TEST(BindingVST3Parameters, TypedTextThatIsNoNumberIsRefusedAndEveryValueIsNormalised)
+{
+    VST3TestHost host;
+    IEditController* controller = host.Controller();
+    struct Case
+    {
+        int index;
+        const char* text;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {kGainParam, "nan", false},
+        {kGainParam, "inf", true}, // infinities clamp to the range ends
+        {kGainParam, "-inf", true},
+        {33, "nan", false},
+        {40, "-nan", false},
+        {kGainParam, "1e300", true},
+        {kGainParam, "-1e300", true},
+        {33, "1e308", true},
+        {9, "99999", true},
+        {9, "-99999", true},
+        {kAttackParam, "0.5", true},
+        // The preset parameter's own conversion would hand "3" on as a normalised 3.
+        {int(IBindingVST3::kPresetParamId), "3", true},
+        {int(IBindingVST3::kPresetParamId), "nan", false},
+    };
+    // Text that is not valid UTF-16 (a lone surrogate before the digits) is refused, not thrown at the host.
+    for (int index : {kGainParam, 33, 9})
+    {
+        String128 broken{0xDC3D, u'6', 0};
+        ParamValue n = -1.0;
+        EXPECT_EQ(controller->getParamValueByString(index, broken, n), kResultFalse) << index;
+    }
+    for (const Case& c : cases)
+    {
+        String128 wide{};
+        UString(wide, 128).fromAscii(c.text);
+        ParamValue n = -1.0;
+        const tresult result = controller->getParamValueByString(c.index, wide, n);
+        EXPECT_EQ(result == kResultOk, c.accepted) << c.index << " " << c.text;
+        if (result == kResultOk)
+        {
+            EXPECT_GE(n, 0.0) << c.index << " " << c.text;
+            EXPECT_LE(n, 1.0) << c.index << " " << c.text;
+        }
+    }
+}
+
 TEST(BindingVST3Parameters, SettingANormalisedValueRoundsNonRealTypes)
 {
     VST3TestHost host;

@@ -123,6 +123,7 @@ std::vector<std::vector<double>> Vst2Host::ProcessDouble(int frames)
 
 std::vector<HostCall> Vst2Host::CallsWith(int32_t opcode) const
 {
+    std::lock_guard<std::mutex> lock(recordLock);
     std::vector<HostCall> found;
     for (const HostCall& call : calls)
         if (call.opcode == opcode) found.push_back(call);
@@ -132,7 +133,9 @@ std::vector<HostCall> Vst2Host::CallsWith(int32_t opcode) const
 intptr_t Vst2Host::Answer(vst2::EffectRecord*, int32_t opcode, int32_t index, intptr_t value, void* ptr,
                           float opt)
 {
+    std::unique_lock<std::mutex> lock(recordLock);
     calls.push_back({opcode, index, value, opt});
+    lock.unlock();
     switch (opcode)
     {
     case 1: // host interface version
@@ -157,6 +160,7 @@ intptr_t Vst2Host::Answer(vst2::EffectRecord*, int32_t opcode, int32_t index, in
                 const auto* sysex = reinterpret_cast<const vst2::VstMidiSysexEvent*>(event);
                 copy.sysex.assign(sysex->sysexDump, sysex->sysexDump + sysex->dumpBytes);
             }
+            std::lock_guard<std::mutex> record(recordLock);
             sentEvents.push_back(copy);
         }
         return processEventsAnswer;

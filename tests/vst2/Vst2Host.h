@@ -7,6 +7,7 @@
 #include "vst2/Vst2Interface.h"
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -69,7 +70,9 @@ public:
     intptr_t processEventsAnswer = 1;
     float inputLevel = 0.0f;
 
-    // What the plug-in did.
+    // What the plug-in did. The plug-in may call back from its audio and editor threads at once;
+    // the records are taken under recordLock.
+    mutable std::mutex recordLock;
     std::vector<HostCall> calls;
     std::vector<SentEvent> sentEvents;
 

@@ -606,3 +606,53 @@ TEST_F(Vst2Window, AnUnknownParentLeavesTheEditorClosedAndReady)
 }
 
 } // namespace
+
+TEST_F(Vst2Window, EditorOpenedAndClosedWhileAnotherThreadProcesses)
+{
+    // A host's audio thread keeps playing notes while its user opens and closes the editor.
+    x.pump = nullptr;
+    ASSERT_EQ(editor->Close(), 1);
+    vst2::EffectRecord* effect = editor->host.effect;
+    std::atomic<bool> done{false};
+    std::atomic<int> blocks{0};
+    std::atomic<bool> sane{true};
+    std::thread audio(
+        [&]
+        {
+            std::vector<float> left(512), right(512);
+            float* outputs[2] = {left.data(), right.data()};
+            vst2::VstMidiEvent note = Vst2Host::Midi(0, 0x90, 60, 100);
+            vst2::VstEvents list{};
+            list.numEvents = 1;
+            list.events[0] = reinterpret_cast<vst2::VstEvent*>(&note);
+            while (!done)
+            {
+                note.midiData[0] = static_cast<char>(blocks % 40 == 0    ? 0x90
+                                                     : blocks % 40 == 20 ? 0x80
+                                                                         : 0xB0);
+                effect->dispatcher(effect, EffectOp::kProcessEvents, 0, 0, &list, 0.0f);
+                effect->processReplacing(effect, nullptr, outputs, 512);
+                for (float y : left)
+                    if (!(std::fabs(y) <= 63.0f)) sane = false; // finite and at most +36 dBFS
+                ++blocks;
+            }
+        });
+    for (int round = 0; round < 20; ++round)
+    {
+        ASSERT_TRUE(editor->Open()) << round;
+        for (int tick = 0; tick < 3; ++tick)
+        {
+            editor->Idle();
+            x.Wait(15);
+        }
+        ASSERT_EQ(editor->Close(), 1) << round;
+    }
+    done = true;
+    audio.join();
+    EXPECT_TRUE(sane);
+    EXPECT_GT(blocks.load(), 20);
+    // The editor still opens and shows the instrument as before.
+    ASSERT_TRUE(editor->Open());
+    x.pump = [this] { editor->Idle(); };
+    EXPECT_TRUE(x.WaitUntil([this] { return editor->Editor() != 0; }));
+}

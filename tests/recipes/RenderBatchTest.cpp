@@ -149,7 +149,7 @@ TEST_F(RenderBatch, MistakesAreReportedAndWriteNothing)
         const char* message;
     };
     const Case cases[] = {
-        {"--recipe laser -o x.wav", "unknown recipe \"laser\""},
+        {"--recipe lazer -o x.wav", "unknown recipe \"lazer\""},
         {"--recipe coin --count 3 -o x.wav", "needs a number field"},
         {"--recipe coin --count 2 -o 'x_%s.wav'", "must number files with %d"},
         {"--recipe coin --count 2 -o 'x_%d_%d.wav'", "more than one number field"},

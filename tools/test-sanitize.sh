@@ -8,7 +8,9 @@
 #   tools/test-sanitize.sh [asan-build-dir] [tsan-build-dir]
 #
 # Defaults: build-asan and build-tsan at the top of the tree. Builds are lean (-O1, no benchmarks,
-# no fuzzers); the fuzz smoke test has its own instrumented tree and is left to `make test`.
+# no fuzzers); the fuzz smoke test has its own instrumented tree and is left to `make test`. The
+# SDK's editorhost sample is left out too: its own start-up uses an object before it is constructed,
+# which UBSan rightly stops; our editor runs under the sanitizers in the window suites instead.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 asan=${1:-$root/build-asan}
@@ -34,7 +36,7 @@ cmake --build "$asan" --parallel "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 LSAN_OPTIONS=suppressions=$root/tools/lsan-suppressions.txt \
-    ctest --test-dir "$asan" --output-on-failure --parallel "$jobs" -E '^fuzz_smoke$'
+    ctest --test-dir "$asan" --output-on-failure --parallel "$jobs" -E '^(fuzz_smoke|window_editorhost)$'
 
 echo "test-sanitize: ThreadSanitizer (gcc) in $tsan"
 flags="-O1 -g1 -fno-omit-frame-pointer -fsanitize=thread"

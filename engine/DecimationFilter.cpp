@@ -59,13 +59,7 @@ void DecimationFilter::Design(double fc)
 
 double DecimationFilter::Process(double x)
 {
-    for (int j = kOrder; j > 0; --j)
-        history_[j] = history_[j - 1];
-    double y = gain_ * x;
-    for (int j = 1; j <= kOrder; ++j)
-        y += feedback_[j] * history_[j];
-    history_[0] = DenormalFilter(y);
-    return history_[0];
+    return ProcessKeepingFirst(&x, 1);
 }
 
 double DecimationFilter::ProcessKeepingFirst(const double* x, int count)

@@ -23,7 +23,7 @@ public:
     // Filters one engine sample and returns the new output.
     double Process(double x);
     // Filters count engine samples and returns the output of the first: the decimation to one host
-    // sample. The same arithmetic as count calls of Process, with the history kept in registers.
+    // sample, with the history kept in registers.
     double ProcessKeepingFirst(const double* x, int count);
 
     double Gain() const { return gain_; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Lanes.h"
+
 #include <bit>
 #include <cstdint>
 
@@ -11,4 +13,12 @@ inline double DenormalFilter(double x)
 {
     const auto exponent = static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(x) >> 52) & 0x7ffu;
     return ((exponent + 1u) & 0x7ffu) < 970u ? 0.0 : x;
+}
+
+// The same for four lanes. |x| >= 2^-54 and finite is exactly the exponent test above: the
+// biased exponent is 969 or more and not all ones.
+inline Lanes DenormalFilter(Lanes x)
+{
+    const Lanes magnitude = Abs(x);
+    return Select((magnitude >= 0x1p-54) & (magnitude < Lanes::Splat(__builtin_inf())), x, Lanes::Splat(0.0));
 }

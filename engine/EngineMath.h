@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <limits>
 #include <numbers>
+#include <type_traits>
+
+#include "engine/Lanes.h"
 
 namespace engine_math
 {
@@ -51,11 +54,20 @@ struct Exp2Series
 };
 inline constexpr Exp2Series kExp2{};
 
-// sin(pi/2 x) for x in [-1, 1].
-inline double SinQuarterTurns(double x)
+// A constant as a double or as that constant in every lane.
+template <typename Real> Real Constant(double c)
 {
-    const double x2 = x * x;
-    double sum = kSin.c[11];
+    if constexpr (std::is_same_v<Real, double>)
+        return c;
+    else
+        return Real::Splat(c);
+}
+
+// sin(pi/2 x) for x in [-1, 1].
+template <typename Real> Real SinQuarterTurns(Real x)
+{
+    const Real x2 = x * x;
+    Real sum = Constant<Real>(kSin.c[11]);
     for (int k = 10; k >= 0; --k)
         sum = sum * x2 + kSin.c[k];
     return sum * x;
@@ -81,43 +93,46 @@ namespace detail
 {
 // An integer within 1/2 of t: adding and taking away 1.5 * 2^52 rounds t to an integer (ties to
 // even) for |t| below 2^51, without a conversion; larger values are integers already.
-inline double NearInteger(double t)
+template <typename Real> Real NearInteger(Real t)
 {
     constexpr double kShifter = 6755399441055744.0;
-    if (!(t > -2251799813685248.0 && t < 2251799813685248.0)) return t;
-    const double shifted = t + kShifter;
-    return shifted - kShifter;
+    const Real rounded = (t + kShifter) - kShifter;
+    return Select((t > -2251799813685248.0) & (t < 2251799813685248.0), rounded, t);
 }
 } // namespace detail
 
+// The functions below take a double or four lanes (engine/Lanes.h) and give every lane exactly
+// the double's result: each branch is computed and the right one selected.
+
 // sin(2 pi t): t counts whole turns, so no multiple of pi is ever rounded.
-inline double SinTwoPi(double t)
+template <typename Real> Real SinTwoPi(Real t)
 {
-    if (!(t - t == 0.0)) return t - t; // NaN for NaN and the infinities
     // Quarter turns, in [-2, 2]; both steps are exact.
-    double q = 4.0 * (t - detail::NearInteger(t));
-    if (q > 1.0) q = 2.0 - q;
-    if (q < -1.0) q = -2.0 - q;
-    return detail::SinQuarterTurns(q);
+    Real q = 4.0 * (t - detail::NearInteger(t));
+    q = Select(q > 1.0, 2.0 - q, q);
+    q = Select(q < -1.0, -2.0 - q, q);
+    const Real notFinite = t - t; // NaN for NaN and the infinities, else 0
+    return Select(notFinite == 0.0, detail::SinQuarterTurns(q), notFinite);
 }
 
 // cos(2 pi t).
-inline double CosTwoPi(double t)
+template <typename Real> Real CosTwoPi(Real t)
 {
-    if (!(t - t == 0.0)) return t - t;
-    double q = 4.0 * (t - detail::NearInteger(t)); // in [-2, 2]; cos(pi/2 q) = sin(pi/2 (1 - |q|))
-    q = q < 0.0 ? -q : q;
-    return detail::SinQuarterTurns(1.0 - q);
+    Real q = 4.0 * (t - detail::NearInteger(t)); // in [-2, 2]; cos(pi/2 q) = sin(pi/2 (1 - |q|))
+    q = Select(q < 0.0, -q, q);
+    const Real notFinite = t - t;
+    return Select(notFinite == 0.0, detail::SinQuarterTurns(1.0 - q), notFinite);
 }
 
 // tan(pi t). At the poles, where the cosine comes out exactly 0, the value is the one tan gives
 // for the double nearest pi/2 (with the sign of the sine), so callers never see an infinity.
-inline double TanPi(double t)
+template <typename Real> Real TanPi(Real t)
 {
-    const double s = SinTwoPi(0.5 * t);
-    const double c = CosTwoPi(0.5 * t);
-    if (c == 0.0) return s < 0.0 ? -1.633123935319537e16 : 1.633123935319537e16;
-    return s / c;
+    const Real s = SinTwoPi(0.5 * t);
+    const Real c = CosTwoPi(0.5 * t);
+    const Real pole = Select(s < 0.0, detail::Constant<Real>(-1.633123935319537e16),
+                             detail::Constant<Real>(1.633123935319537e16));
+    return Select(c == 0.0, pole, s / c);
 }
 
 // 2^y. Beyond the range of doubles it gives 0 or infinity.

@@ -31,17 +31,24 @@ bool EngineRenderer::AnyVoiceActive() const
 
 double EngineRenderer::NextSample()
 {
-    if (!voices_.AnyActive()) decimation_.ClearResidueBelow(kResidueLimit);
+    double engine[kOversampling];
+    const int sounding = voices_.Render(engine, kOversampling);
+    return FinishSample(engine, sounding > 0);
+}
+
+double EngineRenderer::FinishSample(const double* engine, bool voicesSounding)
+{
+    if (!voicesSounding) decimation_.ClearResidueBelow(kResidueLimit);
     // Decimation keeps the filter output of the first of the eight engine samples; the other
     // seven only advance the filter.
-    double engine[kOversampling];
-    for (double& s : engine)
+    double samples[kOversampling];
+    for (int i = 0; i < kOversampling; ++i)
     {
-        s = voices_.NextSample();
+        double s = engine[i];
         if (crushPosition_ == CrushInside) s = crusher_.Process(s);
-        s = DenormalFilter(s);
+        samples[i] = DenormalFilter(s);
     }
-    double y = decimation_.ProcessKeepingFirst(engine, kOversampling);
+    double y = decimation_.ProcessKeepingFirst(samples, kOversampling);
     if (crushPosition_ == CrushAfter) y = crusher_.Process(y);
     y = compressor_.Compress(y);
     StepOutputGain();
@@ -78,6 +85,16 @@ void EngineRenderer::SkipSilence(int frames)
 
 void EngineRenderer::Render(double* out, int frames)
 {
-    for (int i = 0; i < frames; ++i)
-        out[i] = NextSample();
+    // The voices depend on nothing after them, so they run ahead a stretch of host samples at a
+    // time, which lets them share their lanes' set-up over many samples.
+    constexpr int kStretch = 64;
+    double engine[kStretch * kOversampling];
+    for (int done = 0; done < frames;)
+    {
+        const int count = frames - done < kStretch ? frames - done : kStretch;
+        const int sounding = voices_.Render(engine, count * kOversampling);
+        for (int i = 0; i < count; ++i)
+            out[done + i] = FinishSample(engine + i * kOversampling, i * kOversampling < sounding);
+        done += count;
+    }
 }

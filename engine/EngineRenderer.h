@@ -75,6 +75,10 @@ public:
     static constexpr double kResidueLimit = 0x1p-50;
 
 private:
+    // The rest of the chain for one host sample from its eight engine samples; voicesSounding
+    // tells whether a voice sounded as the first of them began.
+    double FinishSample(const double* engine, bool voicesSounding);
+
     void StepOutputGain()
     {
         outputGain_ = outputGainTarget_ * kOutputGainStep + outputGain_ * kOutputGainSmoothing;

@@ -23,6 +23,18 @@ void MidiInput::PlayDueMessages()
     blockPosition_ = current + 1;
 }
 
+int MidiInput::PlayDueMessagesAndAdvance(int limit)
+{
+    const std::int32_t current = blockPosition_;
+    PlayDueMessages();
+    // Whatever is still queued lies after the current sample (the queue is kept in offset order).
+    std::int64_t quiet = queue.Empty() ? limit : std::int64_t{queue.Front().offset} - current;
+    if (quiet > limit) quiet = limit;
+    if (quiet < 1) quiet = 1;
+    blockPosition_ = current + static_cast<std::int32_t>(quiet);
+    return static_cast<int>(quiet);
+}
+
 void MidiInput::Play(const IMidiMessage& message)
 {
     const int key = message.data1;

@@ -18,6 +18,10 @@ public:
     // Plays every queued message whose offset is not beyond the current sample, then moves on to
     // the next sample. Called once per host sample, before that sample is rendered.
     void PlayDueMessages();
+    // Plays the messages due at the current sample, then moves past it and the samples after it
+    // that no queued message falls on, limit samples at most; returns how many were passed (at
+    // least 1). The caller renders those samples in one go.
+    int PlayDueMessagesAndAdvance(int limit);
     // After the block's last sample: hands the messages not yet due to the next block and starts
     // counting samples from 0 again.
     void EndBlock(int frames)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/EngineMath.h"
+#include "engine/Lanes.h"
 
 #include <array>
 #include <cmath>
@@ -70,24 +71,36 @@ public:
     double OvertonePhase() const { return overtonePhase_; }
     double Output() const { return output_; }
 
+    // The phases and last outputs of the two accumulators (the overtone is the Whistle's).
+    template <typename Real> struct PhaseState
+    {
+        Real phase;
+        Real output;
+        Real overtonePhase;
+        Real overtoneOutput;
+    };
+    template <typename Real> struct Increments
+    {
+        Real increment;
+        Real overtone;
+        Real sawScale;
+    };
+    // Phase steps per sample for a frequency at a rate, on a double or on lanes.
+    template <typename Real> static Increments<Real> IncrementsFor(Real rate, Real frequency);
+    // One sample of a phase-driven waveform (not the noises) on a double or on lanes: steps the
+    // state and returns the value.
+    template <typename Real>
+    static Real Step(OscilatorWaveform waveform, PhaseState<Real>& state, Real increment,
+                     Real overtoneIncrement, Real sawScale, Real squareDuty);
+
 private:
+    friend class VoiceLanes;
+
+    template <typename Real> static Real One() { return engine_math::detail::Constant<Real>(1.0); }
+
     // Frequency at which the saw's transition spans the whole phase range. It is fixed, so the
     // transition lasts the same time (about 56.7 microseconds each side) at every sample rate.
     static constexpr double kSawTransitionFrequency = 8820.22;
-
-    static void Wrap(double& phase)
-    {
-        // One subtraction, not a modulo: a phase that grows by more than one cycle per sample keeps
-        // growing, and the shapes are evaluated on it as it is.
-        if (phase >= 1.0) phase -= 1.0;
-    }
-    static double SinStep(double& phase, double& output, double increment)
-    {
-        output = engine_math::SinTwoPi(phase);
-        Wrap(phase);
-        phase += increment;
-        return output;
-    }
 
     std::int32_t sampleRate_ = 44100;
     // The phase increments for the frequency and rate they were computed for.
@@ -115,75 +128,28 @@ inline double Oscilator::NextSample(double frequency)
     {
         incrementFrequency_ = frequency;
         incrementRate_ = sampleRate_;
-        increment_ = 1.0 / (static_cast<double>(sampleRate_) / frequency);
-        overtoneIncrement_ = 1.0 / (static_cast<double>(sampleRate_) / (20.0 * frequency));
-        sawScale_ = kSawTransitionFrequency / frequency;
+        const Increments<double> increments = IncrementsFor(static_cast<double>(sampleRate_), frequency);
+        increment_ = increments.increment;
+        overtoneIncrement_ = increments.overtone;
+        sawScale_ = increments.sawScale;
     }
-    const double increment = increment_;
     switch (waveform_)
     {
     case OscilatorWaveform::Sin:
-        return SinStep(phase_, output_, increment);
     case OscilatorWaveform::Tan:
-        output_ = engine_math::TanPi(phase_);
-        if (output_ > 1.0)
-            output_ = 1.0;
-        else if (output_ < -1.0)
-            output_ = -1.0;
-        Wrap(phase_);
-        phase_ += increment;
-        return output_;
     case OscilatorWaveform::Breaker:
-        output_ = std::abs(1.0 - 2.0 * phase_ * phase_) - 1.0;
-        Wrap(phase_);
-        phase_ += increment;
-        return output_;
     case OscilatorWaveform::Triangle:
-        Wrap(phase_);
-        phase_ += increment;
-        output_ = phase_ <= 0.5 ? 4.0 * (phase_ - 0.25) : 4.0 * ((1.0 - phase_) - 0.25);
-        return output_;
     case OscilatorWaveform::Square:
-    {
-        double duty = squareDuty_;
-        if (duty < 0.0)
-            duty = 0.0;
-        else if (duty > 1.0)
-            duty = 1.0;
-        Wrap(phase_);
-        phase_ += increment;
-        // A phase exactly on the duty keeps the previous level.
-        if (duty > phase_) output_ = -1.0;
-        if (duty < phase_) output_ = 1.0;
-        return output_;
-    }
     case OscilatorWaveform::Saw:
-    {
-        // The saw runs its phase in -0.5..0.5 so the jump sits at phase 0.
-        if (phase_ >= 0.5) phase_ -= 1.0;
-        phase_ += increment;
-        double d = sawScale_ * phase_;
-        // Written so that a NaN (a zero frequency at phase 0) lands on the table's edge instead
-        // of reaching the integer conversion below.
-        d = d > 0.5 ? 0.5 : (d >= -0.5 ? d : -0.5);
-        const double e = d * 1000.0 + 500.0;
-        const int i = static_cast<int>(e);
-        if (i >= kSawTransitionSize - 1)
-        {
-            output_ = SawTransitionTable[kSawTransitionSize - 1] - phase_;
-        }
-        else
-        {
-            const double r = e - engine_math::Floor(e);
-            output_ = (1.0 - r) * SawTransitionTable[i] + r * SawTransitionTable[i + 1] - phase_;
-        }
-        return output_;
-    }
     case OscilatorWaveform::Whistle:
     {
-        const double overtone = SinStep(overtonePhase_, overtoneOutput_, overtoneIncrement_);
-        const double fundamental = SinStep(phase_, output_, increment);
-        return fundamental + 0.25 * overtone;
+        PhaseState<double> state{phase_, output_, overtonePhase_, overtoneOutput_};
+        const double value = Step(waveform_, state, increment_, overtoneIncrement_, sawScale_, squareDuty_);
+        phase_ = state.phase;
+        output_ = state.output;
+        overtonePhase_ = state.overtonePhase;
+        overtoneOutput_ = state.overtoneOutput;
+        return value;
     }
     case OscilatorWaveform::WhiteNoise:
         return NextWhiteSample();
@@ -192,5 +158,103 @@ inline double Oscilator::NextSample(double frequency)
     case OscilatorWaveform::Off:
     default:
         return 0.0;
+    }
+}
+
+template <typename Real> Oscilator::Increments<Real> Oscilator::IncrementsFor(Real rate, Real frequency)
+{
+    return {1.0 / (rate / frequency), 1.0 / (rate / (20.0 * frequency)), kSawTransitionFrequency / frequency};
+}
+
+namespace oscilator_detail
+{
+// The saw transition table at e in [0, 1000] (the last entry alone at 1000), interpolated linearly.
+inline double SawTransitionAt(double e)
+{
+    const int i = static_cast<int>(e);
+    if (i >= kSawTransitionSize - 1) return SawTransitionTable[kSawTransitionSize - 1];
+    const double r = e - engine_math::Floor(e);
+    return (1.0 - r) * SawTransitionTable[i] + r * SawTransitionTable[i + 1];
+}
+
+inline Lanes SawTransitionAt(Lanes e)
+{
+    const LaneTruncation whole = TruncateNonNegative(e);
+    double below[Lanes::kCount];
+    double above[Lanes::kCount];
+    for (int lane = 0; lane < Lanes::kCount; ++lane)
+    {
+        const int i = whole.ints[lane] < kSawTransitionSize - 1 ? whole.ints[lane] : kSawTransitionSize - 2;
+        below[lane] = SawTransitionTable[i];
+        above[lane] = SawTransitionTable[i + 1];
+    }
+    const Lanes r = e - whole.asDouble;
+    const Lanes interpolated = (1.0 - r) * Lanes::Load(below) + r * Lanes::Load(above);
+    return Select(whole.asDouble >= kSawTransitionSize - 1.0,
+                  Lanes::Splat(SawTransitionTable[kSawTransitionSize - 1]), interpolated);
+}
+} // namespace oscilator_detail
+
+template <typename Real>
+Real Oscilator::Step(OscilatorWaveform waveform, PhaseState<Real>& s, Real increment, Real overtoneIncrement,
+                     Real sawScale, Real squareDuty)
+{
+    using engine_math::SinTwoPi;
+    using engine_math::TanPi;
+    // One subtraction, not a modulo: a phase that grows by more than one cycle per sample keeps
+    // growing, and the shapes are evaluated on it as it is.
+    const auto wrap = [](Real phase) { return Select(phase >= 1.0, phase - 1.0, phase); };
+    switch (waveform)
+    {
+    case OscilatorWaveform::Sin:
+        s.output = SinTwoPi(s.phase);
+        s.phase = wrap(s.phase) + increment;
+        return s.output;
+    case OscilatorWaveform::Tan:
+    {
+        const Real t = TanPi(s.phase);
+        s.output = Select(t > 1.0, One<Real>(), Select(t < -1.0, -One<Real>(), t));
+        s.phase = wrap(s.phase) + increment;
+        return s.output;
+    }
+    case OscilatorWaveform::Breaker:
+        s.output = Abs(1.0 - 2.0 * s.phase * s.phase) - 1.0;
+        s.phase = wrap(s.phase) + increment;
+        return s.output;
+    case OscilatorWaveform::Triangle:
+        s.phase = wrap(s.phase) + increment;
+        s.output = Select(s.phase <= 0.5, 4.0 * (s.phase - 0.25), 4.0 * ((1.0 - s.phase) - 0.25));
+        return s.output;
+    case OscilatorWaveform::Square:
+    {
+        const Real duty =
+            Select(squareDuty < 0.0, 0.0 * One<Real>(), Select(squareDuty > 1.0, One<Real>(), squareDuty));
+        s.phase = wrap(s.phase) + increment;
+        // A phase exactly on the duty keeps the previous level.
+        s.output = Select(duty > s.phase, -One<Real>(), s.output);
+        s.output = Select(duty < s.phase, One<Real>(), s.output);
+        return s.output;
+    }
+    case OscilatorWaveform::Saw:
+    {
+        // The saw runs its phase in -0.5..0.5 so the jump sits at phase 0.
+        s.phase = Select(s.phase >= 0.5, s.phase - 1.0, s.phase) + increment;
+        Real d = sawScale * s.phase;
+        // Written so that a NaN (a zero frequency at phase 0) lands on the table's edge instead
+        // of reaching the integer conversion.
+        d = Select(d > 0.5, 0.5 * One<Real>(), Select(d >= -0.5, d, -0.5 * One<Real>()));
+        s.output = oscilator_detail::SawTransitionAt(d * 1000.0 + 500.0) - s.phase;
+        return s.output;
+    }
+    case OscilatorWaveform::Whistle:
+    {
+        s.overtoneOutput = SinTwoPi(s.overtonePhase);
+        s.overtonePhase = wrap(s.overtonePhase) + overtoneIncrement;
+        s.output = SinTwoPi(s.phase);
+        s.phase = wrap(s.phase) + increment;
+        return s.output + 0.25 * s.overtoneOutput;
+    }
+    default:
+        return 0.0 * One<Real>();
     }
 }

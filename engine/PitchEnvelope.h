@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/EngineMath.h"
+#include "engine/Lanes.h"
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -34,9 +35,14 @@ public:
     // oscillator's own octave or transpose.
     double BlendFrequency(double baseFrequency) const
     {
-        if (position_ > 0.0) return (1.0 - position_) * baseFrequency + position_ * highFrequency_;
-        if (position_ < 0.0) return (1.0 + position_) * baseFrequency + (-position_) * lowFrequency_;
-        return baseFrequency;
+        return Blend(position_, baseFrequency, highFrequency_, lowFrequency_);
+    }
+    // The same blend on a double or on lanes.
+    template <typename Real> static Real Blend(Real position, Real baseFrequency, Real high, Real low)
+    {
+        return Select(
+            position > 0.0, (1.0 - position) * baseFrequency + position * high,
+            Select(position < 0.0, (1.0 + position) * baseFrequency + (-position) * low, baseFrequency));
     }
 
     std::int32_t HighNote() const { return highNote_; }

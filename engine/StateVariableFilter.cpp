@@ -38,7 +38,7 @@ void StateVariableFilter::Reset()
 
 void StateVariableFilter::UpdateCoefficients()
 {
-    g_ = engine_math::TanPi(cutoff_ / sampleRate_);
+    g_ = WarpedCutoff(cutoff_ / sampleRate_);
     if (type_ == FilterType::LowPass)
     {
         mixLowPass_ = 1.0;
@@ -52,5 +52,5 @@ void StateVariableFilter::UpdateCoefficients()
         mixHighPass_ = 1.0;
     }
     k_ = 1.0 / q_;
-    a1_ = 1.0 / (g_ * k_ + 1.0 + g_ * g_);
+    a1_ = Normaliser(g_, k_);
 }

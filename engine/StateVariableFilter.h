@@ -1,6 +1,8 @@
 #pragma once
 
 #include "engine/DenormalFilter.h"
+#include "engine/EngineMath.h"
+#include "engine/Lanes.h"
 
 #include <cmath>
 
@@ -8,6 +10,16 @@ enum class FilterType
 {
     LowPass,
     HighPass,
+};
+
+// The result of one filter step: the guarded output, the next states, and whether the step left
+// the states alone.
+template <typename Real> struct FilterStep
+{
+    Real y;
+    Real s1;
+    Real s2;
+    decltype(Real{} == 0.0) bypassed;
 };
 
 // Two-pole state-variable filter with trapezoidal integration; the output is a fixed mix of its
@@ -31,6 +43,24 @@ public:
     // One sample through the filter. The returned value is denormal-guarded; the states are not.
     double Process(double x);
 
+    // One step of the recursion on a double or on lanes, from explicit state and coefficients.
+    template <typename Real>
+    static FilterStep<Real> Step(Real x, Real s1, Real s2, Real g, Real k, Real a1, Real mixLowPass,
+                                 Real mixBandPass, Real mixHighPass);
+    // Whether a step leaves the input as it is and the states alone (see Step).
+    template <typename Real>
+    static auto PassesThrough(Real x, Real s1, Real s2, Real g, Real a1, Real mixLowPass, Real mixHighPass)
+    {
+        return (g == 0.0) & (a1 == 1.0) & (s1 == 0.0) & (s2 == 0.0) & (mixHighPass == 1.0) &
+               (mixLowPass == 0.0) & (x - x == 0.0);
+    }
+    // The coefficients g and a1 for a cutoff in cycles per sample, on a double or on lanes.
+    template <typename Real> static Real WarpedCutoff(Real cyclesPerSample)
+    {
+        return engine_math::TanPi(cyclesPerSample);
+    }
+    template <typename Real> static Real Normaliser(Real g, Real k) { return 1.0 / (g * k + 1.0 + g * g); }
+
     FilterType Type() const { return type_; }
     double SampleRate() const { return sampleRate_; }
     double Cutoff() const { return cutoff_; }
@@ -45,6 +75,8 @@ public:
     double State2() const { return s2_; }
 
 private:
+    friend class VoiceLanes;
+
     // Recomputes g, k, a1 and the tap weights from cutoff, sample rate, q and type.
     void UpdateCoefficients();
     double ClampToNyquist(double hz) const;
@@ -84,27 +116,41 @@ inline void StateVariableFilter::SetCutoff(double hz)
 
 inline double StateVariableFilter::Process(double x)
 {
-    // A high-pass at 0 Hz with no memory passes a finite input through unchanged and keeps its
-    // memory at zero: the same result as the recursion below, without it.
-    if (g_ == 0.0 && a1_ == 1.0 && s1_ == 0.0 && s2_ == 0.0 && type_ == FilterType::HighPass &&
-        std::isfinite(x))
-        return DenormalFilter(0.0 + x);
-    const double hp = (x - s1_ * k_ - g_ * s1_ - s2_) * a1_;
-    const double bp = g_ * hp + s1_;
-    s1_ = g_ * hp + bp;
-    const double lp = g_ * bp + s2_;
-    s2_ = g_ * bp + lp;
-    return DenormalFilter(lp * mixLowPass_ + bp * mixBandPass_ + hp * mixHighPass_);
+    const FilterStep<double> step = Step(x, s1_, s2_, g_, k_, a1_, mixLowPass_, mixBandPass_, mixHighPass_);
+    if (!step.bypassed)
+    {
+        s1_ = step.s1;
+        s2_ = step.s2;
+    }
+    return step.y;
+}
+
+// A high-pass at 0 Hz with no memory passes a finite input through unchanged and keeps its
+// memory at zero: the same result as the recursion, without it. Only a high-pass has a==1 with
+// g==0 and mix weights (0, 0, 1), so the weights identify it.
+template <typename Real>
+FilterStep<Real> StateVariableFilter::Step(Real x, Real s1, Real s2, Real g, Real k, Real a1, Real mixLowPass,
+                                           Real mixBandPass, Real mixHighPass)
+{
+    const decltype(Real{} == 0.0) bypassed = PassesThrough(x, s1, s2, g, a1, mixLowPass, mixHighPass);
+    const Real hp = (x - s1 * k - g * s1 - s2) * a1;
+    const Real bp = g * hp + s1;
+    const Real nextS1 = g * hp + bp;
+    const Real lp = g * bp + s2;
+    const Real nextS2 = g * bp + lp;
+    const Real y = Select(bypassed, DenormalFilter(0.0 + x),
+                          DenormalFilter(lp * mixLowPass + bp * mixBandPass + hp * mixHighPass));
+    return {y, nextS1, nextS2, bypassed};
 }
 
 // Where an envelope moves a filter's knob cutoff: a positive depth pulls it towards target as
 // the envelope rises, a negative one pulls it towards target while the envelope is low.
 // The result is not clamped.
-inline double EnvelopeCutoff(double knobCutoff, double depth, double envelope, double target)
+template <typename Real> Real EnvelopeCutoff(Real knobCutoff, Real depth, Real envelope, double target)
 {
-    if (depth > 0.0)
-        return ((1.0 - envelope) * knobCutoff + envelope * target) * depth + (1.0 - depth) * knobCutoff;
-    if (depth < 0.0)
-        return ((1.0 - envelope) * target + envelope * knobCutoff) * (-depth) + (1.0 + depth) * knobCutoff;
-    return knobCutoff;
+    const Real opening =
+        ((1.0 - envelope) * knobCutoff + envelope * target) * depth + (1.0 - depth) * knobCutoff;
+    const Real closing =
+        ((1.0 - envelope) * target + envelope * knobCutoff) * (-depth) + (1.0 + depth) * knobCutoff;
+    return Select(depth > 0.0, opening, Select(depth < 0.0, closing, knobCutoff));
 }

@@ -103,6 +103,8 @@ public:
     void Silence();
 
 private:
+    friend class VoiceLanes;
+
     void OnAmpCycleFinished() { active_ = false; }
     void UpdateBaseFrequencies();
 

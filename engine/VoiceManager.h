@@ -3,6 +3,7 @@
 #include "engine/EG.h"
 #include "engine/Oscilator.h"
 #include "engine/Voice.h"
+#include "engine/VoiceLanes.h"
 
 #include <array>
 
@@ -11,7 +12,7 @@
 class VoiceManager
 {
 public:
-    static constexpr int kVoiceCount = 4;
+    static constexpr int kVoiceCount = VoiceLanes::kVoiceCount;
 
     virtual ~VoiceManager() = default;
 
@@ -57,6 +58,26 @@ public:
         return sum;
     }
 
+    // count engine samples of the four voices' sum into out: the numbers count calls of
+    // NextSample give, computed in lanes where the voices allow it. Returns how many of the
+    // samples began with a voice sounding (voices only fall free during a run, so these are the
+    // first ones).
+    int Render(double* out, int count)
+    {
+        const int sounding = VoiceLanes::Render(voices_, out, count, instructionSet_);
+        if (sounding >= 0) return sounding;
+        int began = 0;
+        for (int i = 0; i < count; ++i)
+        {
+            began += AnyActive() ? 1 : 0;
+            out[i] = NextSample();
+        }
+        return began;
+    }
+    // Which lanes Render uses (the processor's best by default); Scalar renders voice by voice.
+    void UseInstructionSet(VoiceLanes::InstructionSet set) { instructionSet_ = set; }
+    VoiceLanes::InstructionSet InstructionSet() const { return instructionSet_; }
+
     bool AnyActive() const;
     const std::array<Voice, kVoiceCount>& Voices() const { return voices_; }
     // A voice by number, for starting a note on a chosen voice regardless of what it plays.
@@ -69,6 +90,7 @@ public:
 
 private:
     std::array<Voice, kVoiceCount> voices_;
+    VoiceLanes::InstructionSet instructionSet_ = VoiceLanes::Best();
 
     // Every setting is applied to voices 0, 1, 2, 3 in that order.
     template <typename Apply> void ForEachVoice(Apply apply)

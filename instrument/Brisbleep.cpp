@@ -239,13 +239,17 @@ void Brisbleep::RenderDouble(double** /*inputs*/, double** outputs, int frames)
     }
     else
     {
-        for (int i = 0; i < frames; ++i)
+        // Between two messages the engine renders a whole stretch at once.
+        for (int i = 0; i < frames;)
         {
-            midiReceiver.PlayDueMessages();
-            const double out = renderer.NextSample();
-            left[i] = out;
-            if (rightConnected) right[i] = out;
-            renderer.MeterFrame(left[i], right != nullptr ? right[i] : 0.0);
+            const int quiet = midiReceiver.PlayDueMessagesAndAdvance(frames - i);
+            renderer.Render(left + i, quiet);
+            for (int k = i; k < i + quiet; ++k)
+            {
+                if (rightConnected) right[k] = left[k];
+                renderer.MeterFrame(left[k], right != nullptr ? right[k] : 0.0);
+            }
+            i += quiet;
         }
     }
     const PeakLevels levels = renderer.EndMeterBlock();

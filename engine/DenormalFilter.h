@@ -17,8 +17,8 @@ inline double DenormalFilter(double x)
 
 // The same for four lanes. |x| >= 2^-54 and finite is exactly the exponent test above: the
 // biased exponent is 969 or more and not all ones.
-inline Lanes DenormalFilter(Lanes x)
+template <int Parts> BasicLanes<Parts> DenormalFilter(BasicLanes<Parts> x)
 {
-    const Lanes magnitude = Abs(x);
-    return Select((magnitude >= 0x1p-54) & (magnitude < Lanes::Splat(__builtin_inf())), x, Lanes::Splat(0.0));
+    const BasicLanes<Parts> magnitude = Abs(x);
+    return Select((magnitude >= 0x1p-54) & (magnitude < __builtin_inf()), x, BasicLanes<Parts>::Splat(0.0));
 }

@@ -5,73 +5,162 @@
 
 // Four doubles worked on side by side, one per voice. Every operation is the plain IEEE one per
 // lane (+, -, x, / and comparisons; no fused multiply-add, the engine is built with contraction
-// off), so a lane computes bit for bit what the same expression computes on one double. The
-// compiler's generic vectors let one kernel become SSE2 code (two registers per value) or AVX2
-// code (one register) depending on the function it is inlined into.
+// off), so a lane computes bit for bit what the same expression computes on one double.
 //
-// Values are wrapped in structs: a bare 32-byte vector passed between functions built for
-// different instruction sets changes the calling convention, a struct does not.
+// The four lanes are held in Parts hardware vectors: one 32-byte vector for AVX2, two 16-byte
+// ones for SSE2, whose instructions have no 32-byte form (left to the compiler, a 32-byte vector
+// would be split into single elements wherever SSE2 lacks an operation). Values are wrapped in
+// structs: a bare vector passed between functions built for different instruction sets changes
+// the calling convention, a struct does not.
 
-struct LaneMask
+template <int Bytes> struct LaneVectors;
+template <> struct LaneVectors<32>
 {
-    using Bits = std::int64_t __attribute__((vector_size(32)));
-    Bits bits; // all ones where true
-
-    static LaneMask None() { return {Bits{0, 0, 0, 0}}; }
-
-    friend LaneMask operator&(LaneMask a, LaneMask b) { return {a.bits & b.bits}; }
-    friend LaneMask operator|(LaneMask a, LaneMask b) { return {a.bits | b.bits}; }
-    friend LaneMask operator!(LaneMask a) { return {~a.bits}; }
+    using Double = double __attribute__((vector_size(32)));
+    using Int64 = std::int64_t __attribute__((vector_size(32)));
+    using Int32 = std::int32_t __attribute__((vector_size(16)));
+};
+template <> struct LaneVectors<16>
+{
+    using Double = double __attribute__((vector_size(16)));
+    using Int64 = std::int64_t __attribute__((vector_size(16)));
+    using Int32 = std::int32_t __attribute__((vector_size(8)));
 };
 
-struct Lanes
-{
-    using Vector = double __attribute__((vector_size(32)));
-    static constexpr int kCount = 4;
-    Vector v;
+inline constexpr int kLaneCount = 4;
 
-    static Lanes Splat(double x) { return {Vector{x, x, x, x}}; }
-    static Lanes Load(const double* p)
+// A true/false per lane, all ones where true.
+template <int Parts> struct BasicLaneMask
+{
+    static constexpr int kPartLanes = kLaneCount / Parts;
+    using Bits = typename LaneVectors<8 * kPartLanes>::Int64;
+    Bits part[Parts];
+
+    static BasicLaneMask None()
     {
-        Lanes r;
-        std::memcpy(&r.v, p, sizeof r.v);
+        BasicLaneMask m;
+        for (Bits& p : m.part)
+            p = Bits{};
+        return m;
+    }
+    bool operator[](int lane) const { return part[lane / kPartLanes][lane % kPartLanes] != 0; }
+
+    friend BasicLaneMask operator&(BasicLaneMask a, BasicLaneMask b)
+    {
+        for (int i = 0; i < Parts; ++i)
+            a.part[i] &= b.part[i];
+        return a;
+    }
+    friend BasicLaneMask operator|(BasicLaneMask a, BasicLaneMask b)
+    {
+        for (int i = 0; i < Parts; ++i)
+            a.part[i] |= b.part[i];
+        return a;
+    }
+    friend BasicLaneMask operator!(BasicLaneMask a)
+    {
+        for (Bits& p : a.part)
+            p = ~p;
+        return a;
+    }
+};
+
+template <int Parts> struct BasicLanes
+{
+    static constexpr int kCount = kLaneCount;
+    static constexpr int kPartLanes = kLaneCount / Parts;
+    using Vector = typename LaneVectors<8 * kPartLanes>::Double;
+    using Mask = BasicLaneMask<Parts>;
+    Vector part[Parts];
+
+    static BasicLanes Splat(double x)
+    {
+        BasicLanes r;
+        for (Vector& p : r.part)
+            for (int i = 0; i < kPartLanes; ++i)
+                p[i] = x;
         return r;
     }
-    void Store(double* p) const { std::memcpy(p, &v, sizeof v); }
-    double operator[](int lane) const { return v[lane]; }
+    static BasicLanes Load(const double* p)
+    {
+        BasicLanes r;
+        std::memcpy(r.part, p, sizeof r.part);
+        return r;
+    }
+    double operator[](int lane) const { return part[lane / kPartLanes][lane % kPartLanes]; }
 
-    friend Lanes operator+(Lanes a, Lanes b) { return {a.v + b.v}; }
-    friend Lanes operator-(Lanes a, Lanes b) { return {a.v - b.v}; }
-    friend Lanes operator*(Lanes a, Lanes b) { return {a.v * b.v}; }
-    friend Lanes operator/(Lanes a, Lanes b) { return {a.v / b.v}; }
-    friend Lanes operator-(Lanes a) { return {-a.v}; }
-    friend Lanes operator+(Lanes a, double b) { return {a.v + b}; }
-    friend Lanes operator-(Lanes a, double b) { return {a.v - b}; }
-    friend Lanes operator*(Lanes a, double b) { return {a.v * b}; }
-    friend Lanes operator/(Lanes a, double b) { return {a.v / b}; }
-    friend Lanes operator+(double a, Lanes b) { return {a + b.v}; }
-    friend Lanes operator-(double a, Lanes b) { return {a - b.v}; }
-    friend Lanes operator*(double a, Lanes b) { return {a * b.v}; }
-    friend Lanes operator/(double a, Lanes b) { return {a / b.v}; }
+    // Applies a part-wise operation; the scalar operand of the mixed forms is broadcast first.
+    template <typename Op> static BasicLanes Map(BasicLanes a, BasicLanes b, Op op)
+    {
+        for (int i = 0; i < Parts; ++i)
+            a.part[i] = op(a.part[i], b.part[i]);
+        return a;
+    }
+    template <typename Op> static Mask Compare(BasicLanes a, BasicLanes b, Op op)
+    {
+        Mask m;
+        for (int i = 0; i < Parts; ++i)
+            m.part[i] = op(a.part[i], b.part[i]);
+        return m;
+    }
 
-    friend LaneMask operator<(Lanes a, Lanes b) { return {a.v < b.v}; }
-    friend LaneMask operator<=(Lanes a, Lanes b) { return {a.v <= b.v}; }
-    friend LaneMask operator>(Lanes a, Lanes b) { return {a.v > b.v}; }
-    friend LaneMask operator>=(Lanes a, Lanes b) { return {a.v >= b.v}; }
-    friend LaneMask operator==(Lanes a, Lanes b) { return {a.v == b.v}; }
-    friend LaneMask operator<(Lanes a, double b) { return {a.v < b}; }
-    friend LaneMask operator<=(Lanes a, double b) { return {a.v <= b}; }
-    friend LaneMask operator>(Lanes a, double b) { return {a.v > b}; }
-    friend LaneMask operator>=(Lanes a, double b) { return {a.v >= b}; }
-    friend LaneMask operator==(Lanes a, double b) { return {a.v == b}; }
+#define BRISBLEEP_LANE_OPERATOR(op)                                                                          \
+    friend BasicLanes operator op(BasicLanes a, BasicLanes b)                                                \
+    {                                                                                                        \
+        return Map(a, b, [](Vector x, Vector y) { return x op y; });                                         \
+    }                                                                                                        \
+    friend BasicLanes operator op(BasicLanes a, double b)                                                    \
+    {                                                                                                        \
+        return a op Splat(b);                                                                                \
+    }                                                                                                        \
+    friend BasicLanes operator op(double a, BasicLanes b)                                                    \
+    {                                                                                                        \
+        return Splat(a) op b;                                                                                \
+    }
+#define BRISBLEEP_LANE_COMPARISON(op)                                                                        \
+    friend Mask operator op(BasicLanes a, BasicLanes b)                                                      \
+    {                                                                                                        \
+        return Compare(a, b, [](Vector x, Vector y) { return x op y; });                                     \
+    }                                                                                                        \
+    friend Mask operator op(BasicLanes a, double b)                                                          \
+    {                                                                                                        \
+        return a op Splat(b);                                                                                \
+    }
+
+    BRISBLEEP_LANE_OPERATOR(+)
+    BRISBLEEP_LANE_OPERATOR(-)
+    BRISBLEEP_LANE_OPERATOR(*)
+    BRISBLEEP_LANE_OPERATOR(/)
+    BRISBLEEP_LANE_COMPARISON(<)
+    BRISBLEEP_LANE_COMPARISON(<=)
+    BRISBLEEP_LANE_COMPARISON(>)
+    BRISBLEEP_LANE_COMPARISON(>=)
+    BRISBLEEP_LANE_COMPARISON(==)
+#undef BRISBLEEP_LANE_OPERATOR
+#undef BRISBLEEP_LANE_COMPARISON
+
+    friend BasicLanes operator-(BasicLanes a)
+    {
+        for (Vector& p : a.part)
+            p = -p;
+        return a;
+    }
 };
 
+// The lanes for AVX2 (one register) and for SSE2 (two).
+using Lanes = BasicLanes<1>;
+using SplitLanes = BasicLanes<2>;
+
 // a where the mask is set, b elsewhere: the lane form of cond ? a : b.
-inline Lanes Select(LaneMask mask, Lanes a, Lanes b)
+template <int Parts>
+BasicLanes<Parts> Select(BasicLaneMask<Parts> mask, BasicLanes<Parts> a, BasicLanes<Parts> b)
 {
-    using Bits = LaneMask::Bits;
-    return {reinterpret_cast<Lanes::Vector>((reinterpret_cast<Bits>(a.v) & mask.bits) |
-                                            (reinterpret_cast<Bits>(b.v) & ~mask.bits))};
+    using Bits = typename BasicLaneMask<Parts>::Bits;
+    using Vector = typename BasicLanes<Parts>::Vector;
+    for (int i = 0; i < Parts; ++i)
+        a.part[i] = reinterpret_cast<Vector>((reinterpret_cast<Bits>(a.part[i]) & mask.part[i]) |
+                                             (reinterpret_cast<Bits>(b.part[i]) & ~mask.part[i]));
+    return a;
 }
 
 // The scalar form, so that one template serves a double and four lanes.
@@ -81,12 +170,13 @@ inline double Select(bool condition, double a, double b)
 }
 
 // |x| with the sign bit cleared, as std::abs does (also for -0.0 and NaN).
-inline Lanes Abs(Lanes x)
+template <int Parts> BasicLanes<Parts> Abs(BasicLanes<Parts> x)
 {
-    using Bits = LaneMask::Bits;
-    constexpr std::int64_t kNoSign = 0x7fffffffffffffff;
-    return {reinterpret_cast<Lanes::Vector>(reinterpret_cast<Bits>(x.v) &
-                                            Bits{kNoSign, kNoSign, kNoSign, kNoSign})};
+    using Bits = typename BasicLaneMask<Parts>::Bits;
+    using Vector = typename BasicLanes<Parts>::Vector;
+    for (Vector& p : x.part)
+        p = reinterpret_cast<Vector>(reinterpret_cast<Bits>(p) & 0x7fffffffffffffff);
+    return x;
 }
 
 inline double Abs(double x)
@@ -94,32 +184,40 @@ inline double Abs(double x)
     return __builtin_fabs(x);
 }
 
-inline bool AnyLane(LaneMask mask)
+template <int Parts> bool AnyLane(BasicLaneMask<Parts> mask)
 {
-    return (mask.bits[0] | mask.bits[1] | mask.bits[2] | mask.bits[3]) != 0;
+    std::int64_t any = 0;
+    for (int lane = 0; lane < kLaneCount; ++lane)
+        any |= mask.part[lane / mask.kPartLanes][lane % mask.kPartLanes];
+    return any != 0;
 }
 
-inline bool LaneSet(LaneMask mask, int lane)
+template <typename Mask> Mask MaskOf(const bool (&lanes)[kLaneCount])
 {
-    return mask.bits[lane] != 0;
-}
-
-inline LaneMask MaskOf(const bool (&lanes)[Lanes::kCount])
-{
-    return {LaneMask::Bits{-std::int64_t{lanes[0]}, -std::int64_t{lanes[1]}, -std::int64_t{lanes[2]},
-                           -std::int64_t{lanes[3]}}};
+    Mask m;
+    for (int lane = 0; lane < kLaneCount; ++lane)
+        m.part[lane / Mask::kPartLanes][lane % Mask::kPartLanes] = -std::int64_t{lanes[lane]};
+    return m;
 }
 
 // The integer part of each lane, as an integer and as a double, for lanes in 0 <= x < 2^31: there
 // truncation is the floor.
-struct LaneTruncation
+template <int Parts> struct LaneTruncation
 {
-    using Ints = std::int32_t __attribute__((vector_size(16)));
-    Ints ints;
-    Lanes asDouble;
+    int ints[kLaneCount];
+    BasicLanes<Parts> asDouble;
 };
-inline LaneTruncation TruncateNonNegative(Lanes x)
+template <int Parts> LaneTruncation<Parts> TruncateNonNegative(BasicLanes<Parts> x)
 {
-    const LaneTruncation::Ints ints = __builtin_convertvector(x.v, LaneTruncation::Ints);
-    return {ints, {__builtin_convertvector(ints, Lanes::Vector)}};
+    using Ints = typename LaneVectors<8 * BasicLanes<Parts>::kPartLanes>::Int32;
+    using Vector = typename BasicLanes<Parts>::Vector;
+    LaneTruncation<Parts> t;
+    for (int i = 0; i < Parts; ++i)
+    {
+        const Ints ints = __builtin_convertvector(x.part[i], Ints);
+        t.asDouble.part[i] = __builtin_convertvector(ints, Vector);
+        for (int k = 0; k < BasicLanes<Parts>::kPartLanes; ++k)
+            t.ints[i * BasicLanes<Parts>::kPartLanes + k] = ints[k];
+    }
+    return t;
 }

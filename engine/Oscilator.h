@@ -177,21 +177,22 @@ inline double SawTransitionAt(double e)
     return (1.0 - r) * SawTransitionTable[i] + r * SawTransitionTable[i + 1];
 }
 
-inline Lanes SawTransitionAt(Lanes e)
+template <int Parts> BasicLanes<Parts> SawTransitionAt(BasicLanes<Parts> e)
 {
-    const LaneTruncation whole = TruncateNonNegative(e);
-    double below[Lanes::kCount];
-    double above[Lanes::kCount];
-    for (int lane = 0; lane < Lanes::kCount; ++lane)
+    const LaneTruncation<Parts> whole = TruncateNonNegative(e);
+    double below[kLaneCount];
+    double above[kLaneCount];
+    for (int lane = 0; lane < kLaneCount; ++lane)
     {
         const int i = whole.ints[lane] < kSawTransitionSize - 1 ? whole.ints[lane] : kSawTransitionSize - 2;
         below[lane] = SawTransitionTable[i];
         above[lane] = SawTransitionTable[i + 1];
     }
-    const Lanes r = e - whole.asDouble;
-    const Lanes interpolated = (1.0 - r) * Lanes::Load(below) + r * Lanes::Load(above);
+    const BasicLanes<Parts> r = e - whole.asDouble;
+    const BasicLanes<Parts> interpolated =
+        (1.0 - r) * BasicLanes<Parts>::Load(below) + r * BasicLanes<Parts>::Load(above);
     return Select(whole.asDouble >= kSawTransitionSize - 1.0,
-                  Lanes::Splat(SawTransitionTable[kSawTransitionSize - 1]), interpolated);
+                  BasicLanes<Parts>::Splat(SawTransitionTable[kSawTransitionSize - 1]), interpolated);
 }
 } // namespace oscilator_detail
 

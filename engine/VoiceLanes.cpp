@@ -4,15 +4,16 @@
 #include "engine/Lanes.h"
 #include "engine/Voice.h"
 
-static_assert(VoiceLanes::kVoiceCount == Lanes::kCount, "one lane per voice");
+static_assert(VoiceLanes::kVoiceCount == kLaneCount, "one lane per voice");
 
 namespace
 {
 // The noise sources are the last two slots; the oscillators before them run in lanes.
 static_assert(kWhiteNoiseSlot == kVoiceOscillatorCount && kPinkNoiseSlot == kVoiceOscillatorCount + 1);
 
-struct OscillatorLanes
+template <typename Lanes> struct OscillatorLanes
 {
+    using LaneMask = typename Lanes::Mask;
     OscilatorWaveform waveform = OscilatorWaveform::Off;
     Oscilator::PhaseState<Lanes> state;
     Lanes rate;
@@ -25,7 +26,7 @@ struct OscillatorLanes
     LaneMask recomputed; // lanes whose increments changed
 };
 
-struct FilterLanes
+template <typename Lanes> struct FilterLanes
 {
     Lanes s1, s2, g, k, a1;
     Lanes mixLowPass, mixBandPass, mixHighPass;
@@ -36,23 +37,23 @@ struct FilterLanes
     bool followsEnvelope;
 };
 
-struct LaneState
+template <typename Lanes> struct LaneState
 {
-    bool active[Lanes::kCount];
-    OscillatorLanes oscillators[kVoiceOscillatorCount];
+    bool active[kLaneCount];
+    OscillatorLanes<Lanes> oscillators[kVoiceOscillatorCount];
     Lanes sourceLevel[kVoiceSourceCount];
     Lanes envDepth[kVoiceSourceCount];
     Lanes velocityScale;
     Lanes highFrequency, lowFrequency;
-    FilterLanes lowPass, highPass;
+    FilterLanes<Lanes> lowPass, highPass;
 };
 
 using Voices = std::array<Voice, VoiceLanes::kVoiceCount>;
 
-template <typename Get> Lanes Gather(const Voices& voices, Get get)
+template <typename Lanes, typename Get> Lanes Gather(const Voices& voices, Get get)
 {
-    double values[Lanes::kCount];
-    for (int lane = 0; lane < Lanes::kCount; ++lane)
+    double values[kLaneCount];
+    for (int lane = 0; lane < kLaneCount; ++lane)
         values[lane] = get(voices[lane]);
     return Lanes::Load(values);
 }
@@ -61,18 +62,24 @@ bool IsNoise(OscilatorWaveform waveform)
 {
     return waveform == OscilatorWaveform::WhiteNoise || waveform == OscilatorWaveform::PinkNoise;
 }
-
-const auto kZero = Lanes::Splat(0.0);
 } // namespace
 
 // Member access of the voices' private state lives in this class, the only friend they have.
-class VoiceLanes::Kernel
+template <typename Lanes> class VoiceLanes::Kernel
 {
+    using LaneMask = typename Lanes::Mask;
+    using State = LaneState<Lanes>;
+    static Lanes Zero() { return Lanes::Splat(0.0); }
+    template <typename Get> static Lanes Gather(const Voices& voices, Get get)
+    {
+        return ::Gather<Lanes>(voices, get);
+    }
+
 public:
     // Reads what the run needs; false when the voices cannot share lanes.
-    static bool Pack(Voices& voices, LaneState& s)
+    static bool Pack(Voices& voices, State& s)
     {
-        for (int lane = 0; lane < Lanes::kCount; ++lane)
+        for (int lane = 0; lane < kLaneCount; ++lane)
         {
             Voice& voice = voices[lane];
             s.active[lane] = voice.active_;
@@ -80,9 +87,9 @@ public:
         }
         for (int slot = 0; slot < kVoiceOscillatorCount; ++slot)
         {
-            OscillatorLanes& o = s.oscillators[slot];
+            OscillatorLanes<Lanes>& o = s.oscillators[slot];
             bool first = true;
-            for (int lane = 0; lane < Lanes::kCount; ++lane)
+            for (int lane = 0; lane < kLaneCount; ++lane)
             {
                 const Voice& voice = voices[lane];
                 if (!voice.active_ || (slot > 0 && !(voice.sourceLevel_[slot] > 0.0))) continue;
@@ -129,17 +136,17 @@ public:
     }
 
     // Writes back what the run changed, for the voices that were rendered.
-    static void Unpack(Voices& voices, const LaneState& s)
+    static void Unpack(Voices& voices, const State& s)
     {
-        for (int lane = 0; lane < Lanes::kCount; ++lane)
+        for (int lane = 0; lane < kLaneCount; ++lane)
         {
             if (!s.active[lane]) continue;
             Voice& voice = voices[lane];
             for (int slot = 0; slot < kVoiceOscillatorCount; ++slot)
             {
-                const OscillatorLanes& o = s.oscillators[slot];
+                const OscillatorLanes<Lanes>& o = s.oscillators[slot];
                 Oscilator& x = voice.oscillators_[slot];
-                if (LaneSet(o.ran, lane))
+                if (o.ran[lane])
                 {
                     x.phase_ = o.state.phase[lane];
                     x.output_ = o.state.output[lane];
@@ -147,7 +154,7 @@ public:
                     x.overtoneOutput_ = o.state.overtoneOutput[lane];
                     voice.frequency_[slot] = o.frequency[lane];
                 }
-                if (LaneSet(o.recomputed, lane))
+                if (o.recomputed[lane])
                 {
                     x.incrementFrequency_ = o.incrementFrequency[lane];
                     x.incrementRate_ = x.sampleRate_;
@@ -163,7 +170,7 @@ public:
 
     // count engine samples; inlined into one function per instruction set. Returns how many
     // began with a voice sounding.
-    [[gnu::always_inline]] static inline int Run(Voices& voices, LaneState& s, double* out, int count)
+    [[gnu::always_inline]] static inline int Run(Voices& voices, State& s, double* out, int count)
     {
         int sounding = 0;
         for (int n = 0; n < count; ++n)
@@ -179,8 +186,8 @@ private:
     using FilterMember = StateVariableFilter Voice::*;
     using DoubleMember = double Voice::*;
 
-    static void PackFilter(const Voices& voices, FilterLanes& f, FilterMember filter, DoubleMember knob,
-                           DoubleMember depth)
+    static void PackFilter(const Voices& voices, FilterLanes<Lanes>& f, FilterMember filter,
+                           DoubleMember knob, DoubleMember depth)
     {
         const auto get = [&](double StateVariableFilter::*field)
         { return Gather(voices, [&](const Voice& v) { return (v.*filter).*field; }); };
@@ -200,7 +207,7 @@ private:
         f.followsEnvelope = AnyLane(!(f.envDepth == 0.0));
     }
 
-    static void UnpackFilter(StateVariableFilter& filter, const FilterLanes& f, int lane)
+    static void UnpackFilter(StateVariableFilter& filter, const FilterLanes<Lanes>& f, int lane)
     {
         filter.s1_ = f.s1[lane];
         filter.s2_ = f.s2[lane];
@@ -210,12 +217,12 @@ private:
     }
 
     // The filter's cutoff as its SetCutoff sets it: clamped, with new coefficients only where it moved.
-    [[gnu::always_inline]] static inline void Retune(FilterLanes& f, Lanes envelope, double target,
+    [[gnu::always_inline]] static inline void Retune(FilterLanes<Lanes>& f, Lanes envelope, double target,
                                                      LaneMask active, bool first)
     {
         if (!f.followsEnvelope && !first) return;
         Lanes hz = EnvelopeCutoff(f.knobCutoff, f.envDepth, envelope, target);
-        hz = Select(hz < 0.0, kZero, Select(hz > f.nyquist, f.nyquist, hz));
+        hz = Select(hz < 0.0, Zero(), Select(hz > f.nyquist, f.nyquist, hz));
         const LaneMask moved = active & !(hz == f.cutoff);
         if (!AnyLane(moved)) return;
         const Lanes g = StateVariableFilter::WarpedCutoff(hz / f.sampleRate);
@@ -224,7 +231,7 @@ private:
         f.cutoff = Select(moved, hz, f.cutoff);
     }
 
-    [[gnu::always_inline]] static inline Lanes Filter(FilterLanes& f, Lanes x, LaneMask active)
+    [[gnu::always_inline]] static inline Lanes Filter(FilterLanes<Lanes>& f, Lanes x, LaneMask active)
     {
         // A high-pass at 0 Hz passes every voice through: nothing to compute.
         const LaneMask through =
@@ -239,8 +246,8 @@ private:
     }
 
     // One oscillator slot for the lanes where it runs; its source value (before the level).
-    [[gnu::always_inline]] static inline Lanes Oscillate(OscillatorLanes& o, LaneMask runs, Lanes position,
-                                                         const LaneState& s)
+    [[gnu::always_inline]] static inline Lanes Oscillate(OscillatorLanes<Lanes>& o, LaneMask runs,
+                                                         Lanes position, const State& s)
     {
         const Lanes frequency =
             PitchEnvelope::Blend(position, o.baseFrequency, s.highFrequency, s.lowFrequency);
@@ -267,14 +274,13 @@ private:
     }
 
     // One engine sample of the four voices, in the order of operations of Voice::NextSample.
-    [[gnu::always_inline]] static inline double NextSample(Voices& voices, LaneState& s, bool first,
-                                                           bool& any)
+    [[gnu::always_inline]] static inline double NextSample(Voices& voices, State& s, bool first, bool& any)
     {
-        bool rendering[Lanes::kCount];
-        double amp[Lanes::kCount] = {};
-        double filterEnv[Lanes::kCount] = {};
-        double position[Lanes::kCount] = {};
-        for (int lane = 0; lane < Lanes::kCount; ++lane)
+        bool rendering[kLaneCount];
+        double amp[kLaneCount] = {};
+        double filterEnv[kLaneCount] = {};
+        double position[kLaneCount] = {};
+        for (int lane = 0; lane < kLaneCount; ++lane)
         {
             Voice& voice = voices[lane];
             rendering[lane] = voice.active_;
@@ -286,7 +292,7 @@ private:
             position[lane] = voice.pitchEnvelope_.Position();
         }
         if (!any) return 0.0;
-        const LaneMask active = MaskOf(rendering);
+        const LaneMask active = MaskOf<LaneMask>(rendering);
         const Lanes ampLanes = Lanes::Load(amp);
         const Lanes envLanes = Lanes::Load(filterEnv);
         const Lanes positionLanes = Lanes::Load(position);
@@ -303,11 +309,11 @@ private:
             source[slot] =
                 AnyLane(runs[slot])
                     ? Oscillate(s.oscillators[slot], runs[slot], positionLanes, s) * s.sourceLevel[slot]
-                    : kZero;
+                    : Zero();
         // The noise comes from one random sequence, drawn voice after voice.
-        double white[Lanes::kCount] = {};
-        double pink[Lanes::kCount] = {};
-        for (int lane = 0; lane < Lanes::kCount; ++lane)
+        double white[kLaneCount] = {};
+        double pink[kLaneCount] = {};
+        for (int lane = 0; lane < kLaneCount; ++lane)
         {
             if (!rendering[lane]) continue;
             Voice& voice = voices[lane];
@@ -320,7 +326,7 @@ private:
         source[kWhiteNoiseSlot] = Lanes::Load(white);
         source[kPinkNoiseSlot] = Lanes::Load(pink);
 
-        Lanes mix = kZero;
+        Lanes mix = Zero();
         for (int slot = 0; slot < kVoiceSourceCount; ++slot)
         {
             if (!AnyLane(runs[slot])) continue;
@@ -332,9 +338,9 @@ private:
 
         Lanes y = DenormalFilter(Filter(s.highPass, mix, active));
         y = DenormalFilter(Filter(s.lowPass, y, active));
-        y = Select(active, y, kZero);
+        y = Select(active, y, Zero());
         double sum = 0.0;
-        for (int lane = 0; lane < Lanes::kCount; ++lane)
+        for (int lane = 0; lane < kLaneCount; ++lane)
             sum += y[lane];
         return sum;
     }
@@ -342,14 +348,24 @@ private:
 
 namespace
 {
-[[gnu::flatten]] int RunSse2(Voices& voices, LaneState& s, double* out, int count)
+template <typename Lanes>
+int Render(Voices& voices, double* out, int count, int (*run)(Voices&, LaneState<Lanes>&, double*, int))
 {
-    return VoiceLanes::Kernel::Run(voices, s, out, count);
+    LaneState<Lanes> state;
+    if (!VoiceLanes::Kernel<Lanes>::Pack(voices, state)) return -1;
+    const int sounding = run(voices, state, out, count);
+    VoiceLanes::Kernel<Lanes>::Unpack(voices, state);
+    return sounding;
 }
 
-[[gnu::target("avx2"), gnu::flatten]] int RunAvx2(Voices& voices, LaneState& s, double* out, int count)
+[[gnu::flatten]] int RunSse2(Voices& voices, LaneState<SplitLanes>& s, double* out, int count)
 {
-    return VoiceLanes::Kernel::Run(voices, s, out, count);
+    return VoiceLanes::Kernel<SplitLanes>::Run(voices, s, out, count);
+}
+
+[[gnu::target("avx2"), gnu::flatten]] int RunAvx2(Voices& voices, LaneState<Lanes>& s, double* out, int count)
+{
+    return VoiceLanes::Kernel<Lanes>::Run(voices, s, out, count);
 }
 } // namespace
 
@@ -376,10 +392,6 @@ VoiceLanes::InstructionSet VoiceLanes::Best()
 int VoiceLanes::Render(std::array<Voice, kVoiceCount>& voices, double* out, int count, InstructionSet set)
 {
     if (set == InstructionSet::Scalar || !Supports(set)) return -1;
-    LaneState state;
-    if (!Kernel::Pack(voices, state)) return -1;
-    const int sounding =
-        set == InstructionSet::Avx2 ? RunAvx2(voices, state, out, count) : RunSse2(voices, state, out, count);
-    Kernel::Unpack(voices, state);
-    return sounding;
+    return set == InstructionSet::Avx2 ? ::Render<Lanes>(voices, out, count, RunAvx2)
+                                       : ::Render<SplitLanes>(voices, out, count, RunSse2);
 }

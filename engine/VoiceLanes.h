@@ -32,5 +32,5 @@ public:
     static int Render(std::array<Voice, kVoiceCount>& voices, double* out, int count, InstructionSet set);
 
     // The lanes' access to the voices' state; defined where the lanes are.
-    class Kernel;
+    template <typename Lanes> class Kernel;
 };

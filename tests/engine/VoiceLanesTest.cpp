@@ -226,26 +226,32 @@ TEST(VoiceLanes, VoicesPlayingDifferentWaveformsOrNoiseOscillatorsFallBackToOneB
     }
 }
 
-TEST(VoiceLanes, LaneFunctionsGiveTheScalarResultInEveryLane)
+template <typename L> void ExpectLaneFunctionsMatchScalar(const char* lanes)
 {
     constexpr double inf = std::numeric_limits<double>::infinity();
     const double inputs[] = {0.0,   -0.0, 0x1p-54, -0x1p-54,     0x1p-55,         0x1.fffffffffffffp-55,
                              0.25,  0.5,  -0.75,   1.0,          0.4999999999999, 3.0e15,
                              1e300, inf,  -inf,    std::nan(""), 123.456,         -1e-300};
-    for (std::size_t i = 0; i + Lanes::kCount <= std::size(inputs); ++i)
+    for (std::size_t i = 0; i + kLaneCount <= std::size(inputs); ++i)
     {
-        const Lanes x = Lanes::Load(inputs + i);
-        const Lanes results[] = {DenormalFilter(x), engine_math::SinTwoPi(x), engine_math::CosTwoPi(x),
-                                 engine_math::TanPi(x)};
+        const L x = L::Load(inputs + i);
+        const L results[] = {DenormalFilter(x), engine_math::SinTwoPi(x), engine_math::CosTwoPi(x),
+                             engine_math::TanPi(x)};
         double (*const scalar[])(double) = {[](double v) { return DenormalFilter(v); },
                                             [](double v) { return engine_math::SinTwoPi(v); },
                                             [](double v) { return engine_math::CosTwoPi(v); },
                                             [](double v) { return engine_math::TanPi(v); }};
         for (int f = 0; f < 4; ++f)
-            for (int lane = 0; lane < Lanes::kCount; ++lane)
+            for (int lane = 0; lane < kLaneCount; ++lane)
                 EXPECT_TRUE(SameBits(results[f][lane], scalar[f](inputs[i + lane])))
-                    << "function " << f << " at " << inputs[i + lane];
+                    << lanes << ": function " << f << " at " << inputs[i + lane];
     }
+}
+
+TEST(VoiceLanes, LaneFunctionsGiveTheScalarResultInEveryLane)
+{
+    ExpectLaneFunctionsMatchScalar<Lanes>("one register");
+    ExpectLaneFunctionsMatchScalar<SplitLanes>("two registers");
 }
 
 } // namespace

@@ -173,11 +173,19 @@ public:
     [[gnu::always_inline]] static inline int Run(Voices& voices, State& s, double* out, int count)
     {
         int sounding = 0;
-        for (int n = 0; n < count; ++n)
+        for (int n = 0; n < count; n += kBatch)
         {
-            bool any = false;
-            out[n] = NextSample(voices, s, n == 0, any);
-            sounding += any ? 1 : 0;
+            const int size = count - n < kBatch ? count - n : kBatch;
+            Batch batch;
+            const int live = RenderBatch(voices, s, batch, size, n == 0, out + n);
+            sounding += live;
+            if (live < size)
+            {
+                // No voice sounds any more, and none starts within a run.
+                for (int k = n + live; k < count; ++k)
+                    out[k] = 0.0;
+                break;
+            }
         }
         return sounding;
     }
@@ -231,14 +239,16 @@ private:
         f.cutoff = Select(moved, hz, f.cutoff);
     }
 
-    [[gnu::always_inline]] static inline Lanes Filter(FilterLanes<Lanes>& f, Lanes x, LaneMask active)
+    // One step of the filter with the coefficients it had at this sample.
+    [[gnu::always_inline]] static inline Lanes Filter(FilterLanes<Lanes>& f, Lanes g, Lanes a1, Lanes x,
+                                                      LaneMask active)
     {
         // A high-pass at 0 Hz passes every voice through: nothing to compute.
         const LaneMask through =
-            StateVariableFilter::PassesThrough(x, f.s1, f.s2, f.g, f.a1, f.mixLowPass, f.mixHighPass);
+            StateVariableFilter::PassesThrough(x, f.s1, f.s2, g, a1, f.mixLowPass, f.mixHighPass);
         if (!AnyLane(active & !through)) return DenormalFilter(0.0 + x);
-        const FilterStep<Lanes> step = StateVariableFilter::Step(x, f.s1, f.s2, f.g, f.k, f.a1, f.mixLowPass,
-                                                                 f.mixBandPass, f.mixHighPass);
+        const FilterStep<Lanes> step =
+            StateVariableFilter::Step(x, f.s1, f.s2, g, f.k, a1, f.mixLowPass, f.mixBandPass, f.mixHighPass);
         const LaneMask update = active & !step.bypassed;
         f.s1 = Select(update, step.s1, f.s1);
         f.s2 = Select(update, step.s2, f.s2);
@@ -273,76 +283,125 @@ private:
         return value;
     }
 
-    // One engine sample of the four voices, in the order of operations of Voice::NextSample.
-    [[gnu::always_inline]] static inline double NextSample(Voices& voices, State& s, bool first, bool& any)
-    {
-        bool rendering[kLaneCount];
-        double amp[kLaneCount] = {};
-        double filterEnv[kLaneCount] = {};
-        double position[kLaneCount] = {};
-        for (int lane = 0; lane < kLaneCount; ++lane)
-        {
-            Voice& voice = voices[lane];
-            rendering[lane] = voice.active_;
-            if (!voice.active_) continue;
-            any = true;
-            voice.pitchEnvelope_.NextSample();
-            amp[lane] = voice.ampEnvelope_.NextSample(); // may free the voice; this sample still sounds
-            filterEnv[lane] = voice.filterEnvelope_.NextSample();
-            position[lane] = voice.pitchEnvelope_.Position();
-        }
-        if (!any) return 0.0;
-        const LaneMask active = MaskOf<LaneMask>(rendering);
-        const Lanes ampLanes = Lanes::Load(amp);
-        const Lanes envLanes = Lanes::Load(filterEnv);
-        const Lanes positionLanes = Lanes::Load(position);
+    // A few engine samples are rendered stage by stage: first every voice's envelopes and glide,
+    // then the filter coefficients, the oscillators, the noise, and last the mix through the
+    // filters. Within a stage the samples do not wait for each other's long computations (the
+    // sines and tangents), so the processor overlaps them. The order of the operations within a
+    // voice, and of the random numbers across voices, is that of Voice::NextSample.
+    static constexpr int kBatch = 8;
 
-        Retune(s.lowPass, envLanes, kLowPassEnvelopeTarget, active, first);
-        Retune(s.highPass, envLanes, kHighPassEnvelopeTarget, active, first);
+    struct Batch
+    {
+        bool rendering[kBatch][kLaneCount];
+        double amp[kBatch][kLaneCount];
+        double filterEnv[kBatch][kLaneCount];
+        double position[kBatch][kLaneCount];
+        double white[kBatch][kLaneCount];
+        double pink[kBatch][kLaneCount];
+        Lanes source[kBatch][kVoiceOscillatorCount];
+        Lanes lowPassG[kBatch], lowPassA1[kBatch], highPassG[kBatch], highPassA1[kBatch];
+    };
+
+    // Steps the voices' envelopes and glides for up to size samples; returns how many samples
+    // began with a voice sounding (the rest of the run is silent).
+    static int StepControls(Voices& voices, Batch& b, int size)
+    {
+        for (int k = 0; k < size; ++k)
+        {
+            bool any = false;
+            for (int lane = 0; lane < kLaneCount; ++lane)
+            {
+                Voice& voice = voices[lane];
+                b.rendering[k][lane] = voice.active_;
+                b.amp[k][lane] = 0.0;
+                b.filterEnv[k][lane] = 0.0;
+                b.position[k][lane] = 0.0;
+                if (!voice.active_) continue;
+                any = true;
+                voice.pitchEnvelope_.NextSample();
+                b.amp[k][lane] =
+                    voice.ampEnvelope_.NextSample(); // may free the voice; this sample still sounds
+                b.filterEnv[k][lane] = voice.filterEnvelope_.NextSample();
+                b.position[k][lane] = voice.pitchEnvelope_.Position();
+            }
+            if (!any) return k;
+        }
+        return size;
+    }
+
+    [[gnu::always_inline]] static inline int RenderBatch(Voices& voices, State& s, Batch& b, int size,
+                                                         bool runStarts, double* out)
+    {
+        const int live = StepControls(voices, b, size);
+        LaneMask active[kBatch];
+        for (int k = 0; k < live; ++k)
+            active[k] = MaskOf<LaneMask>(b.rendering[k]);
+
+        for (int k = 0; k < live; ++k)
+        {
+            const Lanes env = Lanes::Load(b.filterEnv[k]);
+            const bool first = runStarts && k == 0;
+            Retune(s.lowPass, env, kLowPassEnvelopeTarget, active[k], first);
+            Retune(s.highPass, env, kHighPassEnvelopeTarget, active[k], first);
+            b.lowPassG[k] = s.lowPass.g;
+            b.lowPassA1[k] = s.lowPass.a1;
+            b.highPassG[k] = s.highPass.g;
+            b.highPassA1[k] = s.highPass.a1;
+        }
 
         // Oscillator 1 always runs; the other sources only at a level above 0 (see Voice::NextSample).
-        LaneMask runs[kVoiceSourceCount];
-        Lanes source[kVoiceSourceCount];
-        for (int slot = 0; slot < kVoiceSourceCount; ++slot)
-            runs[slot] = slot == 0 ? active : active & (s.sourceLevel[slot] > 0.0);
+        const auto runs = [&](int k, int slot)
+        { return slot == 0 ? active[k] : active[k] & (s.sourceLevel[slot] > 0.0); };
         for (int slot = 0; slot < kVoiceOscillatorCount; ++slot)
-            source[slot] =
-                AnyLane(runs[slot])
-                    ? Oscillate(s.oscillators[slot], runs[slot], positionLanes, s) * s.sourceLevel[slot]
-                    : Zero();
-        // The noise comes from one random sequence, drawn voice after voice.
-        double white[kLaneCount] = {};
-        double pink[kLaneCount] = {};
-        for (int lane = 0; lane < kLaneCount; ++lane)
-        {
-            if (!rendering[lane]) continue;
-            Voice& voice = voices[lane];
-            if (voice.sourceLevel_[kWhiteNoiseSlot] > 0.0)
-                white[lane] = Oscilator::NextWhiteSample() * voice.sourceLevel_[kWhiteNoiseSlot];
-            if (voice.sourceLevel_[kPinkNoiseSlot] > 0.0)
-                pink[lane] =
-                    voice.oscillators_[kPinkNoiseSlot].NextPinkSample() * voice.sourceLevel_[kPinkNoiseSlot];
-        }
-        source[kWhiteNoiseSlot] = Lanes::Load(white);
-        source[kPinkNoiseSlot] = Lanes::Load(pink);
+            for (int k = 0; k < live; ++k)
+            {
+                const LaneMask r = runs(k, slot);
+                b.source[k][slot] = AnyLane(r)
+                                        ? Oscillate(s.oscillators[slot], r, Lanes::Load(b.position[k]), s) *
+                                              s.sourceLevel[slot]
+                                        : Zero();
+            }
 
-        Lanes mix = Zero();
-        for (int slot = 0; slot < kVoiceSourceCount; ++slot)
-        {
-            if (!AnyLane(runs[slot])) continue;
-            const Lanes d = s.envDepth[slot];
-            const Lanes term = (1.0 - d) * source[slot] + source[slot] * ampLanes * d;
-            mix = Select(runs[slot], mix + term, mix);
-        }
-        mix = mix * s.velocityScale;
+        // The noise comes from one random sequence, drawn voice after voice, sample after sample.
+        for (int k = 0; k < live; ++k)
+            for (int lane = 0; lane < kLaneCount; ++lane)
+            {
+                b.white[k][lane] = 0.0;
+                b.pink[k][lane] = 0.0;
+                if (!b.rendering[k][lane]) continue;
+                Voice& voice = voices[lane];
+                if (voice.sourceLevel_[kWhiteNoiseSlot] > 0.0)
+                    b.white[k][lane] = Oscilator::NextWhiteSample() * voice.sourceLevel_[kWhiteNoiseSlot];
+                if (voice.sourceLevel_[kPinkNoiseSlot] > 0.0)
+                    b.pink[k][lane] = voice.oscillators_[kPinkNoiseSlot].NextPinkSample() *
+                                      voice.sourceLevel_[kPinkNoiseSlot];
+            }
 
-        Lanes y = DenormalFilter(Filter(s.highPass, mix, active));
-        y = DenormalFilter(Filter(s.lowPass, y, active));
-        y = Select(active, y, Zero());
-        double sum = 0.0;
-        for (int lane = 0; lane < kLaneCount; ++lane)
-            sum += y[lane];
-        return sum;
+        for (int k = 0; k < live; ++k)
+        {
+            const Lanes amp = Lanes::Load(b.amp[k]);
+            Lanes mix = Zero();
+            for (int slot = 0; slot < kVoiceSourceCount; ++slot)
+            {
+                const LaneMask r = runs(k, slot);
+                if (!AnyLane(r)) continue;
+                const Lanes source = slot == kWhiteNoiseSlot  ? Lanes::Load(b.white[k])
+                                     : slot == kPinkNoiseSlot ? Lanes::Load(b.pink[k])
+                                                              : b.source[k][slot];
+                const Lanes d = s.envDepth[slot];
+                mix = Select(r, mix + ((1.0 - d) * source + source * amp * d), mix);
+            }
+            mix = mix * s.velocityScale;
+
+            Lanes y = DenormalFilter(Filter(s.highPass, b.highPassG[k], b.highPassA1[k], mix, active[k]));
+            y = DenormalFilter(Filter(s.lowPass, b.lowPassG[k], b.lowPassA1[k], y, active[k]));
+            y = Select(active[k], y, Zero());
+            double sum = 0.0;
+            for (int lane = 0; lane < kLaneCount; ++lane)
+                sum += y[lane];
+            out[k] = sum;
+        }
+        return live;
     }
 };
 

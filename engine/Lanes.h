@@ -147,7 +147,8 @@ template <int Parts> struct BasicLanes
     }
 };
 
-// The lanes for AVX2 (one register) and for SSE2 (two).
+// The four lanes in one 256-bit register, and in two 128-bit ones (what SSE2 has, and what the
+// voices use with AVX2 as well; see VoiceLanes.cpp).
 using Lanes = BasicLanes<1>;
 using SplitLanes = BasicLanes<2>;
 

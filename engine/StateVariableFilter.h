@@ -12,14 +12,12 @@ enum class FilterType
     HighPass,
 };
 
-// The result of one filter step: the guarded output, the next states, and whether the step left
-// the states alone.
+// The result of one step of the recursion: the guarded output and the next states.
 template <typename Real> struct FilterStep
 {
     Real y;
     Real s1;
     Real s2;
-    decltype(Real{} == 0.0) bypassed;
 };
 
 // Two-pole state-variable filter with trapezoidal integration; the output is a fixed mix of its
@@ -43,11 +41,14 @@ public:
     // One sample through the filter. The returned value is denormal-guarded; the states are not.
     double Process(double x);
 
-    // One step of the recursion on a double or on lanes, from explicit state and coefficients.
+    // One step of the recursion on a double or on lanes, from explicit state and coefficients
+    // (where PassesThrough holds, the filter skips it).
     template <typename Real>
     static FilterStep<Real> Step(Real x, Real s1, Real s2, Real g, Real k, Real a1, Real mixLowPass,
                                  Real mixBandPass, Real mixHighPass);
-    // Whether a step leaves the input as it is and the states alone (see Step).
+    // A high-pass at 0 Hz with no memory passes a finite input through unchanged and keeps its
+    // memory at zero: the same result as the recursion, without it. Only a high-pass has a1 == 1
+    // with g == 0 and mix weights (0, 0, 1), so the weights identify it.
     template <typename Real>
     static auto PassesThrough(Real x, Real s1, Real s2, Real g, Real a1, Real mixLowPass, Real mixHighPass)
     {
@@ -116,31 +117,23 @@ inline void StateVariableFilter::SetCutoff(double hz)
 
 inline double StateVariableFilter::Process(double x)
 {
+    if (PassesThrough(x, s1_, s2_, g_, a1_, mixLowPass_, mixHighPass_)) return DenormalFilter(0.0 + x);
     const FilterStep<double> step = Step(x, s1_, s2_, g_, k_, a1_, mixLowPass_, mixBandPass_, mixHighPass_);
-    if (!step.bypassed)
-    {
-        s1_ = step.s1;
-        s2_ = step.s2;
-    }
+    s1_ = step.s1;
+    s2_ = step.s2;
     return step.y;
 }
 
-// A high-pass at 0 Hz with no memory passes a finite input through unchanged and keeps its
-// memory at zero: the same result as the recursion, without it. Only a high-pass has a==1 with
-// g==0 and mix weights (0, 0, 1), so the weights identify it.
 template <typename Real>
 FilterStep<Real> StateVariableFilter::Step(Real x, Real s1, Real s2, Real g, Real k, Real a1, Real mixLowPass,
                                            Real mixBandPass, Real mixHighPass)
 {
-    const decltype(Real{} == 0.0) bypassed = PassesThrough(x, s1, s2, g, a1, mixLowPass, mixHighPass);
     const Real hp = (x - s1 * k - g * s1 - s2) * a1;
     const Real bp = g * hp + s1;
     const Real nextS1 = g * hp + bp;
     const Real lp = g * bp + s2;
     const Real nextS2 = g * bp + lp;
-    const Real y = Select(bypassed, DenormalFilter(0.0 + x),
-                          DenormalFilter(lp * mixLowPass + bp * mixBandPass + hp * mixHighPass));
-    return {y, nextS1, nextS2, bypassed};
+    return {DenormalFilter(lp * mixLowPass + bp * mixBandPass + hp * mixHighPass), nextS1, nextS2};
 }
 
 // Where an envelope moves a filter's knob cutoff: a positive depth pulls it towards target as

@@ -84,6 +84,16 @@ const std::vector<Scene> kScenes = {
          v.SetPitchCurve(2.5);
          v.SetPitchDuration(0.02);
      }},
+    {"sources silent in some voices only",
+     [](VoiceManager& v)
+     {
+         ShortEnvelopes(v);
+         v.SetWaveform(1, OscilatorWaveform::Sin);
+         v.SetSourceLevel(1, 0.5);
+         v.SetSourceLevel(kWhiteNoiseSlot, 0.5);
+         v.VoiceAt(1).SetSourceLevel(1, 0.0);
+         v.VoiceAt(2).SetSourceLevel(kWhiteNoiseSlot, 0.0);
+     }},
     {"cutoff beyond Nyquist, noise only",
      [](VoiceManager& v)
      {

@@ -20,7 +20,7 @@ launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache); fi
 
 # Suites that start threads of their own; TSan has nothing to say about the others.
-threaded='engine_tests|frame_tests|recipes_tests|vst2_tests|stress_host'
+threaded='engine_tests|frame_tests|recipes_tests|vst2_tests|vst3_tests|stress_host'
 
 common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DBRISBLEEP_BUILD_BENCHMARKS=OFF -DBRISBLEEP_BUILD_FUZZERS=OFF -DBRISBLEEP_SANITIZE=ON
         "${launcher[@]}")
@@ -40,7 +40,7 @@ LSAN_OPTIONS=suppressions=$root/tools/lsan-suppressions.txt \
 
 echo "test-sanitize: ThreadSanitizer (gcc) in $tsan"
 flags="-O1 -g1 -fno-omit-frame-pointer -fsanitize=thread"
-CC=gcc CXX=g++ cmake -S "$root" -B "$tsan" "${common[@]}" -DBRISBLEEP_BUILD_VST3=OFF \
+CC=gcc CXX=g++ cmake -S "$root" -B "$tsan" "${common[@]}" \
     -DCMAKE_C_FLAGS_RELEASE="$flags" -DCMAKE_CXX_FLAGS_RELEASE="$flags" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread" \
     -DCMAKE_MODULE_LINKER_FLAGS="-fsanitize=thread" >/dev/null

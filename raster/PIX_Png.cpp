@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
@@ -14,6 +15,12 @@ constexpr unsigned char kSignature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1
 
 // Where the decoder's bytes come from: a block of memory, or an open file read as libpng asks, so
 // that a file is never read further than its PNG stream needs.
+// Editor images are at most a few thousand pixels on a side (film strips of knob frames are the
+// tallest); a header claiming more than these is a damaged file, refused before its bitmap is
+// allocated.
+constexpr png_uint_32 kMaxPngSide = 16384;
+constexpr std::uint64_t kMaxPngPixels = std::uint64_t{1} << 24;
+
 struct StreamReader
 {
     const unsigned char* data = nullptr;
@@ -34,12 +41,14 @@ struct StreamReader
     }
 };
 
-// A request past the end gets zeros for the missing part, which libpng then rejects through its
-// chunk and checksum tests.
+// A request past the end stops the decoding at once. (Zeros for the missing part would be
+// rejected too, by the chunk and checksum tests, but a damaged length makes libpng read and
+// checksum up to 2 GB of them first.)
 void ReadFromStream(png_structp png, png_bytep out, png_size_t length)
 {
     std::memset(out, 0, length);
-    static_cast<StreamReader*>(png_get_io_ptr(png))->Read(out, length);
+    if (static_cast<StreamReader*>(png_get_io_ptr(png))->Read(out, length) < length)
+        png_error(png, "truncated");
 }
 
 void OnPngError(png_structp png, png_const_charp)
@@ -66,6 +75,7 @@ bool Decode(DecodeState& st)
     int depth = 0;
     int colour = 0;
     png_get_IHDR(st.png, st.info, &width, &height, &depth, &colour, nullptr, nullptr, nullptr);
+    if (std::uint64_t{width} * height > kMaxPngPixels) return false;
 
     bool hasAlpha = (colour & PNG_COLOR_MASK_ALPHA) != 0;
     if (colour == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(st.png);
@@ -126,6 +136,7 @@ PIX_MemBitmap* DecodeStream(StreamReader& reader, int signatureBytes)
     {
         png_set_read_fn(st.png, &reader, ReadFromStream);
         png_set_sig_bytes(st.png, signatureBytes);
+        png_set_user_limits(st.png, kMaxPngSide, kMaxPngSide);
         ok = Decode(st);
     }
     png_destroy_read_struct(&st.png, st.info ? &st.info : nullptr, nullptr);

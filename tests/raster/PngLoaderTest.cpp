@@ -183,6 +183,20 @@ TEST(PngLoaderTest, HugeDimensionsFailCleanly)
     // Recompute the header checksum so that only the size is at fault.
     patch(29, static_cast<std::uint32_t>(crc32(crc32(0, nullptr, 0), bytes.data() + 12, 17)));
     EXPECT_FALSE(Decode(bytes));
+
+    // Sides up to 16384 pixels decode; a damaged header claiming more is refused before anything
+    // is allocated for it.
+    const struct
+    {
+        int width, height;
+        bool decodes;
+    } sides[] = {{16384, 1, true}, {1, 16384, true}, {16385, 1, false}, {1, 16385, false}};
+    for (const auto& c : sides)
+    {
+        const auto png = EncodePng(Image(c.width, c.height, PNG_COLOR_TYPE_GRAY, 8,
+                                         std::vector<std::uint8_t>(std::size_t(c.width) * c.height, 7)));
+        EXPECT_EQ(static_cast<bool>(Decode(png)), c.decodes) << c.width << " x " << c.height;
+    }
 }
 
 TEST(PngLoaderTest, FilesByPathAndByName)

@@ -6,11 +6,14 @@
 #include "cli/ClosestNames.h"
 #include "cli/NoteName.h"
 #include "cli/SoundBatch.h"
+#include "cli/StagedFiles.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cmath>
+#include <cstdlib>
 #include <iostream>
+#include <sstream>
 
 namespace
 {
@@ -59,6 +62,76 @@ std::string OneLine(const std::string& text)
     return out;
 }
 
+// What each option that takes a number expects, for the message when its value is not one.
+struct NumberExpectation
+{
+    const char* option;
+    const char* expects;
+};
+constexpr NumberExpectation kNumberExpectations[] = {
+    {"--rate", "a whole number of hertz from 8000 to 384000"},
+    {"--block", "a whole number of frames from 1 to 65536"},
+    {"--velocity", "a whole number from 1 to 127"},
+    {"--length", "a number of seconds from 0 to 3600"},
+    {"--max-tail", "a number of seconds from 0 to 3600"},
+    {"--channels", "1 or 2"},
+    {"--seed", "a whole number from 0 to 4294967295"},
+    {"--mutate", "a whole number from 0 to 100000"},
+    {"--count", "a whole number from 1 to 100000"},
+    {"--normalize", "a peak level in dBFS from -96 to 0"},
+    {"--loudness", "a loudness in LUFS from -70 to 0"},
+    {"--trim", "a level in dBFS from -120 to 0"},
+};
+
+// CLI11 names a value it could not convert as "Could not convert: --seed = abc" (or "seed");
+// say instead what the option takes.
+std::string ConversionMessage(const std::string& what)
+{
+    for (const NumberExpectation& e : kNumberExpectations)
+    {
+        const std::string bare = std::string(e.option).substr(2);
+        const std::size_t at = what.find(": ");
+        if (at == std::string::npos) continue;
+        const std::size_t equals = what.find(" = ", at);
+        const std::string name =
+            what.substr(at + 2, equals == std::string::npos ? std::string::npos : equals - at - 2);
+        if (name != e.option && name != bare) continue;
+        std::string message = std::string(e.option) + " takes " + e.expects;
+        if (equals != std::string::npos) message += ", not \"" + what.substr(equals + 3) + "\"";
+        return message;
+    }
+    return {};
+}
+
+// For "The following argument was not expected: --lenght": the options closest to what was typed.
+std::string UnexpectedArgumentMessage(const CLI::App& app, const std::string& what)
+{
+    const std::size_t colon = what.rfind(": ");
+    if (colon == std::string::npos) return {};
+    // The unexpected words, among them the option's values: the first that looks like an option.
+    std::string name;
+    std::istringstream words(what.substr(colon + 2));
+    for (std::string word; name.empty() && words >> word;)
+        if (word.size() > 1 && word[0] == '-' && !std::isdigit(static_cast<unsigned char>(word[1])))
+            name = word.substr(0, word.find('='));
+    if (name.empty()) return {};
+    std::vector<std::string> options;
+    for (const CLI::Option* option : app.get_options())
+        for (const std::string& longName : option->get_lnames())
+            options.push_back("--" + longName);
+    options.push_back("--help");
+    options.push_back("--version");
+    std::string bare = name;
+    while (!bare.empty() && bare.front() == '-')
+        bare.erase(0, 1);
+    const std::vector<std::string> close = ClosestNames("--" + bare, options);
+    std::string message = "unknown option \"" + name + "\"";
+    for (std::size_t i = 0; i < close.size(); ++i)
+        message += (i == 0 ? " (did you mean \"" : " or \"") + close[i] + "\"";
+    message += close.empty() ? "" : "?)";
+    return message;
+}
+
 } // namespace
 
 namespace
@@ -86,7 +159,8 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
 
     std::string format, bits, note;
     app.add_option("-o,--output", options.output,
-                   "Audio file to write; the format follows the extension (.wav, .flac, .ogg)")
+                   "Audio file to write; the format follows the extension (.wav, .flac, .ogg); - writes to "
+                   "standard output (WAV unless --format says otherwise)")
         ->type_name("FILE");
     app.add_option("--format", format, "Output format, overriding the extension: wav, flac or ogg")
         ->type_name("wav|flac|ogg");
@@ -122,6 +196,21 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
     app.add_option("--editor-png", options.editorPngPath,
                    "Draw the editor into a PNG file: after the settings, or with -o while the note is held")
         ->type_name("FILE");
+    app.add_flag("--no-clobber", options.noClobber,
+                 "Refuse to replace an existing file instead of overwriting it");
+    double normalize = 0.0, loudness = 0.0;
+    std::string trim;
+    CLI::Option* normalizeOption =
+        app.add_option("--normalize", normalize, "Bring the peak of each sound to DB dBFS, -96 to 0")
+            ->type_name("DB");
+    CLI::Option* loudnessOption =
+        app.add_option("--loudness", loudness,
+                       "Bring each sound to an integrated loudness (EBU R128) of LUFS, -70 to 0")
+            ->type_name("LUFS");
+    CLI::Option* trimOption =
+        app.add_option("--trim", trim, "Remove the silence before the first sample at or above DB dBFS [-60]")
+            ->type_name("[DB]")
+            ->expected(0, 1);
     app.add_flag("--list-params", options.listParams,
                  "Print every parameter: index, name, range, default, unit and value texts");
 
@@ -139,6 +228,18 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         std::cout << version.what() << '\n';
         return {ParseOutcome::Done, {}};
     }
+    catch (const CLI::ConversionError& error)
+    {
+        std::string message = ConversionMessage(error.what());
+        if (message.empty()) message = OneLine(error.what());
+        return {ParseOutcome::Failed, message + " (see --help)"};
+    }
+    catch (const CLI::ExtrasError& error)
+    {
+        std::string message = UnexpectedArgumentMessage(app, error.what());
+        if (message.empty()) message = OneLine(error.what());
+        return {ParseOutcome::Failed, message + " (see --help)"};
+    }
     catch (const CLI::ParseError& error)
     {
         std::string message = OneLine(error.what());
@@ -150,6 +251,31 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
     };
 
     if (options.listParams) return {};
+    if (normalizeOption->count() > 0)
+    {
+        if (!std::isfinite(normalize) || normalize < -96.0 || normalize > 0.0)
+            return fail("--normalize takes a peak level in dBFS from -96 to 0");
+        options.levels.peakDb = normalize;
+    }
+    if (loudnessOption->count() > 0)
+    {
+        if (!std::isfinite(loudness) || loudness < -70.0 || loudness > 0.0)
+            return fail("--loudness takes a loudness in LUFS from -70 to 0");
+        if (options.levels.peakDb) return fail("--normalize and --loudness both set the level: give one");
+        options.levels.loudnessLufs = loudness;
+    }
+    if (trimOption->count() > 0)
+    {
+        double level = kDefaultTrimDb;
+        if (!trim.empty())
+        {
+            char* end = nullptr;
+            level = std::strtod(trim.c_str(), &end);
+            if (end == trim.c_str() || *end != '\0' || !std::isfinite(level) || level < -120.0 || level > 0.0)
+                return fail("--trim takes a level in dBFS from -120 to 0, not \"" + trim + "\"");
+        }
+        options.levels.trimDb = level;
+    }
     options.saveStateBeside = saveState->count() > 0 && options.saveStatePath.empty();
     if (const std::string problem = CheckGenerationOptions(options); !problem.empty()) return fail(problem);
     if (options.output.empty() && options.saveStatePath.empty() && options.editorPngPath.empty())
@@ -174,14 +300,28 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         if (!parsed) return fail("unknown format \"" + format + "\": use wav, flac or ogg");
         options.format = *parsed;
     }
-    else if (!options.output.empty() && !IsOutputDirectory(options))
+    else if (!options.output.empty() && options.output != kStandardOutput && !IsOutputDirectory(options))
     {
-        const auto fromName = FormatFromExtension(options.output);
+        auto fromName = FormatFromExtension(options.output);
+        std::error_code ec;
+        // A device or a FIFO has no extension to tell the format: WAV, as on standard output.
+        const auto kind = std::filesystem::status(options.output, ec).type();
+        if (!fromName && kind != std::filesystem::file_type::regular &&
+            kind != std::filesystem::file_type::directory && kind != std::filesystem::file_type::not_found &&
+            kind != std::filesystem::file_type::none)
+            fromName = AudioFormat::Wav;
+        if (!fromName && !std::filesystem::exists(options.output, ec) &&
+            std::filesystem::path(options.output).extension().empty())
+            return fail("-o \"" + options.output +
+                        "\" has no extension and there is no directory of that name: " +
+                        "end it with / to write into a new directory, or use .wav, .flac or .ogg");
         if (!fromName)
             return fail("cannot tell the format of \"" + options.output +
                         "\" from its extension: use .wav, .flac or .ogg, or --format");
         options.format = *fromName;
     }
+    if (options.output == kStandardOutput && options.count > 1)
+        return fail("-o - writes one sound to standard output: --count needs a pattern or a directory");
 
     if (!bits.empty())
     {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/AudioFile.h"
+#include "cli/Levels.h"
 
 #include <cstdint>
 #include <optional>
@@ -25,6 +26,8 @@ struct RenderOptions
     std::string saveStatePath;
     std::string editorPngPath; // the editor drawn headless; with -o, just before the note-off
     bool listParams = false;
+    bool noClobber = false; // an existing file is refused instead of replaced
+    LevelOptions levels;
 
     // Sound generation (cli/SoundBatch.h).
     std::string recipe; // an editor sound button; empty for none

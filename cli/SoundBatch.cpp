@@ -1,10 +1,12 @@
 #include "cli/SoundBatch.h"
 
 #include "cli/AudioFile.h"
+#include "cli/Levels.h"
 #include "cli/ParamSettings.h"
 #include "cli/Render.h"
 #include "cli/StagedFiles.h"
 #include "cli/StateFile.h"
+#include "cli/StopSignal.h"
 
 #include "editor/IEditorSnapshot.h"
 #include "instrument/Brisbleep.h"
@@ -92,14 +94,6 @@ struct FileSummary
     double seconds;
     double peak;
 };
-
-double PeakOf(const std::vector<double>& samples)
-{
-    double peak = 0.0;
-    for (double s : samples)
-        peak = std::max(peak, std::abs(s));
-    return peak;
-}
 
 std::string Decibels(double level)
 {
@@ -290,12 +284,63 @@ std::string StatePathBeside(const std::string& audioPath)
     return path.string();
 }
 
+bool GeneratorUsedSince(std::uint32_t seed)
+{
+    // Three draws of 15 bits: a generator that moved on matches a fresh one by chance once in 2^45.
+    int next[3];
+    for (int& value : next)
+        value = RandomInt();
+    RandomSeed(seed);
+    for (int value : next)
+        if (RandomInt() != value) return true;
+    return false;
+}
+
+void PrintRandomSeed(std::ostream& out, std::uint32_t seed)
+{
+    out << "seed " << seed << " (random; --seed " << seed << " repeats it)\n";
+}
+
+namespace
+{
+
+void PrintSummary(std::ostream& out, const std::vector<FileSummary>& written, int asked)
+{
+    out << "wrote " << written.size();
+    if (static_cast<int>(written.size()) != asked) out << " of " << asked;
+    out << (asked == 1 ? " file" : " files") << (written.empty() ? "\n" : ":\n");
+    for (const FileSummary& file : written)
+        out << "  " << file.path << "  " << std::fixed << std::setprecision(3) << file.seconds << " s  peak "
+            << Decibels(file.peak) << "  seed " << file.seed << '\n';
+}
+
+} // namespace
+
 int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream& err)
 {
-    const auto fail = [&err](const std::string& message)
+    std::vector<FileSummary> written;
+    bool progressShown = false;
+    // Every way out says how many files were written: a batch that stops early keeps its finished
+    // files, so the user must know which ones they are.
+    const auto finish = [&](int status)
     {
+        if (progressShown) err << "\r\033[K" << std::flush;
+        if (status != 0 || !written.empty()) PrintSummary(out, written, options.count);
+        return status;
+    };
+    const auto fail = [&](const std::string& message)
+    {
+        if (progressShown) err << "\r\033[K";
         err << "brisbleep-render: " << message << '\n';
-        return 1;
+        progressShown = false;
+        return written.empty() ? 1 : finish(1);
+    };
+    const auto stop = [&]
+    {
+        if (progressShown) err << "\r\033[K";
+        progressShown = false;
+        err << "brisbleep-render: stopped by " << StopSignalName(StopSignal()) << '\n';
+        return finish(StopStatus(StopSignal()));
     };
 
     std::string error;
@@ -305,8 +350,15 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
         names = OutputNames::Parse(options, error);
         if (!names) return fail(error);
         if (options.count > 1 && !names->Numbered())
+        {
+            std::error_code ec;
+            if (!std::filesystem::exists(options.output, ec) &&
+                std::filesystem::path(options.output).extension().empty())
+                return fail("there is no directory \"" + options.output +
+                            "\": end -o with / to create it, or give a pattern such as coin_%03d.wav");
             return fail("with --count " + std::to_string(options.count) +
                         ", -o needs a number field (coin_%03d.wav) or a directory");
+        }
         if (IsOutputDirectory(options))
         {
             std::error_code ec;
@@ -316,39 +368,44 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
     }
 
     // Every output is checked before the first render, so that a path that cannot be written is
-    // reported at once; the files are kept under temporary names and appear together only when the
-    // whole batch succeeded.
+    // reported at once.
     const auto statePathOf = [&options](const std::string& path)
     { return options.saveStateBeside ? StatePathBeside(path) : options.saveStatePath; };
     for (int i = 0; i < options.count; ++i)
     {
         const std::string path = names ? names->Name(i + 1) : std::string();
-        if (!path.empty() && !(error = CheckCanCreate(path)).empty()) return fail(error);
+        if (!path.empty() && !(error = CheckCanCreate(path, options.noClobber)).empty()) return fail(error);
         const std::string statePath = statePathOf(path);
-        if (!statePath.empty() && !(error = CheckCanCreate(statePath)).empty()) return fail(error);
+        if (!statePath.empty() && !(error = CheckCanCreate(statePath, options.noClobber)).empty())
+            return fail(error);
     }
-    StagedFiles files;
+    StagedFiles editorFiles(options.noClobber);
     TemporaryFile* editorPng = nullptr;
-    if (!options.editorPngPath.empty() && !(editorPng = files.Add(options.editorPngPath, error)))
+    if (!options.editorPngPath.empty() && !(editorPng = editorFiles.Add(options.editorPngPath, error)))
         return fail(error);
 
     // Without --seed the seed comes from the system's entropy source: two runs in the same second
     // must not make the same "random" sounds.
     const std::uint32_t seed = options.seedGiven ? options.seed : std::random_device{}();
-    if (!options.seedGiven) out << "seed " << seed << " (random; --seed " << seed << " repeats it)\n";
+    if (!options.seedGiven) PrintRandomSeed(out, seed);
 
     const bool showProgress = options.count > 1 && isatty(STDERR_FILENO);
-    std::vector<FileSummary> written;
     for (int i = 0; i < options.count; ++i)
     {
+        if (StopSignal() != 0) return stop();
         const std::uint32_t variationSeed = seed + static_cast<std::uint32_t>(i);
         const std::string path = names ? names->Name(i + 1) : std::string();
         if (showProgress)
+        {
             err << "\rrendering " << (i + 1) << "/" << options.count << "  " << path << std::flush;
+            progressShown = true;
+        }
 
         auto instrument = std::make_unique<Brisbleep>(OfflineHostContext{});
         if (!PrepareVariation(*instrument, options, variationSeed, error)) return fail(error);
 
+        // The state and the audio of one variation appear together, as soon as both are written.
+        StagedFiles files(options.noClobber);
         const std::string statePath = statePathOf(path);
         TemporaryFile* state = statePath.empty() ? nullptr : files.Add(statePath, error);
         if (!statePath.empty() && (!state || !SaveStateFile(*instrument, *state, error))) return fail(error);
@@ -367,27 +424,32 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
         {
             if (drawEditor) beforeNoteOff();
             if (!error.empty()) return fail(error);
+            if (!(error = files.CommitAll()).empty()) return fail(error);
             continue;
         }
 
-        const RenderResult result = RenderNote(*instrument, options, beforeNoteOff);
+        RenderResult result = RenderNote(*instrument, options, beforeNoteOff);
+        if (result.stopped) return stop();
         if (drawEditor && !drawn) beforeNoteOff(); // the render ended before the note-off
         if (!error.empty()) return fail(error);
+        const std::string levelNote =
+            ApplyLevels(result.interleaved, options.channels, options.rate, options.levels, error);
+        if (!error.empty()) return fail(error);
+        if (!levelNote.empty())
+            err << (progressShown ? "\r\033[K" : "") << "brisbleep-render: note: \"" << path << "\" "
+                << levelNote << '\n';
         TemporaryFile* audio = files.Add(path, error);
         if (!audio) return fail(error);
         error = WriteAudioFile(*audio, options.format, options.encoding, options.rate, options.channels,
                                result.interleaved);
+        if (error.empty()) error = files.CommitAll();
+        if (StopSignal() != 0 && !error.empty()) return stop();
         if (!error.empty()) return fail(error);
         const double frames = static_cast<double>(result.interleaved.size()) / options.channels;
-        written.push_back({path, variationSeed, frames / options.rate, PeakOf(result.interleaved)});
+        written.push_back({path, variationSeed, frames / options.rate, Peak(result.interleaved)});
     }
-    error = files.CommitAll();
+    error = editorFiles.CommitAll();
     if (!error.empty()) return fail(error);
-    if (showProgress) err << "\r\033[K" << std::flush;
-
-    out << "wrote " << written.size() << (written.size() == 1 ? " file" : " files") << ":\n";
-    for (const FileSummary& file : written)
-        out << "  " << file.path << "  " << std::fixed << std::setprecision(3) << file.seconds << " s  peak "
-            << Decibels(file.peak) << "  seed " << file.seed << '\n';
-    return 0;
+    if (StopSignal() != 0) return stop();
+    return finish(0);
 }

@@ -7,13 +7,17 @@
 #include "cli/SoundBatch.h"
 #include "cli/StagedFiles.h"
 #include "cli/StateFile.h"
+#include "cli/StopSignal.h"
 
 #include "editor/IEditorSnapshot.h"
 #include "editor/IGraphics.h"
 #include "instrument/Brisbleep.h"
 
+#include "engine/Random.h"
+
 #include <iostream>
 #include <memory>
+#include <random>
 
 namespace
 {
@@ -40,7 +44,10 @@ int Run(int argc, char** argv)
     const ParseOutcome parsed = ParseRenderOptions(argc, argv, options);
     if (parsed.kind == ParseOutcome::Done) return 0;
     if (parsed.kind == ParseOutcome::Failed) return Fail(parsed.message);
-    if (!options.listParams && UsesGeneration(options)) return RunGeneration(options, std::cout, std::cerr);
+    InstallStopHandlers();
+    // With the audio on standard output, everything else the renderer says goes to standard error.
+    std::ostream& info = options.output == kStandardOutput ? std::cerr : std::cout;
+    if (!options.listParams && UsesGeneration(options)) return RunGeneration(options, info, std::cerr);
 
     auto instrument = std::make_unique<Brisbleep>(OfflineHostContext{});
     const std::vector<const IParameter*> params = Parameters(*instrument);
@@ -62,7 +69,7 @@ int Run(int argc, char** argv)
 
     // Every output is created before the render, so that a path that cannot be written is reported
     // at once, and all of them appear together only when the whole run succeeded.
-    StagedFiles files;
+    StagedFiles files(options.noClobber);
     TemporaryFile* audio = nullptr;
     TemporaryFile* state = nullptr;
     TemporaryFile* editorPng = nullptr;
@@ -96,12 +103,32 @@ int Run(int argc, char** argv)
         if (!instrument->editorGraphics) instrument->CreateEditor();
         beforeNoteOff = drawEditor;
     }
-    const RenderResult result = RenderNote(*instrument, options, beforeNoteOff);
+    // Noise draws from the generator, which the instrument seeded from the clock: seed it from the
+    // system's entropy source instead, and say so if the sound used it.
+    const std::uint32_t seed = std::random_device{}();
+    RandomSeed(seed);
+    RenderResult result = RenderNote(*instrument, options, beforeNoteOff);
+    if (result.stopped)
+    {
+        std::cerr << kProgram << ": stopped by " << StopSignalName(StopSignal()) << "; no file written\n";
+        return StopStatus(StopSignal());
+    }
+    if (GeneratorUsedSince(seed)) PrintRandomSeed(info, seed);
     if (beforeNoteOff && !editorDrawn) drawEditor(); // the render ended before any note-off
     if (!editorError.empty()) return Fail(editorError);
-    error = WriteAudioFile(*audio, options.format, options.encoding, options.rate, options.channels,
-                           result.interleaved);
+    const std::string levelNote =
+        ApplyLevels(result.interleaved, options.channels, options.rate, options.levels, error);
+    if (!levelNote.empty())
+        std::cerr << kProgram << ": note: \"" << options.output << "\" " << levelNote << '\n';
+    if (error.empty())
+        error = WriteAudioFile(*audio, options.format, options.encoding, options.rate, options.channels,
+                               result.interleaved);
     if (error.empty()) error = files.CommitAll();
+    if (StopSignal() != 0)
+    {
+        std::cerr << kProgram << ": stopped by " << StopSignalName(StopSignal()) << "; no file written\n";
+        return StopStatus(StopSignal());
+    }
     if (!error.empty()) return Fail(error);
     if (result.tailCut)
         std::cerr << kProgram

@@ -7,7 +7,10 @@
 #include <chrono>
 #include <thread>
 
+#include <csignal>
+#include <ebur128.h>
 #include <sndfile.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -549,4 +552,330 @@ TEST_F(CliAssets, SeedsWithoutSeedOptionDifferFromRunToRun)
         seeds.insert(outcome.out.substr(at, outcome.out.find(' ', at + 7) - at));
     }
     EXPECT_EQ(seeds.size(), 3u);
+}
+
+namespace
+{
+class CliPipeline : public Cli
+{
+protected:
+    // Starts the renderer without waiting for it; its standard output and error go to files.
+    pid_t Start(const std::vector<std::string>& args)
+    {
+        std::vector<std::string> argv = {BRISBLEEP_RENDER_PATH};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const std::string out = (dir / "stdout.txt").string(), err = (dir / "stderr.txt").string();
+        const pid_t pid = fork();
+        if (pid == 0)
+        {
+            std::freopen(out.c_str(), "w", stdout);
+            std::freopen(err.c_str(), "w", stderr);
+            std::vector<char*> raw;
+            for (std::string& a : argv)
+                raw.push_back(a.data());
+            raw.push_back(nullptr);
+            execv(raw[0], raw.data());
+            _exit(127);
+        }
+        return pid;
+    }
+    static int Wait(pid_t pid)
+    {
+        int raw = 0;
+        waitpid(pid, &raw, 0);
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+    std::size_t Count(const fs::path& where, const std::string& part) const
+    {
+        std::size_t n = 0;
+        for (const auto& entry : fs::directory_iterator(where))
+            n += entry.path().filename().string().find(part) != std::string::npos;
+        return n;
+    }
+};
+
+std::string LastTwoMillisecondsAbove(const Audio& audio, double level)
+{
+    const std::size_t quiet = static_cast<std::size_t>(audio.rate * 0.002);
+    const std::size_t from = audio.left.size() > quiet ? audio.left.size() - quiet : 0;
+    for (std::size_t i = from; i < audio.left.size(); ++i)
+        if (std::abs(audio.left[i]) > level)
+            return "sample " + std::to_string(i) + " = " + std::to_string(audio.left[i]);
+    return {};
+}
+} // namespace
+
+TEST_F(CliPipeline, StandardOutputFifoSymlinkAndDeviceDestinations)
+{
+    const std::vector<std::string> sound = {"--recipe", "blip", "--seed", "5", "--length", "0.2"};
+    std::vector<std::string> plain = {"-o", File("plain.wav")};
+    plain.insert(plain.end(), sound.begin(), sound.end());
+    ASSERT_EQ(Render(plain).status, 0);
+    const std::string expected = Slurp(File("plain.wav"));
+    ASSERT_GT(expected.size(), 1000u);
+
+    // -o -: the audio alone on standard output; the summary moves to standard error.
+    std::vector<std::string> toStdout = {"-o", "-"};
+    toStdout.insert(toStdout.end(), sound.begin(), sound.end());
+    const Outcome piped = Render(toStdout);
+    ASSERT_EQ(piped.status, 0) << piped.err;
+    EXPECT_TRUE(piped.out == expected);
+    EXPECT_NE(piped.err.find("seed 5"), std::string::npos) << piped.err;
+    // --format picks the format of standard output.
+    const Outcome flac = Render({"-o", "-", "--format", "flac", "--length", "0.1"});
+    ASSERT_EQ(flac.status, 0) << flac.err;
+    EXPECT_EQ(flac.out.substr(0, 4), "fLaC");
+
+    // A FIFO is written in place, for the reader at its other end, and stays a FIFO.
+    ASSERT_EQ(mkfifo(File("pipe.wav").c_str(), 0644), 0);
+    std::string received;
+    std::thread reader([&] { received = Slurp(File("pipe.wav")); });
+    std::vector<std::string> toFifo = {"-o", File("pipe.wav")};
+    toFifo.insert(toFifo.end(), sound.begin(), sound.end());
+    const Outcome fifo = Render(toFifo);
+    reader.join();
+    EXPECT_EQ(fifo.status, 0) << fifo.err;
+    EXPECT_TRUE(received == expected);
+    EXPECT_TRUE(fs::is_fifo(File("pipe.wav")));
+
+    // A symlink is followed: the file it names is replaced, keeping its mode; the link stays.
+    fs::create_directories(dir / "assets");
+    std::ofstream(File("assets/blip.wav")) << "old";
+    fs::permissions(File("assets/blip.wav"), fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("assets/blip.wav", File("link.wav"));
+    std::vector<std::string> toLink = {"-o", File("link.wav")};
+    toLink.insert(toLink.end(), sound.begin(), sound.end());
+    ASSERT_EQ(Render(toLink).status, 0);
+    EXPECT_TRUE(fs::is_symlink(File("link.wav")));
+    EXPECT_TRUE(Slurp(File("assets/blip.wav")) == expected);
+    EXPECT_EQ(fs::status(File("assets/blip.wav")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(Count(dir / "assets", ".tmp-"), 0u);
+    // A link to a file that does not exist yet gets that file.
+    fs::create_symlink("assets/new.wav", File("dangling.wav"));
+    toLink[1] = File("dangling.wav");
+    ASSERT_EQ(Render(toLink).status, 0);
+    EXPECT_TRUE(fs::is_symlink(File("dangling.wav")));
+    EXPECT_TRUE(Slurp(File("assets/new.wav")) == expected);
+
+    // A device is written into, not replaced.
+    toLink[1] = "/dev/null";
+    EXPECT_EQ(Render(toLink).status, 0);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+TEST_F(CliPipeline, NoClobberAndMissingDirectories)
+{
+    std::ofstream(File("keep.wav")) << "precious";
+    ExpectFailure({"-o", File("keep.wav"), "--no-clobber"}, "the file exists and --no-clobber keeps it");
+    EXPECT_EQ(Slurp(File("keep.wav")), "precious");
+    // Checked for every file of a batch before the first render.
+    std::ofstream(File("c_2.wav")) << "precious";
+    const Outcome batch = Render(
+        {"--recipe", "coin", "--count", "3", "-o", File("c_%d.wav"), "--no-clobber", "--length", "0.1"});
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_NE(batch.err.find("c_2.wav\": the file exists"), std::string::npos) << batch.err;
+    EXPECT_FALSE(fs::exists(File("c_1.wav")));
+    ASSERT_EQ(Render({"-o", File("new.wav"), "--no-clobber", "--length", "0.1"}).status, 0);
+    EXPECT_TRUE(fs::exists(File("new.wav")));
+
+    const struct
+    {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"-o", File("nodir/x.wav")}, "(there is no directory \"" + File("nodir") + "\")"},
+        {{"-o", File("sounds")}, "has no extension and there is no directory of that name"},
+        {{"--recipe", "coin", "--count", "2", "-o", File("sounds")}, "there is no directory"},
+        {{"-o", "-", "--count", "2"}, "-o - writes one sound"},
+    };
+    for (const auto& c : cases)
+        ExpectFailure(c.args, c.message);
+}
+
+TEST_F(CliPipeline, StopSignalsKeepFinishedFilesAndRemoveTemporaries)
+{
+    const struct
+    {
+        int signal;
+        int status;
+        const char* name;
+    } cases[] = {{SIGINT, 130, "SIGINT"}, {SIGTERM, 143, "SIGTERM"}};
+    for (const auto& c : cases)
+    {
+        const fs::path out = dir / c.name;
+        const pid_t pid = Start({"--recipe", "coin", "--seed", "1", "--count", "2000", "--length", "0.2",
+                                 "--save-state", "-o", out.string() + "/"});
+        // Wait for a few finished files, then stop the batch in the middle.
+        const auto finished = [&]
+        {
+            std::size_t n = 0;
+            for (const auto& entry : fs::directory_iterator(out))
+                n += entry.path().extension() == ".state";
+            return n;
+        };
+        for (int i = 0; i < 500 && (!fs::exists(out) || finished() < 3); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        kill(pid, c.signal);
+        EXPECT_EQ(Wait(pid), c.status) << c.name;
+        const std::string summary = Slurp(dir / "stdout.txt");
+        EXPECT_NE(Slurp(dir / "stderr.txt").find(std::string("stopped by ") + c.name), std::string::npos);
+        EXPECT_EQ(Count(out, ".tmp-"), 0u) << c.name;
+        const std::size_t wavs = Count(out, ".wav");
+        EXPECT_GE(wavs, 3u);
+        EXPECT_EQ(Count(out, ".state"), wavs) << "each state with its sound";
+        EXPECT_EQ(Count(out, ".wav"), Count(out, ".state"));
+        EXPECT_NE(summary.find("wrote " + std::to_string(wavs) + " of 2000 files"), std::string::npos)
+            << summary;
+        // Every file kept is complete: it decodes to the sound of its seed.
+        for (const auto& entry : fs::directory_iterator(out))
+        {
+            if (entry.path().extension() != ".wav") continue;
+            EXPECT_GT(ReadAudio(entry.path()).left.size(), 8820u) << entry.path();
+            EXPECT_NE(summary.find(entry.path().filename().string()), std::string::npos);
+        }
+    }
+}
+
+TEST_F(CliPipeline, EveryRenderThatDrawsRandomNumbersPrintsItsSeed)
+{
+    // White noise draws from the generator: the seed is printed and repeats the sound.
+    const Outcome noise = Render({"-o", File("noise.wav"), "--set", "White Level=0", "--length", "0.1"});
+    ASSERT_EQ(noise.status, 0) << noise.err;
+    const std::size_t at = noise.out.find("--seed ");
+    ASSERT_NE(at, std::string::npos) << noise.out;
+    const std::string seed = noise.out.substr(at + 7, noise.out.find(' ', at + 7) - at - 7);
+    ASSERT_EQ(
+        Render({"-o", File("again.wav"), "--set", "White Level=0", "--length", "0.1", "--seed", seed}).status,
+        0);
+    EXPECT_TRUE(Slurp(File("noise.wav")) == Slurp(File("again.wav")));
+    // The default triangle draws nothing and says nothing.
+    const Outcome plain = Render({"-o", File("plain.wav"), "--length", "0.1"});
+    EXPECT_EQ(plain.out, "");
+}
+
+TEST_F(CliPipeline, NormalizeBringsEveryRecipeToOnePeak)
+{
+    // The spread of the peaks was 55 dB across powerup seeds alone; after --normalize -1 every file
+    // of 50 seeds per recipe peaks at -1 dBFS.
+    for (const char* recipe : {"coin", "shoot", "powerup", "hit", "jump", "blip", "blade", "random"})
+    {
+        const fs::path out = dir / recipe;
+        const Outcome run =
+            Render({"--recipe", recipe, "--seed", "1", "--count", "50", "--length", "0.15", "--max-tail",
+                    "0.5", "--bits", "32f", "--normalize", "-1", "-o", out.string() + "/"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        double low = 1.0, high = 0.0;
+        for (const auto& entry : fs::directory_iterator(out))
+        {
+            const double peak = PeakMagnitude(ReadAudio(entry.path()).left);
+            // A silent variation has no peak to move; it is kept and named.
+            if (peak == 0.0)
+            {
+                EXPECT_NE(run.err.find(entry.path().filename().string() + "\" is silent"), std::string::npos)
+                    << run.err;
+                continue;
+            }
+            low = std::min(low, peak);
+            high = std::max(high, peak);
+        }
+        EXPECT_NEAR(20.0 * std::log10(low), -1.0, 0.001) << recipe;
+        EXPECT_NEAR(20.0 * std::log10(high), -1.0, 0.001) << recipe;
+    }
+}
+
+TEST_F(CliPipeline, LoudnessTrimAndCleanEnds)
+{
+    // --loudness: measured again with the same meter, the file sits at its target.
+    for (const char* target : {"-23", "-14"})
+    {
+        ASSERT_EQ(
+            Render({"-o", File("loud.wav"), "--bits", "32f", "--length", "1", "--loudness", target}).status,
+            0);
+        const Audio audio = ReadAudio(File("loud.wav"));
+        double loudness = 0.0;
+        ebur128_state* meter = ebur128_init(1, static_cast<unsigned long>(audio.rate), EBUR128_MODE_I);
+        ebur128_add_frames_double(meter, audio.left.data(), audio.left.size());
+        ebur128_loudness_global(meter, &loudness);
+        ebur128_destroy(&meter);
+        EXPECT_NEAR(loudness, std::stod(target), 0.05) << target;
+    }
+    ExpectFailure({"-o", File("x.wav"), "--normalize", "-1", "--loudness", "-16"}, "give one");
+    const Outcome silent = Render({"-o", File("silent.wav"), "--set", "Osc1 Type=Off", "--normalize", "-1"});
+    EXPECT_EQ(silent.status, 0);
+    EXPECT_NE(silent.err.find("silent.wav\" is silent: --normalize leaves it as it is"), std::string::npos)
+        << silent.err;
+
+    // --trim: a 50 ms attack starts below -60 dBFS; the trimmed file starts at that level and is
+    // shorter by the silent part only.
+    const std::vector<std::string> slow = {"--bits", "32f",   "--length",
+                                           "0.2",    "--set", "Amp Env Attack=0.05"};
+    std::vector<std::string> whole = {"-o", File("whole.wav")}, trimmed = {"-o", File("trim.wav"), "--trim"};
+    whole.insert(whole.end(), slow.begin(), slow.end());
+    trimmed.insert(trimmed.end(), slow.begin(), slow.end());
+    ASSERT_EQ(Render(whole).status, 0);
+    ASSERT_EQ(Render(trimmed).status, 0);
+    const Audio a = ReadAudio(File("whole.wav")), t = ReadAudio(File("trim.wav"));
+    ASSERT_LT(t.left.size(), a.left.size());
+    const std::size_t cut = a.left.size() - t.left.size();
+    EXPECT_GE(std::abs(t.left[0]), 0.001);
+    EXPECT_LT(PeakMagnitude(a.left, 0, cut), 0.001);
+    EXPECT_TRUE(std::equal(t.left.begin(), t.left.end(), a.left.begin() + static_cast<std::ptrdiff_t>(cut)));
+
+    // Clean ends: sounds that used to stop while loud (blip seed 24 held -6 dBFS to its last
+    // sample) and a --max-tail cut end below -40 dBFS in their last 2 ms.
+    for (const char* recipe : {"blip", "random"})
+    {
+        const fs::path out = dir / recipe;
+        ASSERT_EQ(Render({"--recipe", recipe, "--seed", "1", "--count", "40", "--length", "0.4", "-o",
+                          out.string() + "/"})
+                      .status,
+                  0);
+        for (const auto& entry : fs::directory_iterator(out))
+            EXPECT_EQ(LastTwoMillisecondsAbove(ReadAudio(entry.path()), 0.01), "") << entry.path();
+    }
+    ASSERT_EQ(Render({"--recipe", "blip", "--seed", "24", "--length", "0.4", "-o", File("b24.wav")}).status,
+              0);
+    const Audio blip = ReadAudio(File("b24.wav"));
+    EXPECT_EQ(LastTwoMillisecondsAbove(blip, 0.01), "");
+    // It still holds its level until the fade: the sound is not shortened.
+    EXPECT_GT(PeakMagnitude(blip.left, blip.left.size() - 882, blip.left.size() - 661), 0.4);
+    ASSERT_EQ(
+        Render({"-o", File("cut.wav"), "--length", "0.25", "--max-tail", "0.05", "--bits", "32f"}).status, 0);
+    const Audio cut2 = ReadAudio(File("cut.wav"));
+    EXPECT_EQ(cut2.left.size(), 11025u + 2205u);
+    EXPECT_EQ(LastTwoMillisecondsAbove(cut2, 0.01), "");
+    // The fade is smooth: no step between samples larger than the sound's own before it.
+    const auto largestStep = [&](std::size_t from, std::size_t to)
+    {
+        double step = 0.0;
+        for (std::size_t i = from; i + 1 < to; ++i)
+            step = std::max(step, std::abs(cut2.left[i + 1] - cut2.left[i]));
+        return step;
+    };
+    const std::size_t end = cut2.left.size();
+    EXPECT_LE(largestStep(end - 600, end), largestStep(end - 2000, end - 600));
+}
+
+TEST_F(CliPipeline, MisspeltOptionsAndValuesSayWhatIsExpected)
+{
+    const struct
+    {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"-o", File("x.wav"), "--lenght", "1"}, "unknown option \"--lenght\" (did you mean \"--length\"?)"},
+        {{"-o", File("x.wav"), "--normalise", "-1"}, "(did you mean \"--normalize\"?)"},
+        {{"-o", File("x.wav"), "--seed", "abc"},
+         "--seed takes a whole number from 0 to 4294967295, not \"abc\""},
+        {{"-o", File("x.wav"), "--seed", "4294967296"}, "--seed takes a whole number from 0 to 4294967295"},
+        {{"-o", File("x.wav"), "--velocity", "1.5"}, "--velocity takes a whole number from 1 to 127"},
+        {{"-o", File("x.wav"), "--length", "long"}, "--length takes a number of seconds from 0 to 3600"},
+        {{"-o", File("x.wav"), "--count", "x"}, "--count takes a whole number from 1 to 100000"},
+        {{"-o", File("x.wav"), "--normalize", "3"}, "--normalize takes a peak level in dBFS from -96 to 0"},
+        {{"-o", File("x.wav"), "--loudness", "-80"}, "--loudness takes a loudness in LUFS from -70 to 0"},
+        {{"-o", File("x.wav"), "--trim=loud"}, "--trim takes a level in dBFS from -120 to 0"},
+    };
+    for (const auto& c : cases)
+        ExpectFailure(c.args, c.message);
 }

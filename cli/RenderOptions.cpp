@@ -81,6 +81,7 @@ constexpr NumberExpectation kNumberExpectations[] = {
     {"--normalize", "a peak level in dBFS from -96 to 0"},
     {"--loudness", "a loudness in LUFS from -70 to 0"},
     {"--trim", "a level in dBFS from -120 to 0"},
+    {"--program", "a whole number from 0 (the first program of the bank)"},
 };
 
 // CLI11 names a value it could not convert as "Could not convert: --seed = abc" (or "seed");
@@ -192,6 +193,14 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
                        "Write the state after all settings are applied; without FILE, beside each audio file")
             ->type_name("[FILE]")
             ->expected(0, 1);
+    app.add_option("--program", options.program, "With --state BANK.fxb: the program to load, from 0 [0]")
+        ->type_name("N");
+    app.add_option(
+           "--save-json", options.saveJsonPath,
+           "Write the state as JSON (every parameter by name, in its unit) once all settings are applied")
+        ->type_name("FILE");
+    app.add_flag("--print-state", options.printState,
+                 "Print the state as JSON once all settings are applied");
     AddGenerationOptions(app, options);
     app.add_option("--editor-png", options.editorPngPath,
                    "Draw the editor into a PNG file: after the settings, or with -o while the note is held")
@@ -278,8 +287,15 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
     }
     options.saveStateBeside = saveState->count() > 0 && options.saveStatePath.empty();
     if (const std::string problem = CheckGenerationOptions(options); !problem.empty()) return fail(problem);
-    if (options.output.empty() && options.saveStatePath.empty() && options.editorPngPath.empty())
+    if (options.output.empty() && options.saveStatePath.empty() && options.editorPngPath.empty() &&
+        options.saveJsonPath.empty() && !options.printState)
         return fail("no output file given: use -o FILE (see --help)");
+    if (options.program < -1 || (options.program >= 0 && options.statePath.empty()))
+        return fail("--program picks a program of the bank given to --state, from 0");
+    if (options.printState && options.output == kStandardOutput)
+        return fail("--print-state and -o - would both write to standard output: give -o a file");
+    if (options.count > 1 && (options.printState || !options.saveJsonPath.empty()))
+        return fail("--print-state and --save-json describe one sound: not with --count");
     // Two outputs written to one file would leave only the last: refused before anything is rendered.
     const struct
     {
@@ -287,6 +303,7 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         const std::string& path;
     } outputs[] = {{"-o", options.output},
                    {"--save-state", options.saveStatePath},
+                   {"--save-json", options.saveJsonPath},
                    {"--editor-png", options.editorPngPath}};
     for (std::size_t i = 0; i < std::size(outputs); ++i)
         for (std::size_t j = i + 1; j < std::size(outputs); ++j)

@@ -24,6 +24,9 @@ struct RenderOptions
     std::vector<std::string> settings; // "NAME=VALUE"
     std::string statePath;
     std::string saveStatePath;
+    std::string saveJsonPath;  // the state as text
+    bool printState = false;   // the state as text on standard output
+    int program = -1;          // the program of an .fxb bank given to --state, from 0
     std::string editorPngPath; // the editor drawn headless; with -o, just before the note-off
     bool listParams = false;
     bool noClobber = false; // an existing file is refused instead of replaced

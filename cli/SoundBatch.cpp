@@ -116,7 +116,8 @@ std::vector<const IParameter*> Parameters(const Brisbleep& instrument)
 bool PrepareVariation(Brisbleep& instrument, const RenderOptions& options, std::uint32_t seed,
                       std::string& error)
 {
-    if (!options.statePath.empty() && !LoadStateFile(instrument, options.statePath, error)) return false;
+    if (!options.statePath.empty() && !LoadStateFile(instrument, options.statePath, error, options.program))
+        return false;
     RandomSeed(seed);
     if (!options.recipe.empty()) RunRecipeAction(instrument, options.recipe);
     for (int i = 0; i < options.mutations; ++i)
@@ -409,6 +410,10 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
         const std::string statePath = statePathOf(path);
         TemporaryFile* state = statePath.empty() ? nullptr : files.Add(statePath, error);
         if (!statePath.empty() && (!state || !SaveStateFile(*instrument, *state, error))) return fail(error);
+        TemporaryFile* json = options.saveJsonPath.empty() ? nullptr : files.Add(options.saveJsonPath, error);
+        if (!options.saveJsonPath.empty() && (!json || !SaveStateTextFile(*instrument, *json, error)))
+            return fail(error);
+        if (options.printState) out << StateText(*instrument);
 
         // The editor is drawn as the last variation leaves it, while its note still sounds.
         const bool drawEditor = editorPng && i == options.count - 1;

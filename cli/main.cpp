@@ -58,7 +58,7 @@ int Run(int argc, char** argv)
     }
 
     std::string error;
-    if (!options.statePath.empty() && !LoadStateFile(*instrument, options.statePath, error))
+    if (!options.statePath.empty() && !LoadStateFile(*instrument, options.statePath, error, options.program))
         return Fail(error);
     for (const std::string& setting : options.settings)
     {
@@ -79,7 +79,12 @@ int Run(int argc, char** argv)
     if (!options.editorPngPath.empty() && !(editorPng = files.Add(options.editorPngPath, error)))
         return Fail(error);
 
+    TemporaryFile* json = nullptr;
+    if (!options.saveJsonPath.empty() && !(json = files.Add(options.saveJsonPath, error))) return Fail(error);
+
     if (state && !SaveStateFile(*instrument, *state, error)) return Fail(error);
+    if (json && !SaveStateTextFile(*instrument, *json, error)) return Fail(error);
+    if (options.printState) std::cout << StateText(*instrument);
     std::string editorError;
     bool editorDrawn = false;
     const auto drawEditor = [&]

@@ -879,3 +879,207 @@ TEST_F(CliPipeline, MisspeltOptionsAndValuesSayWhatIsExpected)
     for (const auto& c : cases)
         ExpectFailure(c.args, c.message);
 }
+
+namespace
+{
+// Preset containers as the plug-ins' hosts write them, around a 484-byte state.
+std::string BigEndian(std::uint32_t v)
+{
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+            static_cast<char>(v)};
+}
+std::string LittleEndian(std::uint64_t v, int width)
+{
+    std::string out;
+    for (int i = 0; i < width; ++i)
+        out += static_cast<char>(v >> (8 * i));
+    return out;
+}
+const std::string kChunkHeader("\x74\x66\x66\x70\x00\x00\x01\x00", 8);
+
+std::string Fxp(const std::string& state, const std::string& id = "spgp")
+{
+    const std::string chunk = kChunkHeader + state;
+    std::string body = "FPCh" + BigEndian(1) + id + BigEndian(1) + BigEndian(1) + std::string(28, '\0');
+    body += BigEndian(static_cast<std::uint32_t>(chunk.size())) + chunk;
+    return "CcnK" + BigEndian(static_cast<std::uint32_t>(body.size())) + body;
+}
+
+// A bank of programs: each (name, state), an empty state meaning a program never initialised.
+std::string Fxb(const std::vector<std::pair<std::string, std::string>>& programs)
+{
+    std::string chunk = kChunkHeader;
+    for (const auto& [name, state] : programs)
+        chunk +=
+            LittleEndian(name.size(), 4) + name + (state.empty() ? std::string(1, '\0') : "\x01" + state);
+    std::string body = "FBCh" + BigEndian(2) + "spgp" + BigEndian(1) +
+                       BigEndian(static_cast<std::uint32_t>(programs.size())) + BigEndian(0) +
+                       std::string(124, '\0');
+    body += BigEndian(static_cast<std::uint32_t>(chunk.size())) + chunk;
+    return "CcnK" + BigEndian(static_cast<std::uint32_t>(body.size())) + body;
+}
+
+std::string VstPreset(const std::string& vst3State,
+                      const std::string& classId = "0DE7AEF2DE004E4F516F727673706770")
+{
+    const std::uint64_t list = 48 + vst3State.size();
+    return "VST3" + LittleEndian(1, 4) + classId + LittleEndian(list, 8) + vst3State + "List" +
+           LittleEndian(1, 4) + "Comp" + LittleEndian(48, 8) + LittleEndian(vst3State.size(), 8);
+}
+} // namespace
+
+TEST_F(CliPipeline, StatesAsJsonRoundTripByteForByte)
+{
+    // Several sounds: the default, recipes with every kind of value, and one with settings on top.
+    const std::vector<std::vector<std::string>> sounds = {
+        {},
+        {"--recipe", "random", "--seed", "3"},
+        {"--recipe", "blip", "--seed", "24", "--mutate", "5"},
+        {"--recipe", "powerup", "--seed", "9", "--set", "BitCrush Position=After", "--set",
+         "Pitch Low Note=C2"},
+    };
+    for (std::size_t i = 0; i < sounds.size(); ++i)
+    {
+        std::vector<std::string> save = {"--save-state", File("a.state"), "--save-json", File("a.json")};
+        save.insert(save.end(), sounds[i].begin(), sounds[i].end());
+        ASSERT_EQ(Render(save).status, 0) << i;
+        // state -> JSON -> state, and JSON -> state -> JSON: the same bytes.
+        ASSERT_EQ(Render({"--state", File("a.json"), "--save-state", File("b.state")}).status, 0) << i;
+        EXPECT_TRUE(Slurp(File("a.state")) == Slurp(File("b.state"))) << i;
+        ASSERT_EQ(Render({"--state", File("a.state"), "--save-json", File("b.json")}).status, 0) << i;
+        EXPECT_EQ(Slurp(File("a.json")), Slurp(File("b.json"))) << i;
+        // --print-state shows the same text.
+        EXPECT_EQ(Render({"--state", File("a.state"), "--print-state"}).out, Slurp(File("a.json"))) << i;
+    }
+
+    // The text: format, versions, every parameter by name in index order with its unit, one a line.
+    ASSERT_EQ(
+        Render({"--save-json", File("d.json"), "--set", "Output Gain=-3", "--set", "Osc1 Type=Saw"}).status,
+        0);
+    const std::string text = Slurp(File("d.json"));
+    EXPECT_EQ(
+        text.rfind("{\n  \"format\": \"brisbleep-state\",\n  \"version\": 1,\n  \"instrument\": \"1.0.1\",\n",
+                   0),
+        0u)
+        << text;
+    EXPECT_NE(text.find("\n    \"Output Gain\": {\"value\":-3.0,\"unit\":\"dB\"},\n    \"Osc1 Type\": "
+                        "{\"value\":\"Saw\"},\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("\"Whiite EnvDepth\": {\"value\":1.0}"), std::string::npos);
+    EXPECT_NE(text.find("\"Mutation %\": {\"value\":5.0}\n  }\n}\n"), std::string::npos);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 60 + 7);
+
+    // Hand-edited text: a bare number or text is a value too, and parameters left out keep their
+    // defaults; mistakes say what was expected and found.
+    std::ofstream(File("hand.json")) << R"({"format":"brisbleep-state","version":1,"instrument":"1.0.1",)"
+                                     << R"("parameters":{"Osc1 Type":"square","Output Gain":-3}})";
+    ASSERT_EQ(Render({"--state", File("hand.json"), "--save-state", File("hand.state")}).status, 0);
+    ASSERT_EQ(
+        Render({"--set", "Osc1 Type=Square", "--set", "Output Gain=-3", "--save-state", File("set.state")})
+            .status,
+        0);
+    EXPECT_TRUE(Slurp(File("hand.state")) == Slurp(File("set.state")));
+    const std::string head = R"({"format":"brisbleep-state","version":1,"instrument":"1.0.1","parameters":)";
+    const struct
+    {
+        std::string json;
+        std::string message;
+    } bad[] = {
+        {R"({"format":"other","version":1})", "has format \"other\", expected \"brisbleep-state\""},
+        {R"({"format":"brisbleep-state","version":2})", "has version 2, expected 1"},
+        {R"({"format":"brisbleep-state","version":1,"instrument":"2.0.0"})",
+         "is for instrument version \"2.0.0\", expected \"1.0.1\""},
+        {head + R"({"Output Gian":-3}})", "unknown parameter \"Output Gian\" (did you mean \"Output Gain\""},
+        {head + R"({"Output Gain":{"value":-3,"unit":"Hz"}}})",
+         "gives \"Output Gain\" in \"Hz\", expected \"dB\""},
+        {head + R"({"Output Gain":20}})", "\"Output Gain\" takes -48 to 12 dB, found 20"},
+        {head + R"({"Osc1 Type":"Squarish"}})", "\"Osc1 Type\" takes one of \"Off\", \"Triangle\""},
+        {head + R"({"Osc1 Octave":1.5}})", "\"Osc1 Octave\" takes a whole number, found 1.5"},
+        {head + R"({"Output Gain":"loud"}})", "\"Output Gain\" takes a number, found the text \"loud\""},
+        {"{ not json", "is not valid JSON"},
+    };
+    for (const auto& c : bad)
+    {
+        std::ofstream(File("bad.json"), std::ios::trunc) << c.json;
+        ExpectFailure({"--state", File("bad.json"), "--save-state", File("x.state")}, c.message);
+    }
+}
+
+TEST_F(CliPipeline, StatesFromPluginPresetFiles)
+{
+    ASSERT_EQ(Render({"--recipe", "hit", "--seed", "4", "--save-state", File("hit.state")}).status, 0);
+    ASSERT_EQ(Render({"--recipe", "coin", "--seed", "4", "--save-state", File("coin.state")}).status, 0);
+    const std::string hit = Slurp(File("hit.state")), coin = Slurp(File("coin.state"));
+    ASSERT_EQ(hit.size(), 484u);
+    const std::string bypassed = hit + std::string("\x01\x00\x00\x00", 4);
+
+    // Every container gives the state inside it, byte for byte.
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> extra;
+        const std::string& expected;
+    } good[] = {
+        {"vst3.state", bypassed, {}, hit},
+        {"p.vstpreset", VstPreset(bypassed), {}, hit},
+        {"p.fxp", Fxp(hit), {}, hit},
+        {"one.fxb", Fxb({{"-", hit}}), {}, hit},
+        {"two.fxb", Fxb({{"hit", hit}, {"coin", coin}}), {"--program", "1"}, coin},
+        {"first.fxb", Fxb({{"hit", hit}, {"coin", coin}}), {"--program", "0"}, hit},
+        {"skip.fxb", Fxb({{"empty", ""}, {"coin", coin}}), {"--program", "1"}, coin},
+    };
+    for (const auto& c : good)
+    {
+        std::ofstream(File(c.name), std::ios::binary) << c.bytes;
+        std::vector<std::string> args = {"--state", File(c.name), "--save-state", File("out.state")};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const Outcome run = Render(args);
+        ASSERT_EQ(run.status, 0) << c.name << ": " << run.err;
+        EXPECT_TRUE(Slurp(File("out.state")) == c.expected) << c.name;
+    }
+
+    std::string damaged = Fxp(hit);
+    damaged.resize(damaged.size() - 10);
+    std::string wrongVersion = hit;
+    wrongVersion[0] = 7;
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> extra;
+        std::string message;
+    } bad[] = {
+        {"other.fxp", Fxp(hit, "abcd"), {}, "is a VST2 preset for plug-in ID 'abcd', expected 'spgp'"},
+        {"cut.fxp", damaged, {}, "is a .fxp announcing a 492-byte chunk, found 482"},
+        {"params.fxp",
+         "CcnK" + BigEndian(52) + "FxCk" + std::string(60, '\0'),
+         {},
+         "of kind 'FxCk', expected a program or bank chunk"},
+        {"range.fxb",
+         Fxb({{"-", hit}}),
+         {"--program", "1"},
+         "is a bank of 1 program, so --program 1 is not in it (use 0)"},
+        {"empty.fxb",
+         Fxb({{"empty", ""}, {"coin", coin}}),
+         {"--program", "0"},
+         "is a bank whose program 0 is empty"},
+        {"other.vstpreset",
+         VstPreset(bypassed, std::string(32, 'A')),
+         {},
+         "is a .vstpreset for class ID AAAA"},
+        {"short.vstpreset",
+         VstPreset(hit.substr(0, 400)),
+         {},
+         "holds 400 bytes, expected the VST3 state of 488"},
+        {"version.vstpreset", VstPreset(wrongVersion + "\0\0\0\0"), {}, "has version word 0x00010007"},
+        {"program.fxp", Fxp(hit), {"--program", "0"}, "--program applies to .fxb banks"},
+    };
+    for (const auto& c : bad)
+    {
+        std::ofstream(File(c.name), std::ios::binary) << c.bytes;
+        std::vector<std::string> args = {"--state", File(c.name), "--save-state", File("x.state")};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        ExpectFailure(args, c.message);
+    }
+}

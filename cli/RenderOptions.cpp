@@ -6,6 +6,7 @@
 #include "cli/ClosestNames.h"
 #include "cli/NoteName.h"
 #include "cli/SoundBatch.h"
+#include "cli/Sprite.h"
 #include "cli/StagedFiles.h"
 
 #include <CLI/CLI.hpp>
@@ -81,6 +82,7 @@ constexpr NumberExpectation kNumberExpectations[] = {
     {"--normalize", "a peak level in dBFS from -96 to 0"},
     {"--loudness", "a loudness in LUFS from -70 to 0"},
     {"--trim", "a level in dBFS from -120 to 0"},
+    {"--sprite-gap", "a number of seconds from 0 to 10"},
     {"--program", "a whole number from 0 (the first program of the bank)"},
 };
 
@@ -131,6 +133,12 @@ std::string UnexpectedArgumentMessage(const CLI::App& app, const std::string& wh
         message += (i == 0 ? " (did you mean \"" : " or \"") + close[i] + "\"";
     message += close.empty() ? "" : "?)";
     return message;
+}
+
+std::string UnknownFormat(const std::string& path)
+{
+    return "cannot tell the format of \"" + path +
+           "\" from its extension: use .wav, .flac or .ogg, or --format";
 }
 
 } // namespace
@@ -201,6 +209,13 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         ->type_name("FILE");
     app.add_flag("--print-state", options.printState,
                  "Print the state as JSON once all settings are applied");
+    app.add_option("--sprite", options.spritePath,
+                   "Render the batch into one audio file, with the howler.js sprite map (name -> start and "
+                   "duration in ms) beside it as FILE.json")
+        ->type_name("FILE");
+    app.add_option("--sprite-gap", options.spriteGap,
+                   "Seconds of silence between the sounds of a sprite [0.1]")
+        ->type_name("SECONDS");
     AddGenerationOptions(app, options);
     app.add_option("--editor-png", options.editorPngPath,
                    "Draw the editor into a PNG file: after the settings, or with -o while the note is held")
@@ -287,8 +302,18 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
     }
     options.saveStateBeside = saveState->count() > 0 && options.saveStatePath.empty();
     if (const std::string problem = CheckGenerationOptions(options); !problem.empty()) return fail(problem);
+    if (!options.spritePath.empty())
+    {
+        if (!options.output.empty()) return fail("--sprite writes the audio itself: leave out -o");
+        if (options.saveStateBeside)
+            return fail("--save-state beside the audio files does not apply to --sprite");
+        if (!std::isfinite(options.spriteGap) || options.spriteGap < 0.0 || options.spriteGap > 10.0)
+            return fail("--sprite-gap takes a number of seconds from 0 to 10");
+        if (options.spritePath == kStandardOutput)
+            return fail("--sprite needs a file: its map goes beside it");
+    }
     if (options.output.empty() && options.saveStatePath.empty() && options.editorPngPath.empty() &&
-        options.saveJsonPath.empty() && !options.printState)
+        options.saveJsonPath.empty() && !options.printState && options.spritePath.empty())
         return fail("no output file given: use -o FILE (see --help)");
     if (options.program < -1 || (options.program >= 0 && options.statePath.empty()))
         return fail("--program picks a program of the bank given to --state, from 0");
@@ -296,6 +321,8 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         return fail("--print-state and -o - would both write to standard output: give -o a file");
     if (options.count > 1 && (options.printState || !options.saveJsonPath.empty()))
         return fail("--print-state and --save-json describe one sound: not with --count");
+    const std::string spriteMap =
+        options.spritePath.empty() ? std::string() : SpriteMapPath(options.spritePath);
     // Two outputs written to one file would leave only the last: refused before anything is rendered.
     const struct
     {
@@ -304,7 +331,9 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
     } outputs[] = {{"-o", options.output},
                    {"--save-state", options.saveStatePath},
                    {"--save-json", options.saveJsonPath},
-                   {"--editor-png", options.editorPngPath}};
+                   {"--editor-png", options.editorPngPath},
+                   {"--sprite", options.spritePath},
+                   {"the sprite map", options.spritePath.empty() ? options.spritePath : spriteMap}};
     for (std::size_t i = 0; i < std::size(outputs); ++i)
         for (std::size_t j = i + 1; j < std::size(outputs); ++j)
             if (!outputs[i].path.empty() && SameFile(outputs[i].path, outputs[j].path))
@@ -316,6 +345,12 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         const auto parsed = ParseAudioFormat(format);
         if (!parsed) return fail("unknown format \"" + format + "\": use wav, flac or ogg");
         options.format = *parsed;
+    }
+    else if (!options.spritePath.empty())
+    {
+        const auto fromName = FormatFromExtension(options.spritePath);
+        if (!fromName) return fail(UnknownFormat(options.spritePath));
+        options.format = *fromName;
     }
     else if (!options.output.empty() && options.output != kStandardOutput && !IsOutputDirectory(options))
     {
@@ -332,9 +367,7 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
             return fail("-o \"" + options.output +
                         "\" has no extension and there is no directory of that name: " +
                         "end it with / to write into a new directory, or use .wav, .flac or .ogg");
-        if (!fromName)
-            return fail("cannot tell the format of \"" + options.output +
-                        "\" from its extension: use .wav, .flac or .ogg, or --format");
+        if (!fromName) return fail(UnknownFormat(options.output));
         options.format = *fromName;
     }
     if (options.output == kStandardOutput && options.count > 1)

@@ -38,7 +38,10 @@ struct RenderOptions
     bool seedGiven = false;
     std::uint32_t seed = 0;
     int count = 1;
-    bool saveStateBeside = false; // --save-state without a file: a state beside each audio file
+    bool saveStateBeside = false;
+    std::string spritePath; // the batch in one audio file, with its map beside it
+    double spriteGap = 0.1; // seconds of silence between the sounds of a sprite // --save-state without a
+                            // file: a state beside each audio file
 };
 
 struct ParseOutcome

@@ -4,6 +4,7 @@
 #include "cli/Levels.h"
 #include "cli/ParamSettings.h"
 #include "cli/Render.h"
+#include "cli/Sprite.h"
 #include "cli/StagedFiles.h"
 #include "cli/StateFile.h"
 #include "cli/StopSignal.h"
@@ -170,14 +171,15 @@ std::string CheckGenerationOptions(const RenderOptions& options)
         return "--save-state without a file name saves beside the audio files: give -o";
     if (options.count > 1 && !options.saveStatePath.empty())
         return "with --count, states go beside each audio file: give --save-state without a file name";
-    if (options.count > 1 && options.output.empty()) return "--count needs -o (a pattern or a directory)";
+    if (options.count > 1 && options.output.empty() && options.spritePath.empty())
+        return "--count needs -o (a pattern or a directory) or --sprite";
     return {};
 }
 
 bool UsesGeneration(const RenderOptions& options)
 {
     return !options.recipe.empty() || options.mutations > 0 || options.seedGiven || options.count > 1 ||
-           options.saveStateBeside || IsOutputDirectory(options) ||
+           options.saveStateBeside || IsOutputDirectory(options) || !options.spritePath.empty() ||
            options.output.find('%') != std::string::npos;
 }
 
@@ -305,14 +307,27 @@ void PrintRandomSeed(std::ostream& out, std::uint32_t seed)
 namespace
 {
 
+void PrintSounds(std::ostream& out, const std::vector<FileSummary>& written)
+{
+    for (const FileSummary& file : written)
+        out << "  " << file.path << "  " << std::fixed << std::setprecision(3) << file.seconds << " s  peak "
+            << Decibels(file.peak) << "  seed " << file.seed << '\n';
+}
+
 void PrintSummary(std::ostream& out, const std::vector<FileSummary>& written, int asked)
 {
     out << "wrote " << written.size();
     if (static_cast<int>(written.size()) != asked) out << " of " << asked;
     out << (asked == 1 ? " file" : " files") << (written.empty() ? "\n" : ":\n");
-    for (const FileSummary& file : written)
-        out << "  " << file.path << "  " << std::fixed << std::setprecision(3) << file.seconds << " s  peak "
-            << Decibels(file.peak) << "  seed " << file.seed << '\n';
+    PrintSounds(out, written);
+}
+
+// The name of sound `number` of a sprite: the recipe (or "sound") and three digits.
+std::string SpriteSoundName(const std::string& recipe, int number)
+{
+    std::string digits = std::to_string(number);
+    if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+    return (recipe.empty() ? "sound" : recipe) + "_" + digits;
 }
 
 } // namespace
@@ -380,6 +395,14 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
         if (!statePath.empty() && !(error = CheckCanCreate(statePath, options.noClobber)).empty())
             return fail(error);
     }
+    std::optional<AudioSprite> sprite;
+    std::vector<FileSummary> spriteSounds; // written only with the sprite, at the end
+    if (!options.spritePath.empty())
+    {
+        sprite.emplace(options.channels, options.rate, options.spriteGap);
+        for (const std::string& path : {options.spritePath, SpriteMapPath(options.spritePath)})
+            if (!(error = CheckCanCreate(path, options.noClobber)).empty()) return fail(error);
+    }
     StagedFiles editorFiles(options.noClobber);
     TemporaryFile* editorPng = nullptr;
     if (!options.editorPngPath.empty() && !(editorPng = editorFiles.Add(options.editorPngPath, error)))
@@ -395,7 +418,9 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
     {
         if (StopSignal() != 0) return stop();
         const std::uint32_t variationSeed = seed + static_cast<std::uint32_t>(i);
-        const std::string path = names ? names->Name(i + 1) : std::string();
+        const std::string path = names    ? names->Name(i + 1)
+                                 : sprite ? SpriteSoundName(options.recipe, i + 1)
+                                          : std::string();
         if (showProgress)
         {
             err << "\rrendering " << (i + 1) << "/" << options.count << "  " << path << std::flush;
@@ -425,7 +450,7 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
                 error = WriteStagedEditorPng(*instrument->editorGraphics, *editorPng);
                 drawn = true;
             };
-        if (path.empty())
+        if (path.empty() && !sprite)
         {
             if (drawEditor) beforeNoteOff();
             if (!error.empty()) return fail(error);
@@ -443,6 +468,15 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
         if (!levelNote.empty())
             err << (progressShown ? "\r\033[K" : "") << "brisbleep-render: note: \"" << path << "\" "
                 << levelNote << '\n';
+        const double seconds =
+            static_cast<double>(result.interleaved.size()) / options.channels / options.rate;
+        if (sprite)
+        {
+            sprite->Append(path, result.interleaved);
+            spriteSounds.push_back({path, variationSeed, seconds, Peak(result.interleaved)});
+            if (!(error = files.CommitAll()).empty()) return fail(error);
+            continue;
+        }
         TemporaryFile* audio = files.Add(path, error);
         if (!audio) return fail(error);
         error = WriteAudioFile(*audio, options.format, options.encoding, options.rate, options.channels,
@@ -450,8 +484,28 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
         if (error.empty()) error = files.CommitAll();
         if (StopSignal() != 0 && !error.empty()) return stop();
         if (!error.empty()) return fail(error);
-        const double frames = static_cast<double>(result.interleaved.size()) / options.channels;
-        written.push_back({path, variationSeed, frames / options.rate, Peak(result.interleaved)});
+        written.push_back({path, variationSeed, seconds, Peak(result.interleaved)});
+    }
+    if (sprite)
+    {
+        // The sprite and its map appear together, once every sound is in.
+        StagedFiles spriteFiles(options.noClobber);
+        const std::string mapPath = SpriteMapPath(options.spritePath);
+        TemporaryFile* audio = spriteFiles.Add(options.spritePath, error);
+        TemporaryFile* map = audio ? spriteFiles.Add(mapPath, error) : nullptr;
+        if (!map) return fail(error);
+        error = WriteAudioFile(*audio, options.format, options.encoding, options.rate, options.channels,
+                               sprite->Samples());
+        const std::string text = sprite->Map(std::filesystem::path(options.spritePath).filename().string());
+        if (error.empty()) error = WriteBytes(*map, text.data(), text.size());
+        if (error.empty()) error = map->Close();
+        if (error.empty()) error = spriteFiles.CommitAll();
+        if (!error.empty()) return StopSignal() != 0 ? stop() : fail(error);
+        if (progressShown) err << "\r\033[K" << std::flush;
+        progressShown = false;
+        out << "wrote " << options.spritePath << " and its map " << mapPath << " with " << sprite->Count()
+            << (sprite->Count() == 1 ? " sound" : " sounds") << ":\n";
+        PrintSounds(out, spriteSounds);
     }
     error = editorFiles.CommitAll();
     if (!error.empty()) return fail(error);

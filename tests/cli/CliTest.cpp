@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <ebur128.h>
+#include <nlohmann/json.hpp>
 #include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -1082,4 +1083,53 @@ TEST_F(CliPipeline, StatesFromPluginPresetFiles)
         args.insert(args.end(), c.extra.begin(), c.extra.end());
         ExpectFailure(args, c.message);
     }
+}
+
+TEST_F(CliPipeline, SpritesHoldEverySoundWhereTheMapSays)
+{
+    const std::vector<std::string> batch = {"--recipe", "jump",     "--seed", "11",     "--count",
+                                            "3",        "--length", "0.15",   "--bits", "32f"};
+    std::vector<std::string> apart = {"-o", File("apart") + "/"},
+                             together = {"--sprite", File("sfx.wav"), "--sprite-gap", "0.25"};
+    apart.insert(apart.end(), batch.begin(), batch.end());
+    together.insert(together.end(), batch.begin(), batch.end());
+    ASSERT_EQ(Render(apart).status, 0);
+    const Outcome run = Render(together);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("with 3 sounds"), std::string::npos) << run.out;
+
+    const nlohmann::json map = nlohmann::json::parse(Slurp(File("sfx.json")));
+    EXPECT_EQ(map["src"], nlohmann::json::array({"sfx.wav"}));
+    const Audio sprite = ReadAudio(File("sfx.wav"));
+    std::size_t expectedStart = 0;
+    for (int i = 1; i <= 3; ++i)
+    {
+        const std::string name = "jump_00" + std::to_string(i);
+        const Audio alone = ReadAudio(File("apart/" + name + ".wav"));
+        ASSERT_TRUE(map["sprite"].contains(name)) << name;
+        const double startMs = map["sprite"][name][0], durationMs = map["sprite"][name][1];
+        // The range holds the whole sound, to the millisecond.
+        EXPECT_EQ(startMs, std::floor(expectedStart * 1000.0 / 44100)) << name;
+        EXPECT_EQ(startMs + durationMs, std::ceil((expectedStart + alone.left.size()) * 1000.0 / 44100))
+            << name;
+        ASSERT_LE(expectedStart + alone.left.size(), sprite.left.size());
+        EXPECT_TRUE(std::equal(alone.left.begin(), alone.left.end(),
+                               sprite.left.begin() + static_cast<std::ptrdiff_t>(expectedStart)))
+            << name;
+        expectedStart += alone.left.size();
+        if (i < 3)
+        {
+            // A quarter second of silence before the next sound.
+            EXPECT_EQ(PeakMagnitude(sprite.left, expectedStart, expectedStart + 11025), 0.0);
+            expectedStart += 11025;
+        }
+    }
+    EXPECT_EQ(expectedStart, sprite.left.size());
+
+    ExpectFailure({"--sprite", File("s.wav"), "-o", File("x.wav")}, "--sprite writes the audio itself");
+    ExpectFailure({"--sprite", File("s.txt"), "--count", "2"}, "cannot tell the format of");
+    ExpectFailure({"--sprite", File("s.json"), "--count", "2"},
+                  "--sprite and the sprite map name the same file");
+    ExpectFailure({"--sprite", File("s.wav"), "--save-json", File("s.json")},
+                  "--save-json and the sprite map name the same file");
 }

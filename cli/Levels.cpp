@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 
 namespace
@@ -79,7 +80,14 @@ std::optional<double> IntegratedLoudness(const std::vector<double>& interleaved,
     // The instrument's two outputs carry one signal; a mono file is measured as one channel in
     // front, which is what a game plays it as.
     const std::size_t frames = interleaved.size() / static_cast<std::size_t>(channels);
-    if (ebur128_add_frames_double(meter.get(), interleaved.data(), frames) != EBUR128_SUCCESS)
+    // The meter gates 400 ms blocks, longer than many sound effects: a short sound is measured as
+    // if repeated for a second, whole copies back to back, which is its own mean loudness.
+    const auto second = static_cast<std::size_t>(rate);
+    const std::size_t copies = frames == 0 || frames >= second ? 1 : (second + frames - 1) / frames;
+    bool added = true;
+    for (std::size_t i = 0; i < copies && added; ++i)
+        added = ebur128_add_frames_double(meter.get(), interleaved.data(), frames) == EBUR128_SUCCESS;
+    if (!added)
     {
         error = "the loudness meter could not read the sound";
         return std::nullopt;
@@ -122,12 +130,19 @@ std::string ApplyLevels(std::vector<double>& interleaved, int channels, int rate
             error = "--loudness: " + error;
             return {};
         }
-        if (!loudness)
-            return "is too short or too quiet to measure its loudness: --loudness leaves it as it is";
+        if (!loudness) return "is too quiet to measure its loudness: --loudness leaves it as it is";
         gain = DbToGain(*levels.loudnessLufs - *loudness);
     }
-    if (gain != 1.0)
-        for (double& s : interleaved)
-            s *= gain;
-    return {};
+    if (gain == 1.0) return {};
+    for (double& s : interleaved)
+        s *= gain;
+    const double peak = Peak(interleaved);
+    if (peak <= 1.0) return {};
+    char text[128];
+    std::snprintf(
+        text, sizeof text,
+        "peaks at %+.1f dBFS after --loudness: integer samples clip there (a lower target or --bits "
+        "32f keeps the peaks)",
+        20.0 * std::log10(peak));
+    return text;
 }

@@ -36,13 +36,14 @@ std::size_t LeadingSilenceFrames(const std::vector<double>& interleaved, int cha
 // The largest magnitude.
 double Peak(const std::vector<double>& samples);
 
-// The integrated loudness in LUFS, or nothing when the sound is too short or too quiet to have
-// one (below the absolute gate of -70 LUFS); `error` names a failure of the meter.
+// The integrated loudness in LUFS, or nothing when the sound is too quiet to have one (below the
+// absolute gate of -70 LUFS); `error` names a failure of the meter. A sound shorter than a second is
+// measured repeated to a second, since the meter's blocks are 400 ms long.
 std::optional<double> IntegratedLoudness(const std::vector<double>& interleaved, int channels, int rate,
                                          std::string& error);
 
 // Applies trim, clean end and gain in that order. A sound without a level to measure (silent, or
-// too short and quiet for the loudness meter) keeps its level; the returned note then says why,
+// too quiet for the loudness meter) keeps its level; the returned note then says why,
 // otherwise it is empty. `error` names a failure of the meter.
 std::string ApplyLevels(std::vector<double>& interleaved, int channels, int rate, const LevelOptions& levels,
                         std::string& error);

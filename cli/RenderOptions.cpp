@@ -32,6 +32,14 @@ constexpr const char* kExamples = R"(Examples:
       only write the state after the settings (no audio file)
   brisbleep-render -o coin.wav --editor-png editor.png
       also draws the editor while the note is held (knobs, meters, the held key) into a PNG file
+  brisbleep-render --recipe coin --count 8 --normalize -1 --trim --no-clobber -o sfx/
+      eight coin sounds, each peaking at -1 dBFS without leading silence, never overwriting a file
+  brisbleep-render --recipe blip --count 4 --loudness -23 --sprite ui.ogg
+      four blips at -23 LUFS in one Ogg file, with the sprite map ui.json beside it
+  brisbleep-render --state patch.fxp --save-json patch.json
+      a VST2 program (also .fxb with --program N, .vstpreset, or the VST3 state) as JSON text
+  brisbleep-render --state patch.json -o - | aplay
+      a sound kept as JSON, played without a file
   brisbleep-render --list-params
       every parameter with its index, range, default, unit and value texts
 
@@ -39,11 +47,14 @@ Values are given in the parameter's own unit (dB, s, Hz, semitones...), which ma
 number ("Output Gain=-3 dB"); a value shown as a range end counts as that end ("Filter LP
 Resonance=0.707"); the two pitch notes also take note names ("Pitch High Note=C 7");
 enumerations take their display text ("Osc1 Type=Square") or their number. A state file holds
-the instrument's 484-byte state, optionally preceded by the 8-byte chunk header. The rendering
+the instrument's 484-byte state, optionally preceded by the 8-byte chunk header, or the state as
+JSON text, or a plug-in preset (VST3 state, .vstpreset, .fxp, .fxb). The rendering
 stops when every voice has finished and the output stays below -120 dBFS, or --max-tail seconds
 after the note-off.
+Every file ends with a short fade, silent in its last 2 ms.
 On failure a one-line message goes to standard error, the exit status is 1, and no output file
-is left behind.)";
+is left behind; a batch keeps the files it finished and lists them. SIGINT and SIGTERM stop a
+run cleanly, with exit status 130 or 143.)";
 
 std::string Lowered(std::string text)
 {

@@ -801,6 +801,18 @@ TEST_F(CliPipeline, LoudnessTrimAndCleanEnds)
         ebur128_destroy(&meter);
         EXPECT_NEAR(loudness, std::stod(target), 0.05) << target;
     }
+    // A sound shorter than the meter's 400 ms blocks still gets its level: 10 LU apart are 10 dB.
+    ASSERT_EQ(Render({"-o", File("s20.wav"), "--bits", "32f", "--length", "0.1", "--loudness", "-20"}).status,
+              0);
+    ASSERT_EQ(Render({"-o", File("s30.wav"), "--bits", "32f", "--length", "0.1", "--loudness", "-30"}).status,
+              0);
+    EXPECT_NEAR(20.0 * std::log10(PeakMagnitude(ReadAudio(File("s20.wav")).left) /
+                                  PeakMagnitude(ReadAudio(File("s30.wav")).left)),
+                10.0, 1e-6);
+    // A gain that lifts the peaks beyond full scale says so.
+    const Outcome hot = Render({"-o", File("hot.wav"), "--length", "0.5", "--loudness", "0"});
+    EXPECT_EQ(hot.status, 0);
+    EXPECT_NE(hot.err.find("integer samples clip there"), std::string::npos) << hot.err;
     ExpectFailure({"-o", File("x.wav"), "--normalize", "-1", "--loudness", "-16"}, "give one");
     const Outcome silent = Render({"-o", File("silent.wav"), "--set", "Osc1 Type=Off", "--normalize", "-1"});
     EXPECT_EQ(silent.status, 0);

@@ -328,7 +328,7 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         return fail("no output file given: use -o FILE (see --help)");
     if (options.program < -1 || (options.program >= 0 && options.statePath.empty()))
         return fail("--program picks a program of the bank given to --state, from 0");
-    if (options.printState && options.output == kStandardOutput)
+    if (options.printState && IsStandardOutput(options.output))
         return fail("--print-state and -o - would both write to standard output: give -o a file");
     if (options.count > 1 && (options.printState || !options.saveJsonPath.empty()))
         return fail("--print-state and --save-json describe one sound: not with --count");
@@ -363,7 +363,7 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         if (!fromName) return fail(UnknownFormat(options.spritePath));
         options.format = *fromName;
     }
-    else if (!options.output.empty() && options.output != kStandardOutput && !IsOutputDirectory(options))
+    else if (!options.output.empty() && !IsStandardOutput(options.output) && !IsOutputDirectory(options))
     {
         auto fromName = FormatFromExtension(options.output);
         std::error_code ec;

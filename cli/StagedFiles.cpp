@@ -44,6 +44,20 @@ std::string MissingDirectoryNote(const std::string& target)
     return " (there is no directory \"" + parent.string() + "\")";
 }
 
+// The descriptor a path such as /proc/self/fd/1 (where /dev/stdout leads) names, or -1.
+int DescriptorPath(const std::string& path)
+{
+    constexpr std::string_view prefix = "/proc/self/fd/";
+    if (path.rfind(prefix, 0) != 0 || path.size() == prefix.size()) return -1;
+    int fd = 0;
+    for (std::size_t i = prefix.size(); i < path.size(); ++i)
+    {
+        if (path[i] < '0' || path[i] > '9' || fd > 100000) return -1;
+        fd = fd * 10 + (path[i] - '0');
+    }
+    return fd;
+}
+
 mode_t CreationMode()
 {
     const mode_t mask = umask(0);
@@ -60,14 +74,12 @@ TemporaryFile::TemporaryFile(const std::string& destination, bool noClobber)
     struct stat existing
     {
     };
-    if (destination == kStandardOutput)
-    {
+    const bool toStandardOutput = IsStandardOutput(destination);
+    target_ = toStandardOutput ? std::string(kStandardOutput) : FollowLinks(destination);
+    if (toStandardOutput)
         inPlace_ = true;
-        target_ = destination;
-    }
     else
     {
-        target_ = FollowLinks(destination);
         if (stat(target_.c_str(), &existing) == 0)
         {
             if (S_ISDIR(existing.st_mode))
@@ -189,6 +201,11 @@ std::string TemporaryFile::Commit()
 void TemporaryFile::Withdraw()
 {
     if (committed_ && !replaces_ && !inPlace_) std::remove(target_.c_str());
+}
+
+bool IsStandardOutput(const std::string& destination)
+{
+    return destination == kStandardOutput || DescriptorPath(FollowLinks(destination)) == STDOUT_FILENO;
 }
 
 std::string CannotWrite(const std::string& path, const std::string& reason)

@@ -60,6 +60,11 @@ private:
     bool noClobber_ = false;
 };
 
+// Whether the destination is standard output: "-", or a path leading to its descriptor (/dev/stdout).
+// Standard output is written through the process's own descriptor, so that what else goes to it
+// cannot overwrite the file, and the renderer's messages then go to standard error.
+bool IsStandardOutput(const std::string& destination);
+
 // "cannot write \"path\": reason", the one message every output failure gives.
 std::string CannotWrite(const std::string& path, const std::string& reason);
 

@@ -46,7 +46,7 @@ int Run(int argc, char** argv)
     if (parsed.kind == ParseOutcome::Failed) return Fail(parsed.message);
     InstallStopHandlers();
     // With the audio on standard output, everything else the renderer says goes to standard error.
-    std::ostream& info = options.output == kStandardOutput ? std::cerr : std::cout;
+    std::ostream& info = IsStandardOutput(options.output) ? std::cerr : std::cout;
     if (!options.listParams && UsesGeneration(options)) return RunGeneration(options, info, std::cerr);
 
     auto instrument = std::make_unique<Brisbleep>(OfflineHostContext{});
@@ -128,7 +128,9 @@ int Run(int argc, char** argv)
     if (error.empty())
         error = WriteAudioFile(*audio, options.format, options.encoding, options.rate, options.channels,
                                result.interleaved);
-    if (error.empty()) error = files.CommitAll();
+    // A stop asked for before the files are in place keeps them out; one that interrupts the wait
+    // for a FIFO's reader fails the commit.
+    if (error.empty() && StopSignal() == 0) error = files.CommitAll();
     if (StopSignal() != 0)
     {
         std::cerr << kProgram << ": stopped by " << StopSignalName(StopSignal()) << "; no file written\n";

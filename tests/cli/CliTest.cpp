@@ -659,6 +659,13 @@ TEST_F(CliPipeline, StandardOutputFifoSymlinkAndDeviceDestinations)
     EXPECT_TRUE(fs::is_symlink(File("dangling.wav")));
     EXPECT_TRUE(Slurp(File("assets/new.wav")) == expected);
 
+    // /dev/stdout leads to the descriptor the output was redirected to.
+    toLink[1] = "/dev/stdout";
+    const Outcome devStdout = Render(toLink);
+    EXPECT_EQ(devStdout.status, 0) << devStdout.err;
+    EXPECT_TRUE(devStdout.out == expected);
+    EXPECT_NE(devStdout.err.find("seed 5"), std::string::npos);
+
     // A device is written into, not replaced.
     toLink[1] = "/dev/null";
     EXPECT_EQ(Render(toLink).status, 0);

@@ -898,6 +898,11 @@ TEST_F(CliPipeline, MisspeltOptionsAndValuesSayWhatIsExpected)
     };
     for (const auto& c : cases)
         ExpectFailure(c.args, c.message);
+
+    const Outcome help = Render({"--help"});
+    for (const char* option : {"--no-clobber", "--normalize", "--loudness", "--trim", "--save-json",
+                               "--print-state", "--program", "--sprite", "--sprite-gap", "-o - | aplay"})
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
 
 namespace

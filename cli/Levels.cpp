@@ -31,9 +31,10 @@ void FadeOutEnd(std::vector<double>& interleaved, int channels, int rate)
 {
     const auto width = static_cast<std::size_t>(channels);
     const std::size_t frames = interleaved.size() / width;
-    const double level = DbToGain(kEndLevelDb);
+    // Relative to the peak, so that a quiet sound keeps its shape and only its end is faded.
+    const double level = Peak(interleaved) * DbToGain(kEndLevelDb);
     const auto loud = std::find_if(interleaved.rbegin(), interleaved.rend(),
-                                   [level](double s) { return std::abs(s) >= level; });
+                                   [level](double s) { return std::abs(s) > 0.0 && std::abs(s) >= level; });
     const std::size_t soundEnd = static_cast<std::size_t>(interleaved.rend() - loud + channels - 1) / width;
     const auto quiet = std::min(frames, static_cast<std::size_t>(std::llround(kEndQuietSeconds * rate)));
     const std::size_t silentFrom = std::min(soundEnd, frames - quiet);

@@ -16,7 +16,8 @@ struct LevelOptions
 
 inline constexpr double kDefaultTrimDb = -60.0;
 
-// The clean end: the sound is over at its last sample at or above kEndLevelDb; a fade over
+// The clean end: the sound is over at its last sample at or above kEndLevelDb below its peak; a fade
+// over
 // kEndFadeSeconds brings it to silence there, and the file's last kEndQuietSeconds are silent
 // whatever happens (a --max-tail cut ends while the sound still plays). What follows the end is
 // made exact silence; the length of the file does not change.

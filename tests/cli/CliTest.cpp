@@ -777,13 +777,8 @@ TEST_F(CliPipeline, NormalizeBringsEveryRecipeToOnePeak)
         for (const auto& entry : fs::directory_iterator(out))
         {
             const double peak = PeakMagnitude(ReadAudio(entry.path()).left);
-            // A silent variation has no peak to move; it is kept and named.
-            if (peak == 0.0)
-            {
-                EXPECT_NE(run.err.find(entry.path().filename().string() + "\" is silent"), std::string::npos)
-                    << run.err;
-                continue;
-            }
+            // Even the quietest (powerup seed 31 peaks near -63 dBFS) is brought up, not faded away.
+            EXPECT_GT(peak, 0.0) << entry.path();
             low = std::min(low, peak);
             high = std::max(high, peak);
         }

@@ -112,12 +112,13 @@ int Run(int argc, char** argv)
     // system's entropy source instead, and say so if the sound used it.
     const std::uint32_t seed = std::random_device{}();
     RandomSeed(seed);
-    RenderResult result = RenderNote(*instrument, options, beforeNoteOff);
-    if (result.stopped)
+    const auto stopped = []
     {
         std::cerr << kProgram << ": stopped by " << StopSignalName(StopSignal()) << "; no file written\n";
         return StopStatus(StopSignal());
-    }
+    };
+    RenderResult result = RenderNote(*instrument, options, beforeNoteOff);
+    if (result.stopped) return stopped();
     if (GeneratorUsedSince(seed)) PrintRandomSeed(info, seed);
     if (beforeNoteOff && !editorDrawn) drawEditor(); // the render ended before any note-off
     if (!editorError.empty()) return Fail(editorError);
@@ -131,11 +132,7 @@ int Run(int argc, char** argv)
     // A stop asked for before the files are in place keeps them out; one that interrupts the wait
     // for a FIFO's reader fails the commit.
     if (error.empty() && StopSignal() == 0) error = files.CommitAll();
-    if (StopSignal() != 0)
-    {
-        std::cerr << kProgram << ": stopped by " << StopSignalName(StopSignal()) << "; no file written\n";
-        return StopStatus(StopSignal());
-    }
+    if (StopSignal() != 0) return stopped();
     if (!error.empty()) return Fail(error);
     if (result.tailCut)
         std::cerr << kProgram

@@ -745,6 +745,20 @@ TEST_F(CliPipeline, StopSignalsKeepFinishedFilesAndRemoveTemporaries)
     }
 }
 
+TEST_F(CliPipeline, AStopWhileWaitingForAFifoReaderWritesNothing)
+{
+    // No one reads the FIFO: the renderer waits at its open until the signal ends the wait.
+    ASSERT_EQ(mkfifo(File("nobody.wav").c_str(), 0644), 0);
+    const pid_t pid = Start({"-o", File("nobody.wav"), "--length", "0.1", "--save-state", File("s.state")});
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    kill(pid, SIGTERM);
+    EXPECT_EQ(Wait(pid), 143);
+    EXPECT_NE(Slurp(dir / "stderr.txt").find("stopped by SIGTERM; no file written"), std::string::npos);
+    EXPECT_TRUE(fs::is_fifo(File("nobody.wav")));
+    EXPECT_FALSE(fs::exists(File("s.state")));
+    EXPECT_EQ(Count(dir, ".tmp-"), 0u);
+}
+
 TEST_F(CliPipeline, EveryRenderThatDrawsRandomNumbersPrintsItsSeed)
 {
     // White noise draws from the generator: the seed is printed and repeats the sound.

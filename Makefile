@@ -14,7 +14,9 @@ configure: setup
 build: configure
 	@cmake --build $(BUILD_DIR) --parallel $(JOBS)
 
-demo: build
+# Only the deliverables the demo uses: no tests or benchmarks.
+demo: configure
+	@cmake --build $(BUILD_DIR) --parallel $(JOBS) --target deliverables
 	@./tools/demo.sh $(BUILD_DIR)
 
 test: build

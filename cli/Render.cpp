@@ -1,5 +1,7 @@
 #include "cli/Render.h"
 
+#include "cli/StopSignal.h"
+
 #include "instrument/Brisbleep.h"
 
 #include <algorithm>
@@ -78,6 +80,11 @@ RenderResult RenderNote(Brisbleep& instrument, const RenderOptions& options,
         const bool idle = noteOffSent && instrument.IsIdle();
         if (idle && soundEnd == limit) soundEnd = position + idleTail;
         if (idle && (silent || position >= soundEnd)) break;
+        if (StopSignal() != 0)
+        {
+            result.stopped = true;
+            break;
+        }
     }
     result.tailCut = position >= limit && !instrument.IsIdle();
 

@@ -13,6 +13,7 @@ struct RenderResult
     std::vector<double> interleaved; // channels samples per frame
     long long noteOffFrame = 0;      // where the note-off was sent
     bool tailCut = false;            // still sounding when --max-tail ran out
+    bool stopped = false;            // a stop signal ended the render early (cli/StopSignal.h)
 };
 
 // Plays one note on the instrument the way a host does: announces rate and block size, switches
@@ -21,6 +22,7 @@ struct RenderResult
 // MIDI is pending and a whole block stayed below -120 dBFS, or the tail limit is reached. What
 // follows the last sample at or above that level after the note-off is trimmed, so the length
 // does not depend on the block size.
+// A stop signal ends the render after the current block, with `stopped` set.
 // beforeNoteOff, when given, runs once after the last block that ends before the note-off, while
 // the note still sounds.
 RenderResult RenderNote(Brisbleep& instrument, const RenderOptions& options,

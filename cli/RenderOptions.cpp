@@ -6,11 +6,15 @@
 #include "cli/ClosestNames.h"
 #include "cli/NoteName.h"
 #include "cli/SoundBatch.h"
+#include "cli/Sprite.h"
+#include "cli/StagedFiles.h"
 
 #include <CLI/CLI.hpp>
 
 #include <cmath>
+#include <cstdlib>
 #include <iostream>
+#include <sstream>
 
 namespace
 {
@@ -28,6 +32,14 @@ constexpr const char* kExamples = R"(Examples:
       only write the state after the settings (no audio file)
   brisbleep-render -o coin.wav --editor-png editor.png
       also draws the editor while the note is held (knobs, meters, the held key) into a PNG file
+  brisbleep-render --recipe coin --count 8 --normalize -1 --trim --no-clobber -o sfx/
+      eight coin sounds, each peaking at -1 dBFS without leading silence, never overwriting a file
+  brisbleep-render --recipe blip --count 4 --loudness -23 --sprite ui.ogg
+      four blips at -23 LUFS in one Ogg file, with the sprite map ui.json beside it
+  brisbleep-render --state patch.fxp --save-json patch.json
+      a VST2 program (also .fxb with --program N, .vstpreset, or the VST3 state) as JSON text
+  brisbleep-render --state patch.json -o - | aplay
+      a sound kept as JSON, played without a file
   brisbleep-render --list-params
       every parameter with its index, range, default, unit and value texts
 
@@ -35,11 +47,14 @@ Values are given in the parameter's own unit (dB, s, Hz, semitones...), which ma
 number ("Output Gain=-3 dB"); a value shown as a range end counts as that end ("Filter LP
 Resonance=0.707"); the two pitch notes also take note names ("Pitch High Note=C 7");
 enumerations take their display text ("Osc1 Type=Square") or their number. A state file holds
-the instrument's 484-byte state, optionally preceded by the 8-byte chunk header. The rendering
+the instrument's 484-byte state, optionally preceded by the 8-byte chunk header, or the state as
+JSON text, or a plug-in preset (VST3 state, .vstpreset, .fxp, .fxb). The rendering
 stops when every voice has finished and the output stays below -120 dBFS, or --max-tail seconds
 after the note-off.
+Every file ends with a short fade, silent in its last 2 ms.
 On failure a one-line message goes to standard error, the exit status is 1, and no output file
-is left behind.)";
+is left behind; a batch keeps the files it finished and lists them. SIGINT and SIGTERM stop a
+run cleanly, with exit status 130 or 143.)";
 
 std::string Lowered(std::string text)
 {
@@ -57,6 +72,84 @@ std::string OneLine(const std::string& text)
     while (!out.empty() && out.back() == ' ')
         out.pop_back();
     return out;
+}
+
+// What each option that takes a number expects, for the message when its value is not one.
+struct NumberExpectation
+{
+    const char* option;
+    const char* expects;
+};
+constexpr NumberExpectation kNumberExpectations[] = {
+    {"--rate", "a whole number of hertz from 8000 to 384000"},
+    {"--block", "a whole number of frames from 1 to 65536"},
+    {"--velocity", "a whole number from 1 to 127"},
+    {"--length", "a number of seconds from 0 to 3600"},
+    {"--max-tail", "a number of seconds from 0 to 3600"},
+    {"--channels", "1 or 2"},
+    {"--seed", "a whole number from 0 to 4294967295"},
+    {"--mutate", "a whole number from 0 to 100000"},
+    {"--count", "a whole number from 1 to 100000"},
+    {"--normalize", "a peak level in dBFS from -96 to 0"},
+    {"--loudness", "a loudness in LUFS from -70 to 0"},
+    {"--trim", "a level in dBFS from -120 to 0"},
+    {"--sprite-gap", "a number of seconds from 0 to 10"},
+    {"--program", "a whole number from 0 (the first program of the bank)"},
+};
+
+// CLI11 names a value it could not convert as "Could not convert: --seed = abc" (or "seed");
+// say instead what the option takes.
+std::string ConversionMessage(const std::string& what)
+{
+    for (const NumberExpectation& e : kNumberExpectations)
+    {
+        const std::string bare = std::string(e.option).substr(2);
+        const std::size_t at = what.find(": ");
+        if (at == std::string::npos) continue;
+        const std::size_t equals = what.find(" = ", at);
+        const std::string name =
+            what.substr(at + 2, equals == std::string::npos ? std::string::npos : equals - at - 2);
+        if (name != e.option && name != bare) continue;
+        std::string message = std::string(e.option) + " takes " + e.expects;
+        if (equals != std::string::npos) message += ", not \"" + what.substr(equals + 3) + "\"";
+        return message;
+    }
+    return {};
+}
+
+// For "The following argument was not expected: --lenght": the options closest to what was typed.
+std::string UnexpectedArgumentMessage(const CLI::App& app, const std::string& what)
+{
+    const std::size_t colon = what.rfind(": ");
+    if (colon == std::string::npos) return {};
+    // The unexpected words, among them the option's values: the first that looks like an option.
+    std::string name;
+    std::istringstream words(what.substr(colon + 2));
+    for (std::string word; name.empty() && words >> word;)
+        if (word.size() > 1 && word[0] == '-' && !std::isdigit(static_cast<unsigned char>(word[1])))
+            name = word.substr(0, word.find('='));
+    if (name.empty()) return {};
+    std::vector<std::string> options;
+    for (const CLI::Option* option : app.get_options())
+        for (const std::string& longName : option->get_lnames())
+            options.push_back("--" + longName);
+    options.push_back("--help");
+    options.push_back("--version");
+    std::string bare = name;
+    while (!bare.empty() && bare.front() == '-')
+        bare.erase(0, 1);
+    const std::vector<std::string> close = ClosestNames("--" + bare, options);
+    std::string message = "unknown option \"" + name + "\"";
+    for (std::size_t i = 0; i < close.size(); ++i)
+        message += (i == 0 ? " (did you mean \"" : " or \"") + close[i] + "\"";
+    message += close.empty() ? "" : "?)";
+    return message;
+}
+
+std::string UnknownFormat(const std::string& path)
+{
+    return "cannot tell the format of \"" + path +
+           "\" from its extension: use .wav, .flac or .ogg, or --format";
 }
 
 } // namespace
@@ -86,7 +179,8 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
 
     std::string format, bits, note;
     app.add_option("-o,--output", options.output,
-                   "Audio file to write; the format follows the extension (.wav, .flac, .ogg)")
+                   "Audio file to write; the format follows the extension (.wav, .flac, .ogg); - writes to "
+                   "standard output (WAV unless --format says otherwise)")
         ->type_name("FILE");
     app.add_option("--format", format, "Output format, overriding the extension: wav, flac or ogg")
         ->type_name("wav|flac|ogg");
@@ -118,10 +212,40 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
                        "Write the state after all settings are applied; without FILE, beside each audio file")
             ->type_name("[FILE]")
             ->expected(0, 1);
+    app.add_option("--program", options.program, "With --state BANK.fxb: the program to load, from 0 [0]")
+        ->type_name("N");
+    app.add_option(
+           "--save-json", options.saveJsonPath,
+           "Write the state as JSON (every parameter by name, in its unit) once all settings are applied")
+        ->type_name("FILE");
+    app.add_flag("--print-state", options.printState,
+                 "Print the state as JSON once all settings are applied");
+    app.add_option("--sprite", options.spritePath,
+                   "Render the batch into one audio file, with the howler.js sprite map (name -> start and "
+                   "duration in ms) beside it as FILE.json")
+        ->type_name("FILE");
+    app.add_option("--sprite-gap", options.spriteGap,
+                   "Seconds of silence between the sounds of a sprite [0.1]")
+        ->type_name("SECONDS");
     AddGenerationOptions(app, options);
     app.add_option("--editor-png", options.editorPngPath,
                    "Draw the editor into a PNG file: after the settings, or with -o while the note is held")
         ->type_name("FILE");
+    app.add_flag("--no-clobber", options.noClobber,
+                 "Refuse to replace an existing file instead of overwriting it");
+    double normalize = 0.0, loudness = 0.0;
+    std::string trim;
+    CLI::Option* normalizeOption =
+        app.add_option("--normalize", normalize, "Bring the peak of each sound to DB dBFS, -96 to 0")
+            ->type_name("DB");
+    CLI::Option* loudnessOption =
+        app.add_option("--loudness", loudness,
+                       "Bring each sound to an integrated loudness (EBU R128) of LUFS, -70 to 0")
+            ->type_name("LUFS");
+    CLI::Option* trimOption =
+        app.add_option("--trim", trim, "Remove the silence before the first sample at or above DB dBFS [-60]")
+            ->type_name("[DB]")
+            ->expected(0, 1);
     app.add_flag("--list-params", options.listParams,
                  "Print every parameter: index, name, range, default, unit and value texts");
 
@@ -139,6 +263,18 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         std::cout << version.what() << '\n';
         return {ParseOutcome::Done, {}};
     }
+    catch (const CLI::ConversionError& error)
+    {
+        std::string message = ConversionMessage(error.what());
+        if (message.empty()) message = OneLine(error.what());
+        return {ParseOutcome::Failed, message + " (see --help)"};
+    }
+    catch (const CLI::ExtrasError& error)
+    {
+        std::string message = UnexpectedArgumentMessage(app, error.what());
+        if (message.empty()) message = OneLine(error.what());
+        return {ParseOutcome::Failed, message + " (see --help)"};
+    }
     catch (const CLI::ParseError& error)
     {
         std::string message = OneLine(error.what());
@@ -150,10 +286,54 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
     };
 
     if (options.listParams) return {};
+    if (normalizeOption->count() > 0)
+    {
+        if (!std::isfinite(normalize) || normalize < -96.0 || normalize > 0.0)
+            return fail("--normalize takes a peak level in dBFS from -96 to 0");
+        options.levels.peakDb = normalize;
+    }
+    if (loudnessOption->count() > 0)
+    {
+        if (!std::isfinite(loudness) || loudness < -70.0 || loudness > 0.0)
+            return fail("--loudness takes a loudness in LUFS from -70 to 0");
+        if (options.levels.peakDb) return fail("--normalize and --loudness both set the level: give one");
+        options.levels.loudnessLufs = loudness;
+    }
+    if (trimOption->count() > 0)
+    {
+        double level = kDefaultTrimDb;
+        if (!trim.empty())
+        {
+            char* end = nullptr;
+            level = std::strtod(trim.c_str(), &end);
+            if (end == trim.c_str() || *end != '\0' || !std::isfinite(level) || level < -120.0 || level > 0.0)
+                return fail("--trim takes a level in dBFS from -120 to 0, not \"" + trim + "\"");
+        }
+        options.levels.trimDb = level;
+    }
     options.saveStateBeside = saveState->count() > 0 && options.saveStatePath.empty();
     if (const std::string problem = CheckGenerationOptions(options); !problem.empty()) return fail(problem);
-    if (options.output.empty() && options.saveStatePath.empty() && options.editorPngPath.empty())
+    if (!options.spritePath.empty())
+    {
+        if (!options.output.empty()) return fail("--sprite writes the audio itself: leave out -o");
+        if (options.saveStateBeside)
+            return fail("--save-state beside the audio files does not apply to --sprite");
+        if (!std::isfinite(options.spriteGap) || options.spriteGap < 0.0 || options.spriteGap > 10.0)
+            return fail("--sprite-gap takes a number of seconds from 0 to 10");
+        if (options.spritePath == kStandardOutput)
+            return fail("--sprite needs a file: its map goes beside it");
+    }
+    if (options.output.empty() && options.saveStatePath.empty() && options.editorPngPath.empty() &&
+        options.saveJsonPath.empty() && !options.printState && options.spritePath.empty())
         return fail("no output file given: use -o FILE (see --help)");
+    if (options.program < -1 || (options.program >= 0 && options.statePath.empty()))
+        return fail("--program picks a program of the bank given to --state, from 0");
+    if (options.printState && IsStandardOutput(options.output))
+        return fail("--print-state and -o - would both write to standard output: give -o a file");
+    if (options.count > 1 && (options.printState || !options.saveJsonPath.empty()))
+        return fail("--print-state and --save-json describe one sound: not with --count");
+    const std::string spriteMap =
+        options.spritePath.empty() ? std::string() : SpriteMapPath(options.spritePath);
     // Two outputs written to one file would leave only the last: refused before anything is rendered.
     const struct
     {
@@ -161,7 +341,10 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         const std::string& path;
     } outputs[] = {{"-o", options.output},
                    {"--save-state", options.saveStatePath},
-                   {"--editor-png", options.editorPngPath}};
+                   {"--save-json", options.saveJsonPath},
+                   {"--editor-png", options.editorPngPath},
+                   {"--sprite", options.spritePath},
+                   {"the sprite map", options.spritePath.empty() ? options.spritePath : spriteMap}};
     for (std::size_t i = 0; i < std::size(outputs); ++i)
         for (std::size_t j = i + 1; j < std::size(outputs); ++j)
             if (!outputs[i].path.empty() && SameFile(outputs[i].path, outputs[j].path))
@@ -174,14 +357,32 @@ ParseOutcome ParseRenderOptions(int argc, const char* const* argv, RenderOptions
         if (!parsed) return fail("unknown format \"" + format + "\": use wav, flac or ogg");
         options.format = *parsed;
     }
-    else if (!options.output.empty() && !IsOutputDirectory(options))
+    else if (!options.spritePath.empty())
     {
-        const auto fromName = FormatFromExtension(options.output);
-        if (!fromName)
-            return fail("cannot tell the format of \"" + options.output +
-                        "\" from its extension: use .wav, .flac or .ogg, or --format");
+        const auto fromName = FormatFromExtension(options.spritePath);
+        if (!fromName) return fail(UnknownFormat(options.spritePath));
         options.format = *fromName;
     }
+    else if (!options.output.empty() && !IsStandardOutput(options.output) && !IsOutputDirectory(options))
+    {
+        auto fromName = FormatFromExtension(options.output);
+        std::error_code ec;
+        // A device or a FIFO has no extension to tell the format: WAV, as on standard output.
+        const auto kind = std::filesystem::status(options.output, ec).type();
+        if (!fromName && kind != std::filesystem::file_type::regular &&
+            kind != std::filesystem::file_type::directory && kind != std::filesystem::file_type::not_found &&
+            kind != std::filesystem::file_type::none)
+            fromName = AudioFormat::Wav;
+        if (!fromName && !std::filesystem::exists(options.output, ec) &&
+            std::filesystem::path(options.output).extension().empty())
+            return fail("-o \"" + options.output +
+                        "\" has no extension and there is no directory of that name: " +
+                        "end it with / to write into a new directory, or use .wav, .flac or .ogg");
+        if (!fromName) return fail(UnknownFormat(options.output));
+        options.format = *fromName;
+    }
+    if (options.output == kStandardOutput && options.count > 1)
+        return fail("-o - writes one sound to standard output: --count needs a pattern or a directory");
 
     if (!bits.empty())
     {

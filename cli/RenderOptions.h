@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/AudioFile.h"
+#include "cli/Levels.h"
 
 #include <cstdint>
 #include <optional>
@@ -23,8 +24,13 @@ struct RenderOptions
     std::vector<std::string> settings; // "NAME=VALUE"
     std::string statePath;
     std::string saveStatePath;
+    std::string saveJsonPath;  // the state as text
+    bool printState = false;   // the state as text on standard output
+    int program = -1;          // the program of an .fxb bank given to --state, from 0
     std::string editorPngPath; // the editor drawn headless; with -o, just before the note-off
     bool listParams = false;
+    bool noClobber = false; // an existing file is refused instead of replaced
+    LevelOptions levels;
 
     // Sound generation (cli/SoundBatch.h).
     std::string recipe; // an editor sound button; empty for none
@@ -32,7 +38,10 @@ struct RenderOptions
     bool seedGiven = false;
     std::uint32_t seed = 0;
     int count = 1;
-    bool saveStateBeside = false; // --save-state without a file: a state beside each audio file
+    bool saveStateBeside = false;
+    std::string spritePath; // the batch in one audio file, with its map beside it
+    double spriteGap = 0.1; // seconds of silence between the sounds of a sprite // --save-state without a
+                            // file: a state beside each audio file
 };
 
 struct ParseOutcome

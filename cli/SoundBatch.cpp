@@ -1,10 +1,13 @@
 #include "cli/SoundBatch.h"
 
 #include "cli/AudioFile.h"
+#include "cli/Levels.h"
 #include "cli/ParamSettings.h"
 #include "cli/Render.h"
+#include "cli/Sprite.h"
 #include "cli/StagedFiles.h"
 #include "cli/StateFile.h"
+#include "cli/StopSignal.h"
 
 #include "editor/IEditorSnapshot.h"
 #include "instrument/Brisbleep.h"
@@ -93,14 +96,6 @@ struct FileSummary
     double peak;
 };
 
-double PeakOf(const std::vector<double>& samples)
-{
-    double peak = 0.0;
-    for (double s : samples)
-        peak = std::max(peak, std::abs(s));
-    return peak;
-}
-
 std::string Decibels(double level)
 {
     if (level <= 0.0) return "-inf dBFS";
@@ -122,7 +117,8 @@ std::vector<const IParameter*> Parameters(const Brisbleep& instrument)
 bool PrepareVariation(Brisbleep& instrument, const RenderOptions& options, std::uint32_t seed,
                       std::string& error)
 {
-    if (!options.statePath.empty() && !LoadStateFile(instrument, options.statePath, error)) return false;
+    if (!options.statePath.empty() && !LoadStateFile(instrument, options.statePath, error, options.program))
+        return false;
     RandomSeed(seed);
     if (!options.recipe.empty()) RunRecipeAction(instrument, options.recipe);
     for (int i = 0; i < options.mutations; ++i)
@@ -175,14 +171,15 @@ std::string CheckGenerationOptions(const RenderOptions& options)
         return "--save-state without a file name saves beside the audio files: give -o";
     if (options.count > 1 && !options.saveStatePath.empty())
         return "with --count, states go beside each audio file: give --save-state without a file name";
-    if (options.count > 1 && options.output.empty()) return "--count needs -o (a pattern or a directory)";
+    if (options.count > 1 && options.output.empty() && options.spritePath.empty())
+        return "--count needs -o (a pattern or a directory) or --sprite";
     return {};
 }
 
 bool UsesGeneration(const RenderOptions& options)
 {
     return !options.recipe.empty() || options.mutations > 0 || options.seedGiven || options.count > 1 ||
-           options.saveStateBeside || IsOutputDirectory(options) ||
+           options.saveStateBeside || IsOutputDirectory(options) || !options.spritePath.empty() ||
            options.output.find('%') != std::string::npos;
 }
 
@@ -290,12 +287,76 @@ std::string StatePathBeside(const std::string& audioPath)
     return path.string();
 }
 
+bool GeneratorUsedSince(std::uint32_t seed)
+{
+    // Three draws of 15 bits: a generator that moved on matches a fresh one by chance once in 2^45.
+    int next[3];
+    for (int& value : next)
+        value = RandomInt();
+    RandomSeed(seed);
+    for (int value : next)
+        if (RandomInt() != value) return true;
+    return false;
+}
+
+void PrintRandomSeed(std::ostream& out, std::uint32_t seed)
+{
+    out << "seed " << seed << " (random; --seed " << seed << " repeats it)\n";
+}
+
+namespace
+{
+
+void PrintSounds(std::ostream& out, const std::vector<FileSummary>& written)
+{
+    for (const FileSummary& file : written)
+        out << "  " << file.path << "  " << std::fixed << std::setprecision(3) << file.seconds << " s  peak "
+            << Decibels(file.peak) << "  seed " << file.seed << '\n';
+}
+
+void PrintSummary(std::ostream& out, const std::vector<FileSummary>& written, int asked)
+{
+    out << "wrote " << written.size();
+    if (static_cast<int>(written.size()) != asked) out << " of " << asked;
+    out << (asked == 1 ? " file" : " files") << (written.empty() ? "\n" : ":\n");
+    PrintSounds(out, written);
+}
+
+// The name of sound `number` of a sprite: the recipe (or "sound") and three digits.
+std::string SpriteSoundName(const std::string& recipe, int number)
+{
+    std::string digits = std::to_string(number);
+    if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
+    return (recipe.empty() ? "sound" : recipe) + "_" + digits;
+}
+
+} // namespace
+
 int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream& err)
 {
-    const auto fail = [&err](const std::string& message)
+    std::vector<FileSummary> written;
+    bool progressShown = false;
+    // Every way out says how many files were written: a batch that stops early keeps its finished
+    // files, so the user must know which ones they are.
+    const auto finish = [&](int status)
     {
+        if (progressShown) err << "\r\033[K" << std::flush;
+        if (status != 0 || !written.empty()) PrintSummary(out, written, options.count);
+        return status;
+    };
+    const auto fail = [&](const std::string& message)
+    {
+        if (progressShown) err << "\r\033[K";
         err << "brisbleep-render: " << message << '\n';
-        return 1;
+        progressShown = false;
+        return written.empty() ? 1 : finish(1);
+    };
+    const auto stop = [&]
+    {
+        if (progressShown) err << "\r\033[K";
+        progressShown = false;
+        err << "brisbleep-render: stopped by " << StopSignalName(StopSignal()) << '\n';
+        return finish(StopStatus(StopSignal()));
     };
 
     std::string error;
@@ -305,8 +366,15 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
         names = OutputNames::Parse(options, error);
         if (!names) return fail(error);
         if (options.count > 1 && !names->Numbered())
+        {
+            std::error_code ec;
+            if (!std::filesystem::exists(options.output, ec) &&
+                std::filesystem::path(options.output).extension().empty())
+                return fail("there is no directory \"" + options.output +
+                            "\": end -o with / to create it, or give a pattern such as coin_%03d.wav");
             return fail("with --count " + std::to_string(options.count) +
                         ", -o needs a number field (coin_%03d.wav) or a directory");
+        }
         if (IsOutputDirectory(options))
         {
             std::error_code ec;
@@ -316,42 +384,61 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
     }
 
     // Every output is checked before the first render, so that a path that cannot be written is
-    // reported at once; the files are kept under temporary names and appear together only when the
-    // whole batch succeeded.
+    // reported at once.
     const auto statePathOf = [&options](const std::string& path)
     { return options.saveStateBeside ? StatePathBeside(path) : options.saveStatePath; };
     for (int i = 0; i < options.count; ++i)
     {
         const std::string path = names ? names->Name(i + 1) : std::string();
-        if (!path.empty() && !(error = CheckCanCreate(path)).empty()) return fail(error);
+        if (!path.empty() && !(error = CheckCanCreate(path, options.noClobber)).empty()) return fail(error);
         const std::string statePath = statePathOf(path);
-        if (!statePath.empty() && !(error = CheckCanCreate(statePath)).empty()) return fail(error);
+        if (!statePath.empty() && !(error = CheckCanCreate(statePath, options.noClobber)).empty())
+            return fail(error);
     }
-    StagedFiles files;
+    std::optional<AudioSprite> sprite;
+    std::vector<FileSummary> spriteSounds; // written only with the sprite, at the end
+    if (!options.spritePath.empty())
+    {
+        sprite.emplace(options.channels, options.rate, options.spriteGap);
+        for (const std::string& path : {options.spritePath, SpriteMapPath(options.spritePath)})
+            if (!(error = CheckCanCreate(path, options.noClobber)).empty()) return fail(error);
+    }
+    StagedFiles editorFiles(options.noClobber);
     TemporaryFile* editorPng = nullptr;
-    if (!options.editorPngPath.empty() && !(editorPng = files.Add(options.editorPngPath, error)))
+    if (!options.editorPngPath.empty() && !(editorPng = editorFiles.Add(options.editorPngPath, error)))
         return fail(error);
 
     // Without --seed the seed comes from the system's entropy source: two runs in the same second
     // must not make the same "random" sounds.
     const std::uint32_t seed = options.seedGiven ? options.seed : std::random_device{}();
-    if (!options.seedGiven) out << "seed " << seed << " (random; --seed " << seed << " repeats it)\n";
+    if (!options.seedGiven) PrintRandomSeed(out, seed);
 
     const bool showProgress = options.count > 1 && isatty(STDERR_FILENO);
-    std::vector<FileSummary> written;
     for (int i = 0; i < options.count; ++i)
     {
+        if (StopSignal() != 0) return stop();
         const std::uint32_t variationSeed = seed + static_cast<std::uint32_t>(i);
-        const std::string path = names ? names->Name(i + 1) : std::string();
+        const std::string path = names    ? names->Name(i + 1)
+                                 : sprite ? SpriteSoundName(options.recipe, i + 1)
+                                          : std::string();
         if (showProgress)
+        {
             err << "\rrendering " << (i + 1) << "/" << options.count << "  " << path << std::flush;
+            progressShown = true;
+        }
 
         auto instrument = std::make_unique<Brisbleep>(OfflineHostContext{});
         if (!PrepareVariation(*instrument, options, variationSeed, error)) return fail(error);
 
+        // The state and the audio of one variation appear together, as soon as both are written.
+        StagedFiles files(options.noClobber);
         const std::string statePath = statePathOf(path);
         TemporaryFile* state = statePath.empty() ? nullptr : files.Add(statePath, error);
         if (!statePath.empty() && (!state || !SaveStateFile(*instrument, *state, error))) return fail(error);
+        TemporaryFile* json = options.saveJsonPath.empty() ? nullptr : files.Add(options.saveJsonPath, error);
+        if (!options.saveJsonPath.empty() && (!json || !SaveStateTextFile(*instrument, *json, error)))
+            return fail(error);
+        if (options.printState) out << StateText(*instrument);
 
         // The editor is drawn as the last variation leaves it, while its note still sounds.
         const bool drawEditor = editorPng && i == options.count - 1;
@@ -363,31 +450,65 @@ int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream&
                 error = WriteStagedEditorPng(*instrument->editorGraphics, *editorPng);
                 drawn = true;
             };
-        if (path.empty())
+        if (path.empty() && !sprite)
         {
             if (drawEditor) beforeNoteOff();
             if (!error.empty()) return fail(error);
+            if (!(error = files.CommitAll()).empty()) return fail(error);
             continue;
         }
 
-        const RenderResult result = RenderNote(*instrument, options, beforeNoteOff);
+        RenderResult result = RenderNote(*instrument, options, beforeNoteOff);
+        if (result.stopped) return stop();
         if (drawEditor && !drawn) beforeNoteOff(); // the render ended before the note-off
         if (!error.empty()) return fail(error);
+        const std::string levelNote =
+            ApplyLevels(result.interleaved, options.channels, options.rate, options.levels, error);
+        if (!error.empty()) return fail(error);
+        if (!levelNote.empty())
+            err << (progressShown ? "\r\033[K" : "") << "brisbleep-render: note: \"" << path << "\" "
+                << levelNote << '\n';
+        const double seconds =
+            static_cast<double>(result.interleaved.size()) / options.channels / options.rate;
+        if (sprite)
+        {
+            sprite->Append(path, result.interleaved);
+            spriteSounds.push_back({path, variationSeed, seconds, Peak(result.interleaved)});
+            if (!(error = files.CommitAll()).empty()) return fail(error);
+            continue;
+        }
         TemporaryFile* audio = files.Add(path, error);
         if (!audio) return fail(error);
         error = WriteAudioFile(*audio, options.format, options.encoding, options.rate, options.channels,
                                result.interleaved);
+        if (error.empty()) error = files.CommitAll();
+        if (StopSignal() != 0 && !error.empty()) return stop();
         if (!error.empty()) return fail(error);
-        const double frames = static_cast<double>(result.interleaved.size()) / options.channels;
-        written.push_back({path, variationSeed, frames / options.rate, PeakOf(result.interleaved)});
+        written.push_back({path, variationSeed, seconds, Peak(result.interleaved)});
     }
-    error = files.CommitAll();
+    if (sprite)
+    {
+        // The sprite and its map appear together, once every sound is in.
+        StagedFiles spriteFiles(options.noClobber);
+        const std::string mapPath = SpriteMapPath(options.spritePath);
+        TemporaryFile* audio = spriteFiles.Add(options.spritePath, error);
+        TemporaryFile* map = audio ? spriteFiles.Add(mapPath, error) : nullptr;
+        if (!map) return fail(error);
+        error = WriteAudioFile(*audio, options.format, options.encoding, options.rate, options.channels,
+                               sprite->Samples());
+        const std::string text = sprite->Map(std::filesystem::path(options.spritePath).filename().string());
+        if (error.empty()) error = WriteBytes(*map, text.data(), text.size());
+        if (error.empty()) error = map->Close();
+        if (error.empty()) error = spriteFiles.CommitAll();
+        if (!error.empty()) return StopSignal() != 0 ? stop() : fail(error);
+        if (progressShown) err << "\r\033[K" << std::flush;
+        progressShown = false;
+        out << "wrote " << options.spritePath << " and its map " << mapPath << " with " << sprite->Count()
+            << (sprite->Count() == 1 ? " sound" : " sounds") << ":\n";
+        PrintSounds(out, spriteSounds);
+    }
+    error = editorFiles.CommitAll();
     if (!error.empty()) return fail(error);
-    if (showProgress) err << "\r\033[K" << std::flush;
-
-    out << "wrote " << written.size() << (written.size() == 1 ? " file" : " files") << ":\n";
-    for (const FileSummary& file : written)
-        out << "  " << file.path << "  " << std::fixed << std::setprecision(3) << file.seconds << " s  peak "
-            << Decibels(file.peak) << "  seed " << file.seed << '\n';
-    return 0;
+    if (StopSignal() != 0) return stop();
+    return finish(0);
 }

@@ -5,6 +5,7 @@
 
 #include "cli/RenderOptions.h"
 
+#include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -60,8 +61,16 @@ private:
 // The saved state beside an audio file: the same name with ".state" in place of the extension.
 std::string StatePathBeside(const std::string& audioPath);
 
+// Whether the engine's generator has drawn a number since it was seeded with `seed` (it compares
+// the next draws with those of a fresh generator, which moves the generator on).
+bool GeneratorUsedSince(std::uint32_t seed);
+// "seed N (random; --seed N repeats it)".
+void PrintRandomSeed(std::ostream& out, std::uint32_t seed);
+
 // Renders every requested variation. Variation i (from 0) is made on a freshly built instrument
 // whose generator is seeded with seed + i, so each file can be made again on its own with
-// --seed (seed + i). Prints the seed when it came from the clock, a progress line on a terminal
-// and a summary. Returns the exit status.
+// --seed (seed + i). Each file (with its state) is moved into place as soon as it is finished. Prints
+// the seed when it was not given, a progress line on a terminal and a summary of the files written,
+// also when a failure or a stop signal ends the batch early. Returns the exit status: 0 when every
+// file was written, 1 after a failure, 128 + the signal number after a stop signal.
 int RunGeneration(const RenderOptions& options, std::ostream& out, std::ostream& err);

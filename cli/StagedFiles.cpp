@@ -5,41 +5,133 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
-TemporaryFile::TemporaryFile(const std::string& destination) : destination_(destination)
+namespace
 {
+
+// Follows symbolic links to the path they finally name, which need not exist yet (a dangling link
+// gets its file created). Links into /proc (such as /dev/stdout) name open descriptors, whose
+// targets are not paths that could be written to: the path is kept as it is there.
+std::string FollowLinks(std::string path)
+{
+    for (int hops = 0; hops < 40; ++hops)
+    {
+        if (path.rfind("/proc/", 0) == 0) return path;
+        struct stat link
+        {
+        };
+        if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
+        std::error_code ec;
+        const std::filesystem::path next = std::filesystem::read_symlink(path, ec);
+        if (ec) return path;
+        path =
+            next.is_absolute() ? next.string() : (std::filesystem::path(path).parent_path() / next).string();
+    }
+    return path; // a loop: creating the file reports it
+}
+
+// Why a file cannot be created in a directory that does not exist: the directory is named, so that
+// a mistyped folder is obvious.
+std::string MissingDirectoryNote(const std::string& target)
+{
+    const std::filesystem::path parent = std::filesystem::path(target).parent_path();
+    std::error_code ec;
+    if (parent.empty() || std::filesystem::exists(parent, ec)) return {};
+    return " (there is no directory \"" + parent.string() + "\")";
+}
+
+// The descriptor a path such as /proc/self/fd/1 (where /dev/stdout leads) names, or -1.
+int DescriptorPath(const std::string& path)
+{
+    constexpr std::string_view prefix = "/proc/self/fd/";
+    if (path.rfind(prefix, 0) != 0 || path.size() == prefix.size()) return -1;
+    int fd = 0;
+    for (std::size_t i = prefix.size(); i < path.size(); ++i)
+    {
+        if (path[i] < '0' || path[i] > '9' || fd > 100000) return -1;
+        fd = fd * 10 + (path[i] - '0');
+    }
+    return fd;
+}
+
+mode_t CreationMode()
+{
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
+
+TemporaryFile::TemporaryFile(const std::string& destination, bool noClobber)
+    : destination_(destination), noClobber_(noClobber)
+{
+    std::string pattern;
     struct stat existing
     {
     };
-    if (stat(destination.c_str(), &existing) == 0)
+    const bool toStandardOutput = IsStandardOutput(destination);
+    target_ = toStandardOutput ? std::string(kStandardOutput) : FollowLinks(destination);
+    if (toStandardOutput)
+        inPlace_ = true;
+    else
     {
-        if (S_ISDIR(existing.st_mode))
+        if (stat(target_.c_str(), &existing) == 0)
         {
-            error_ = CannotWrite(destination, std::strerror(EISDIR));
-            return;
+            if (S_ISDIR(existing.st_mode))
+            {
+                error_ = CannotWrite(destination, std::strerror(EISDIR));
+                return;
+            }
+            inPlace_ = !S_ISREG(existing.st_mode) || target_.rfind("/proc/", 0) == 0;
+            replaces_ = true;
+            if (inPlace_ && access(target_.c_str(), W_OK) != 0)
+            {
+                error_ = CannotWrite(destination, std::strerror(errno));
+                return;
+            }
+            if (!inPlace_ && noClobber)
+            {
+                error_ = CannotWrite(destination, "the file exists and --no-clobber keeps it");
+                return;
+            }
         }
-        replaces_ = true;
     }
-    std::string pattern = destination + ".tmp-XXXXXX";
+    // Contents for standard output, a device or a FIFO are staged in the temporary directory: the
+    // encoder seeks, which a pipe cannot.
+    pattern = inPlace_ ? (std::filesystem::temp_directory_path() / "brisbleep-render-XXXXXX").string()
+                       : target_ + ".tmp-XXXXXX";
     fd_ = mkstemp(pattern.data());
     if (fd_ < 0)
     {
-        error_ = CannotWrite(destination, std::strerror(errno));
+        const int code = errno;
+        error_ = CannotWrite(destination, std::strerror(code));
+        if (code == ENOENT) error_ += MissingDirectoryNote(target_);
         return;
     }
     path_ = pattern;
-    // mkstemp creates the file private; give it the permissions a plain create would.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd_, 0666 & ~mask);
+    // mkstemp creates the file private: give it the permissions of the file it replaces (and its
+    // owner, where we may), or those a plain create would.
+    if (replaces_ && !inPlace_)
+    {
+        fchmod(fd_, existing.st_mode & 07777);
+        if (fchown(fd_, existing.st_uid, existing.st_gid) != 0)
+        {
+            // Only the superuser may give a file away; the file stays the caller's.
+        }
+    }
+    else
+        fchmod(fd_, CreationMode());
 }
 
 TemporaryFile::~TemporaryFile()
 {
     if (fd_ >= 0) close(fd_);
-    if (!committed_ && !path_.empty()) std::remove(path_.c_str());
+    if ((!committed_ || inPlace_) && !path_.empty()) std::remove(path_.c_str());
 }
 
 std::string TemporaryFile::Close()
@@ -50,12 +142,57 @@ std::string TemporaryFile::Close()
     return result == 0 ? std::string() : CannotWrite(destination_, std::strerror(errno));
 }
 
+std::string TemporaryFile::CopyInPlace()
+{
+    const int in = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return CannotWrite(destination_, std::strerror(errno));
+    // Opening a FIFO waits for its reader; a stop signal interrupts the wait.
+    const int out =
+        target_ == kStandardOutput ? STDOUT_FILENO : open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    std::string error;
+    if (out < 0) error = std::strerror(errno);
+    char buffer[65536];
+    while (error.empty())
+    {
+        const ssize_t got = read(in, buffer, sizeof buffer);
+        if (got == 0) break;
+        if (got < 0)
+        {
+            if (errno != EINTR) error = std::strerror(errno);
+            continue;
+        }
+        for (ssize_t done = 0; done < got && error.empty();)
+        {
+            const ssize_t put = write(out, buffer + done, static_cast<std::size_t>(got - done));
+            if (put < 0 && errno != EINTR) error = std::strerror(errno);
+            if (put > 0) done += put;
+        }
+    }
+    close(in);
+    if (out >= 0 && out != STDOUT_FILENO && close(out) != 0 && error.empty()) error = std::strerror(errno);
+    return error.empty() ? std::string() : CannotWrite(destination_, error);
+}
+
 std::string TemporaryFile::Commit()
 {
     if (path_.empty()) return error_;
     std::string error = Close();
     if (!error.empty()) return error;
-    if (std::rename(path_.c_str(), destination_.c_str()) != 0)
+    if (inPlace_)
+    {
+        error = CopyInPlace();
+        committed_ = error.empty();
+        return error;
+    }
+    if (noClobber_)
+    {
+        // A link fails rather than replace a file that appeared since the check.
+        if (link(path_.c_str(), target_.c_str()) != 0)
+            return CannotWrite(destination_, errno == EEXIST ? "the file exists and --no-clobber keeps it"
+                                                             : std::strerror(errno));
+        std::remove(path_.c_str());
+    }
+    else if (std::rename(path_.c_str(), target_.c_str()) != 0)
         return CannotWrite(destination_, std::strerror(errno));
     committed_ = true;
     return {};
@@ -63,7 +200,12 @@ std::string TemporaryFile::Commit()
 
 void TemporaryFile::Withdraw()
 {
-    if (committed_ && !replaces_) std::remove(destination_.c_str());
+    if (committed_ && !replaces_ && !inPlace_) std::remove(target_.c_str());
+}
+
+bool IsStandardOutput(const std::string& destination)
+{
+    return destination == kStandardOutput || DescriptorPath(FollowLinks(destination)) == STDOUT_FILENO;
 }
 
 std::string CannotWrite(const std::string& path, const std::string& reason)
@@ -71,9 +213,9 @@ std::string CannotWrite(const std::string& path, const std::string& reason)
     return "cannot write \"" + path + "\": " + reason;
 }
 
-std::string CheckCanCreate(const std::string& destination)
+std::string CheckCanCreate(const std::string& destination, bool noClobber)
 {
-    const TemporaryFile probe(destination);
+    const TemporaryFile probe(destination, noClobber);
     return probe.OpenError();
 }
 
@@ -108,7 +250,7 @@ std::string WriteStagedEditorPng(IGraphics& graphics, TemporaryFile& file)
 
 TemporaryFile* StagedFiles::Add(const std::string& destination, std::string& error)
 {
-    auto file = std::make_unique<TemporaryFile>(destination);
+    auto file = std::make_unique<TemporaryFile>(destination, noClobber_);
     error = file->OpenError();
     if (!error.empty()) return nullptr;
     files_.push_back(std::move(file));

@@ -1,6 +1,8 @@
 #include "cli/StateFile.h"
 
+#include "cli/PresetFiles.h"
 #include "cli/StagedFiles.h"
+#include "cli/StateText.h"
 
 #include "instrument/Brisbleep.h"
 
@@ -25,32 +27,28 @@ std::string Hex(std::int32_t value)
 
 } // namespace
 
-bool LoadStateFile(Brisbleep& instrument, const std::string& path, std::string& error)
+namespace
 {
-    const std::string quoted = "\"" + path + "\"";
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-    {
-        error = "cannot read state file " + quoted + ": " + std::strerror(errno);
-        return false;
-    }
-    // One byte more than the largest valid file is enough to tell that a file is too long.
-    constexpr std::size_t kMaxSize = 8 + Brisbleep::kStateSize;
-    std::vector<char> bytes(kMaxSize + 1);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad())
-    {
-        error = "cannot read state file " + quoted + ": " + std::strerror(errno);
-        return false;
-    }
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    return LoadStateBytes(instrument, bytes.data(), bytes.size(), path, error);
+
+// Presets and text states are small; anything far larger is not one.
+constexpr std::size_t kMaxFileSize = 1 << 20;
+
+// The class the VST3 module registers, as .vstpreset files name it.
+constexpr unsigned char kVst3ClassId[16] = {0x0D, 0xE7, 0xAE, 0xF2, 0xDE, 0x00, 0x4E, 0x4F,
+                                            'Q',  'o',  'r',  'v',  's',  'p',  'g',  'p'};
+
+std::vector<const IParameter*> Parameters(const Brisbleep& instrument)
+{
+    std::vector<const IParameter*> params;
+    for (int i = 0; i < instrument.NParams(); ++i)
+        params.push_back(instrument.GetParam(i));
+    return params;
 }
 
-bool LoadStateBytes(Brisbleep& instrument, const char* data, std::size_t size, const std::string& path,
+// The 484-byte state, with or without the chunk header: checked completely, then loaded.
+bool LoadPlainState(Brisbleep& instrument, const char* data, std::size_t size, const std::string& quoted,
                     std::string& error)
 {
-    const std::string quoted = "\"" + path + "\"";
     constexpr std::size_t kMaxSize = 8 + Brisbleep::kStateSize;
     // Only the first byte beyond the largest valid state matters: it makes the input too long.
     const std::vector<char> bytes(data, data + std::min(size, kMaxSize + 1));
@@ -71,7 +69,8 @@ bool LoadStateBytes(Brisbleep& instrument, const char* data, std::size_t size, c
         error = "state file " + quoted + " is not a Brisbleep state: expected " +
                 std::to_string(Brisbleep::kStateSize) + " bytes (or " +
                 std::to_string(8 + Brisbleep::kStateSize) + " with the chunk header), found " +
-                (bytes.size() > kMaxSize ? "more" : std::to_string(bytes.size()));
+                std::to_string(size) + "; nor is it a VST3 state (" +
+                std::to_string(Brisbleep::kStateSize + 4) + " bytes), .vstpreset, .fxp, .fxb or JSON state";
         return false;
     }
     std::int32_t version = 0;
@@ -99,6 +98,96 @@ bool LoadStateBytes(Brisbleep& instrument, const char* data, std::size_t size, c
         return false;
     }
     return true;
+}
+
+} // namespace
+
+bool LoadStateFile(Brisbleep& instrument, const std::string& path, std::string& error, int program)
+{
+    const std::string quoted = "\"" + path + "\"";
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+    {
+        error = "cannot read state file " + quoted + ": " + std::strerror(errno);
+        return false;
+    }
+    // One byte more than the largest file read is enough to tell that a file is too long.
+    std::vector<char> bytes(kMaxFileSize + 1);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (in.bad())
+    {
+        error = "cannot read state file " + quoted + ": " + std::strerror(errno);
+        return false;
+    }
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return LoadStateBytes(instrument, bytes.data(), bytes.size(), path, error, program);
+}
+
+bool LoadStateBytes(Brisbleep& instrument, const char* data, std::size_t size, const std::string& path,
+                    std::string& error, int program)
+{
+    const std::string quoted = "\"" + path + "\"";
+    if (size > kMaxFileSize)
+    {
+        error = "state file " + quoted + " is too large for a state or preset: more than 1 MiB";
+        return false;
+    }
+    const std::string bytes(data, size);
+    if (LooksLikeStateText(bytes))
+    {
+        if (program >= 0)
+        {
+            error = "state file " + quoted +
+                    " is a JSON state, which holds one program: --program applies to .fxb banks";
+            return false;
+        }
+        // Parameters the text leaves out keep the values the instrument has now.
+        const std::vector<const IParameter*> params = Parameters(instrument);
+        std::vector<double> values;
+        for (const IParameter* p : params)
+            values.push_back(p->Value());
+        if (!StateFromText(bytes, params, instrument.GetVersion(), values, error))
+        {
+            error = "state file " + quoted + " " + error;
+            return false;
+        }
+        IStateChunk chunk;
+        chunk.PutInt32(instrument.GetVersion());
+        for (double value : values)
+            chunk.PutDouble(value);
+        return LoadPlainState(instrument, reinterpret_cast<const char*>(chunk.Data()),
+                              static_cast<std::size_t>(chunk.Size()), quoted, error);
+    }
+    const PresetIdentity identity{instrument.GetUniqueId(), ClassIdText(kVst3ClassId), Brisbleep::kStateSize};
+    const std::optional<ExtractedState> preset = ExtractPresetState(bytes, identity, program, error);
+    if (!error.empty())
+    {
+        error = "state file " + quoted + " " + error;
+        return false;
+    }
+    if (!preset && program >= 0)
+    {
+        error = "state file " + quoted +
+                " is a plain state, which holds one program: --program applies to .fxb banks";
+        return false;
+    }
+    const std::string& state = preset ? preset->bytes : bytes;
+    if (LoadPlainState(instrument, state.data(), state.size(), quoted, error)) return true;
+    if (preset) error += " (inside the " + preset->kind + ")";
+    return false;
+}
+
+std::string StateText(const Brisbleep& instrument)
+{
+    return StateToText(Parameters(instrument), instrument.GetVersion());
+}
+
+bool SaveStateTextFile(const Brisbleep& instrument, TemporaryFile& file, std::string& error)
+{
+    const std::string text = StateText(instrument);
+    error = WriteBytes(file, text.data(), text.size());
+    if (error.empty()) error = file.Close();
+    return error.empty();
 }
 
 bool SaveStateFile(Brisbleep& instrument, TemporaryFile& file, std::string& error)

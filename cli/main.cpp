@@ -7,13 +7,17 @@
 #include "cli/SoundBatch.h"
 #include "cli/StagedFiles.h"
 #include "cli/StateFile.h"
+#include "cli/StopSignal.h"
 
 #include "editor/IEditorSnapshot.h"
 #include "editor/IGraphics.h"
 #include "instrument/Brisbleep.h"
 
+#include "engine/Random.h"
+
 #include <iostream>
 #include <memory>
+#include <random>
 
 namespace
 {
@@ -40,7 +44,10 @@ int Run(int argc, char** argv)
     const ParseOutcome parsed = ParseRenderOptions(argc, argv, options);
     if (parsed.kind == ParseOutcome::Done) return 0;
     if (parsed.kind == ParseOutcome::Failed) return Fail(parsed.message);
-    if (!options.listParams && UsesGeneration(options)) return RunGeneration(options, std::cout, std::cerr);
+    InstallStopHandlers();
+    // With the audio on standard output, everything else the renderer says goes to standard error.
+    std::ostream& info = IsStandardOutput(options.output) ? std::cerr : std::cout;
+    if (!options.listParams && UsesGeneration(options)) return RunGeneration(options, info, std::cerr);
 
     auto instrument = std::make_unique<Brisbleep>(OfflineHostContext{});
     const std::vector<const IParameter*> params = Parameters(*instrument);
@@ -51,7 +58,7 @@ int Run(int argc, char** argv)
     }
 
     std::string error;
-    if (!options.statePath.empty() && !LoadStateFile(*instrument, options.statePath, error))
+    if (!options.statePath.empty() && !LoadStateFile(*instrument, options.statePath, error, options.program))
         return Fail(error);
     for (const std::string& setting : options.settings)
     {
@@ -62,7 +69,7 @@ int Run(int argc, char** argv)
 
     // Every output is created before the render, so that a path that cannot be written is reported
     // at once, and all of them appear together only when the whole run succeeded.
-    StagedFiles files;
+    StagedFiles files(options.noClobber);
     TemporaryFile* audio = nullptr;
     TemporaryFile* state = nullptr;
     TemporaryFile* editorPng = nullptr;
@@ -72,7 +79,12 @@ int Run(int argc, char** argv)
     if (!options.editorPngPath.empty() && !(editorPng = files.Add(options.editorPngPath, error)))
         return Fail(error);
 
+    TemporaryFile* json = nullptr;
+    if (!options.saveJsonPath.empty() && !(json = files.Add(options.saveJsonPath, error))) return Fail(error);
+
     if (state && !SaveStateFile(*instrument, *state, error)) return Fail(error);
+    if (json && !SaveStateTextFile(*instrument, *json, error)) return Fail(error);
+    if (options.printState) std::cout << StateText(*instrument);
     std::string editorError;
     bool editorDrawn = false;
     const auto drawEditor = [&]
@@ -96,12 +108,31 @@ int Run(int argc, char** argv)
         if (!instrument->editorGraphics) instrument->CreateEditor();
         beforeNoteOff = drawEditor;
     }
-    const RenderResult result = RenderNote(*instrument, options, beforeNoteOff);
+    // Noise draws from the generator, which the instrument seeded from the clock: seed it from the
+    // system's entropy source instead, and say so if the sound used it.
+    const std::uint32_t seed = std::random_device{}();
+    RandomSeed(seed);
+    const auto stopped = []
+    {
+        std::cerr << kProgram << ": stopped by " << StopSignalName(StopSignal()) << "; no file written\n";
+        return StopStatus(StopSignal());
+    };
+    RenderResult result = RenderNote(*instrument, options, beforeNoteOff);
+    if (result.stopped) return stopped();
+    if (GeneratorUsedSince(seed)) PrintRandomSeed(info, seed);
     if (beforeNoteOff && !editorDrawn) drawEditor(); // the render ended before any note-off
     if (!editorError.empty()) return Fail(editorError);
-    error = WriteAudioFile(*audio, options.format, options.encoding, options.rate, options.channels,
-                           result.interleaved);
-    if (error.empty()) error = files.CommitAll();
+    const std::string levelNote =
+        ApplyLevels(result.interleaved, options.channels, options.rate, options.levels, error);
+    if (!levelNote.empty())
+        std::cerr << kProgram << ": note: \"" << options.output << "\" " << levelNote << '\n';
+    if (error.empty())
+        error = WriteAudioFile(*audio, options.format, options.encoding, options.rate, options.channels,
+                               result.interleaved);
+    // A stop asked for before the files are in place keeps them out; one that interrupts the wait
+    // for a FIFO's reader fails the commit.
+    if (error.empty() && StopSignal() == 0) error = files.CommitAll();
+    if (StopSignal() != 0) return stopped();
     if (!error.empty()) return Fail(error);
     if (result.tailCut)
         std::cerr << kProgram

@@ -1,6 +1,6 @@
-// Feeds arbitrary bytes to brisbleep-render's state-file reader, as a damaged or foreign --state
-// file would. A file it accepts must be exactly the state the instrument then holds; one it rejects
-// must leave the instrument as it was.
+// Feeds arbitrary bytes to brisbleep-render's state-file reader (plain states, JSON text states and
+// the plug-ins' preset files), as a damaged or foreign --state file would. A file it accepts must
+// leave a valid state in the instrument; one it rejects must leave the instrument as it was.
 #include "FuzzChecks.h"
 
 #include "cli/StateFile.h"
@@ -40,9 +40,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (now != pristine) FuzzFail("a rejected file changed the state");
         return 0;
     }
-    // Accepted: the state as read, with or without its 8-byte chunk header (values are clamped
-    // into their ranges, so only the version word is compared byte for byte).
-    if (size != now.size() && size != now.size() + 8) FuzzFail("accepted a state of the wrong size");
-    if (std::memcmp(data + (size - now.size()), now.data(), 4) != 0) FuzzFail("version word changed");
+    // Accepted: a plain state is the state as read, with or without its 8-byte chunk header (values
+    // are clamped into their ranges, so only the version word is compared byte for byte). Text
+    // states and preset files carry the state in other forms; the instrument's version word stays.
+    if (size == now.size() || size == now.size() + 8)
+    {
+        if (std::memcmp(data + (size - now.size()), now.data(), 4) != 0) FuzzFail("version word changed");
+    }
+    else if (std::memcmp(pristine.data(), now.data(), 4) != 0)
+        FuzzFail("version word changed");
     return 0;
 }

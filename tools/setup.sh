@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev zlib1g-dev
-    libsndfile1-dev libcli11-dev
+    libsndfile1-dev libcli11-dev libebur128-dev nlohmann-json3-dev
     libx11-dev libxext-dev libxtst-dev xvfb xauth libgtkmm-3.0-dev
     libfreetype-dev libfontconfig-dev fonts-liberation2
     clang libclang-rt-14-dev

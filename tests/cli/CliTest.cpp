@@ -7,7 +7,11 @@
 #include <chrono>
 #include <thread>
 
+#include <csignal>
+#include <ebur128.h>
+#include <nlohmann/json.hpp>
 #include <sndfile.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -549,4 +553,616 @@ TEST_F(CliAssets, SeedsWithoutSeedOptionDifferFromRunToRun)
         seeds.insert(outcome.out.substr(at, outcome.out.find(' ', at + 7) - at));
     }
     EXPECT_EQ(seeds.size(), 3u);
+}
+
+namespace
+{
+class CliPipeline : public Cli
+{
+protected:
+    // Starts the renderer without waiting for it; its standard output and error go to files.
+    pid_t Start(const std::vector<std::string>& args)
+    {
+        std::vector<std::string> argv = {BRISBLEEP_RENDER_PATH};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const std::string out = (dir / "stdout.txt").string(), err = (dir / "stderr.txt").string();
+        const pid_t pid = fork();
+        if (pid == 0)
+        {
+            std::freopen(out.c_str(), "w", stdout);
+            std::freopen(err.c_str(), "w", stderr);
+            std::vector<char*> raw;
+            for (std::string& a : argv)
+                raw.push_back(a.data());
+            raw.push_back(nullptr);
+            execv(raw[0], raw.data());
+            _exit(127);
+        }
+        return pid;
+    }
+    static int Wait(pid_t pid)
+    {
+        int raw = 0;
+        waitpid(pid, &raw, 0);
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+    std::size_t Count(const fs::path& where, const std::string& part) const
+    {
+        std::size_t n = 0;
+        for (const auto& entry : fs::directory_iterator(where))
+            n += entry.path().filename().string().find(part) != std::string::npos;
+        return n;
+    }
+};
+
+std::string LastTwoMillisecondsAbove(const Audio& audio, double level)
+{
+    const std::size_t quiet = static_cast<std::size_t>(audio.rate * 0.002);
+    const std::size_t from = audio.left.size() > quiet ? audio.left.size() - quiet : 0;
+    for (std::size_t i = from; i < audio.left.size(); ++i)
+        if (std::abs(audio.left[i]) > level)
+            return "sample " + std::to_string(i) + " = " + std::to_string(audio.left[i]);
+    return {};
+}
+} // namespace
+
+TEST_F(CliPipeline, StandardOutputFifoSymlinkAndDeviceDestinations)
+{
+    const std::vector<std::string> sound = {"--recipe", "blip", "--seed", "5", "--length", "0.2"};
+    std::vector<std::string> plain = {"-o", File("plain.wav")};
+    plain.insert(plain.end(), sound.begin(), sound.end());
+    ASSERT_EQ(Render(plain).status, 0);
+    const std::string expected = Slurp(File("plain.wav"));
+    ASSERT_GT(expected.size(), 1000u);
+
+    // -o -: the audio alone on standard output; the summary moves to standard error.
+    std::vector<std::string> toStdout = {"-o", "-"};
+    toStdout.insert(toStdout.end(), sound.begin(), sound.end());
+    const Outcome piped = Render(toStdout);
+    ASSERT_EQ(piped.status, 0) << piped.err;
+    EXPECT_TRUE(piped.out == expected);
+    EXPECT_NE(piped.err.find("seed 5"), std::string::npos) << piped.err;
+    // --format picks the format of standard output.
+    const Outcome flac = Render({"-o", "-", "--format", "flac", "--length", "0.1"});
+    ASSERT_EQ(flac.status, 0) << flac.err;
+    EXPECT_EQ(flac.out.substr(0, 4), "fLaC");
+
+    // A FIFO is written in place, for the reader at its other end, and stays a FIFO.
+    ASSERT_EQ(mkfifo(File("pipe.wav").c_str(), 0644), 0);
+    std::string received;
+    std::thread reader([&] { received = Slurp(File("pipe.wav")); });
+    std::vector<std::string> toFifo = {"-o", File("pipe.wav")};
+    toFifo.insert(toFifo.end(), sound.begin(), sound.end());
+    const Outcome fifo = Render(toFifo);
+    reader.join();
+    EXPECT_EQ(fifo.status, 0) << fifo.err;
+    EXPECT_TRUE(received == expected);
+    EXPECT_TRUE(fs::is_fifo(File("pipe.wav")));
+
+    // A symlink is followed: the file it names is replaced, keeping its mode; the link stays.
+    fs::create_directories(dir / "assets");
+    std::ofstream(File("assets/blip.wav")) << "old";
+    fs::permissions(File("assets/blip.wav"), fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("assets/blip.wav", File("link.wav"));
+    std::vector<std::string> toLink = {"-o", File("link.wav")};
+    toLink.insert(toLink.end(), sound.begin(), sound.end());
+    ASSERT_EQ(Render(toLink).status, 0);
+    EXPECT_TRUE(fs::is_symlink(File("link.wav")));
+    EXPECT_TRUE(Slurp(File("assets/blip.wav")) == expected);
+    EXPECT_EQ(fs::status(File("assets/blip.wav")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(Count(dir / "assets", ".tmp-"), 0u);
+    // A link to a file that does not exist yet gets that file.
+    fs::create_symlink("assets/new.wav", File("dangling.wav"));
+    toLink[1] = File("dangling.wav");
+    ASSERT_EQ(Render(toLink).status, 0);
+    EXPECT_TRUE(fs::is_symlink(File("dangling.wav")));
+    EXPECT_TRUE(Slurp(File("assets/new.wav")) == expected);
+
+    // /dev/stdout leads to the descriptor the output was redirected to.
+    toLink[1] = "/dev/stdout";
+    const Outcome devStdout = Render(toLink);
+    EXPECT_EQ(devStdout.status, 0) << devStdout.err;
+    EXPECT_TRUE(devStdout.out == expected);
+    EXPECT_NE(devStdout.err.find("seed 5"), std::string::npos);
+
+    // A device is written into, not replaced.
+    toLink[1] = "/dev/null";
+    EXPECT_EQ(Render(toLink).status, 0);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+TEST_F(CliPipeline, NoClobberAndMissingDirectories)
+{
+    std::ofstream(File("keep.wav")) << "precious";
+    ExpectFailure({"-o", File("keep.wav"), "--no-clobber"}, "the file exists and --no-clobber keeps it");
+    EXPECT_EQ(Slurp(File("keep.wav")), "precious");
+    // Checked for every file of a batch before the first render.
+    std::ofstream(File("c_2.wav")) << "precious";
+    const Outcome batch = Render(
+        {"--recipe", "coin", "--count", "3", "-o", File("c_%d.wav"), "--no-clobber", "--length", "0.1"});
+    EXPECT_EQ(batch.status, 1);
+    EXPECT_NE(batch.err.find("c_2.wav\": the file exists"), std::string::npos) << batch.err;
+    EXPECT_FALSE(fs::exists(File("c_1.wav")));
+    ASSERT_EQ(Render({"-o", File("new.wav"), "--no-clobber", "--length", "0.1"}).status, 0);
+    EXPECT_TRUE(fs::exists(File("new.wav")));
+
+    const struct
+    {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"-o", File("nodir/x.wav")}, "(there is no directory \"" + File("nodir") + "\")"},
+        {{"-o", File("sounds")}, "has no extension and there is no directory of that name"},
+        {{"--recipe", "coin", "--count", "2", "-o", File("sounds")}, "there is no directory"},
+        {{"-o", "-", "--count", "2"}, "-o - writes one sound"},
+    };
+    for (const auto& c : cases)
+        ExpectFailure(c.args, c.message);
+}
+
+TEST_F(CliPipeline, StopSignalsKeepFinishedFilesAndRemoveTemporaries)
+{
+    const struct
+    {
+        int signal;
+        int status;
+        const char* name;
+    } cases[] = {{SIGINT, 130, "SIGINT"}, {SIGTERM, 143, "SIGTERM"}};
+    for (const auto& c : cases)
+    {
+        const fs::path out = dir / c.name;
+        const pid_t pid = Start({"--recipe", "coin", "--seed", "1", "--count", "2000", "--length", "0.2",
+                                 "--save-state", "-o", out.string() + "/"});
+        // Wait for a few finished files, then stop the batch in the middle.
+        const auto finished = [&]
+        {
+            std::size_t n = 0;
+            for (const auto& entry : fs::directory_iterator(out))
+                n += entry.path().extension() == ".state";
+            return n;
+        };
+        for (int i = 0; i < 500 && (!fs::exists(out) || finished() < 3); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        kill(pid, c.signal);
+        EXPECT_EQ(Wait(pid), c.status) << c.name;
+        const std::string summary = Slurp(dir / "stdout.txt");
+        EXPECT_NE(Slurp(dir / "stderr.txt").find(std::string("stopped by ") + c.name), std::string::npos);
+        EXPECT_EQ(Count(out, ".tmp-"), 0u) << c.name;
+        const std::size_t wavs = Count(out, ".wav");
+        EXPECT_GE(wavs, 3u);
+        EXPECT_EQ(Count(out, ".state"), wavs) << "each state with its sound";
+        EXPECT_EQ(Count(out, ".wav"), Count(out, ".state"));
+        EXPECT_NE(summary.find("wrote " + std::to_string(wavs) + " of 2000 files"), std::string::npos)
+            << summary;
+        // Every file kept is complete: it decodes to the sound of its seed.
+        for (const auto& entry : fs::directory_iterator(out))
+        {
+            if (entry.path().extension() != ".wav") continue;
+            EXPECT_GT(ReadAudio(entry.path()).left.size(), 8820u) << entry.path();
+            EXPECT_NE(summary.find(entry.path().filename().string()), std::string::npos);
+        }
+    }
+}
+
+TEST_F(CliPipeline, AStopWhileWaitingForAFifoReaderWritesNothing)
+{
+    // No one reads the FIFO: the renderer waits at its open until the signal ends the wait.
+    ASSERT_EQ(mkfifo(File("nobody.wav").c_str(), 0644), 0);
+    const pid_t pid = Start({"-o", File("nobody.wav"), "--length", "0.1", "--save-state", File("s.state")});
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    kill(pid, SIGTERM);
+    EXPECT_EQ(Wait(pid), 143);
+    EXPECT_NE(Slurp(dir / "stderr.txt").find("stopped by SIGTERM; no file written"), std::string::npos);
+    EXPECT_TRUE(fs::is_fifo(File("nobody.wav")));
+    EXPECT_FALSE(fs::exists(File("s.state")));
+    EXPECT_EQ(Count(dir, ".tmp-"), 0u);
+}
+
+TEST_F(CliPipeline, EveryRenderThatDrawsRandomNumbersPrintsItsSeed)
+{
+    // White noise draws from the generator: the seed is printed and repeats the sound.
+    const Outcome noise = Render({"-o", File("noise.wav"), "--set", "White Level=0", "--length", "0.1"});
+    ASSERT_EQ(noise.status, 0) << noise.err;
+    const std::size_t at = noise.out.find("--seed ");
+    ASSERT_NE(at, std::string::npos) << noise.out;
+    const std::string seed = noise.out.substr(at + 7, noise.out.find(' ', at + 7) - at - 7);
+    ASSERT_EQ(
+        Render({"-o", File("again.wav"), "--set", "White Level=0", "--length", "0.1", "--seed", seed}).status,
+        0);
+    EXPECT_TRUE(Slurp(File("noise.wav")) == Slurp(File("again.wav")));
+    // The default triangle draws nothing and says nothing.
+    const Outcome plain = Render({"-o", File("plain.wav"), "--length", "0.1"});
+    EXPECT_EQ(plain.out, "");
+}
+
+TEST_F(CliPipeline, NormalizeBringsEveryRecipeToOnePeak)
+{
+    // The spread of the peaks was 55 dB across powerup seeds alone; after --normalize -1 every file
+    // of 50 seeds per recipe peaks at -1 dBFS.
+    for (const char* recipe : {"coin", "shoot", "powerup", "hit", "jump", "blip", "blade", "random"})
+    {
+        const fs::path out = dir / recipe;
+        const Outcome run =
+            Render({"--recipe", recipe, "--seed", "1", "--count", "50", "--length", "0.15", "--max-tail",
+                    "0.5", "--bits", "32f", "--normalize", "-1", "-o", out.string() + "/"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        double low = 1.0, high = 0.0;
+        for (const auto& entry : fs::directory_iterator(out))
+        {
+            const double peak = PeakMagnitude(ReadAudio(entry.path()).left);
+            // Even the quietest (powerup seed 31 peaks near -63 dBFS) is brought up, not faded away.
+            EXPECT_GT(peak, 0.0) << entry.path();
+            low = std::min(low, peak);
+            high = std::max(high, peak);
+        }
+        EXPECT_NEAR(20.0 * std::log10(low), -1.0, 0.001) << recipe;
+        EXPECT_NEAR(20.0 * std::log10(high), -1.0, 0.001) << recipe;
+    }
+}
+
+TEST_F(CliPipeline, LoudnessTrimAndCleanEnds)
+{
+    // --loudness: measured again with the same meter, the file sits at its target.
+    for (const char* target : {"-23", "-14"})
+    {
+        ASSERT_EQ(
+            Render({"-o", File("loud.wav"), "--bits", "32f", "--length", "1", "--loudness", target}).status,
+            0);
+        const Audio audio = ReadAudio(File("loud.wav"));
+        double loudness = 0.0;
+        ebur128_state* meter = ebur128_init(1, static_cast<unsigned long>(audio.rate), EBUR128_MODE_I);
+        ebur128_add_frames_double(meter, audio.left.data(), audio.left.size());
+        ebur128_loudness_global(meter, &loudness);
+        ebur128_destroy(&meter);
+        EXPECT_NEAR(loudness, std::stod(target), 0.05) << target;
+    }
+    // A sound shorter than the meter's 400 ms blocks still gets its level: 10 LU apart are 10 dB.
+    ASSERT_EQ(Render({"-o", File("s20.wav"), "--bits", "32f", "--length", "0.1", "--loudness", "-20"}).status,
+              0);
+    ASSERT_EQ(Render({"-o", File("s30.wav"), "--bits", "32f", "--length", "0.1", "--loudness", "-30"}).status,
+              0);
+    EXPECT_NEAR(20.0 * std::log10(PeakMagnitude(ReadAudio(File("s20.wav")).left) /
+                                  PeakMagnitude(ReadAudio(File("s30.wav")).left)),
+                10.0, 1e-6);
+    // A gain that lifts the peaks beyond full scale says so.
+    const Outcome hot = Render({"-o", File("hot.wav"), "--length", "0.5", "--loudness", "0"});
+    EXPECT_EQ(hot.status, 0);
+    EXPECT_NE(hot.err.find("integer samples clip there"), std::string::npos) << hot.err;
+    ExpectFailure({"-o", File("x.wav"), "--normalize", "-1", "--loudness", "-16"}, "give one");
+    const Outcome silent = Render({"-o", File("silent.wav"), "--set", "Osc1 Type=Off", "--normalize", "-1"});
+    EXPECT_EQ(silent.status, 0);
+    EXPECT_NE(silent.err.find("silent.wav\" is silent: --normalize leaves it as it is"), std::string::npos)
+        << silent.err;
+
+    // --trim: a 50 ms attack starts below -60 dBFS; the trimmed file starts at that level and is
+    // shorter by the silent part only.
+    const std::vector<std::string> slow = {"--bits", "32f",   "--length",
+                                           "0.2",    "--set", "Amp Env Attack=0.05"};
+    std::vector<std::string> whole = {"-o", File("whole.wav")}, trimmed = {"-o", File("trim.wav"), "--trim"};
+    whole.insert(whole.end(), slow.begin(), slow.end());
+    trimmed.insert(trimmed.end(), slow.begin(), slow.end());
+    ASSERT_EQ(Render(whole).status, 0);
+    ASSERT_EQ(Render(trimmed).status, 0);
+    const Audio a = ReadAudio(File("whole.wav")), t = ReadAudio(File("trim.wav"));
+    ASSERT_LT(t.left.size(), a.left.size());
+    const std::size_t cut = a.left.size() - t.left.size();
+    EXPECT_GE(std::abs(t.left[0]), 0.001);
+    EXPECT_LT(PeakMagnitude(a.left, 0, cut), 0.001);
+    EXPECT_TRUE(std::equal(t.left.begin(), t.left.end(), a.left.begin() + static_cast<std::ptrdiff_t>(cut)));
+
+    // Clean ends: sounds that used to stop while loud (blip seed 24 held -6 dBFS to its last
+    // sample) and a --max-tail cut end below -40 dBFS in their last 2 ms.
+    for (const char* recipe : {"blip", "random"})
+    {
+        const fs::path out = dir / recipe;
+        ASSERT_EQ(Render({"--recipe", recipe, "--seed", "1", "--count", "40", "--length", "0.4", "-o",
+                          out.string() + "/"})
+                      .status,
+                  0);
+        for (const auto& entry : fs::directory_iterator(out))
+            EXPECT_EQ(LastTwoMillisecondsAbove(ReadAudio(entry.path()), 0.01), "") << entry.path();
+    }
+    ASSERT_EQ(Render({"--recipe", "blip", "--seed", "24", "--length", "0.4", "-o", File("b24.wav")}).status,
+              0);
+    const Audio blip = ReadAudio(File("b24.wav"));
+    EXPECT_EQ(LastTwoMillisecondsAbove(blip, 0.01), "");
+    // It still holds its level until the fade: the sound is not shortened.
+    EXPECT_GT(PeakMagnitude(blip.left, blip.left.size() - 882, blip.left.size() - 661), 0.4);
+    ASSERT_EQ(
+        Render({"-o", File("cut.wav"), "--length", "0.25", "--max-tail", "0.05", "--bits", "32f"}).status, 0);
+    const Audio cut2 = ReadAudio(File("cut.wav"));
+    EXPECT_EQ(cut2.left.size(), 11025u + 2205u);
+    EXPECT_EQ(LastTwoMillisecondsAbove(cut2, 0.01), "");
+    // The fade is smooth: no step between samples larger than the sound's own before it.
+    const auto largestStep = [&](std::size_t from, std::size_t to)
+    {
+        double step = 0.0;
+        for (std::size_t i = from; i + 1 < to; ++i)
+            step = std::max(step, std::abs(cut2.left[i + 1] - cut2.left[i]));
+        return step;
+    };
+    const std::size_t end = cut2.left.size();
+    EXPECT_LE(largestStep(end - 600, end), largestStep(end - 2000, end - 600));
+}
+
+TEST_F(CliPipeline, MisspeltOptionsAndValuesSayWhatIsExpected)
+{
+    const struct
+    {
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {{"-o", File("x.wav"), "--lenght", "1"}, "unknown option \"--lenght\" (did you mean \"--length\"?)"},
+        {{"-o", File("x.wav"), "--normalise", "-1"}, "(did you mean \"--normalize\"?)"},
+        {{"-o", File("x.wav"), "--seed", "abc"},
+         "--seed takes a whole number from 0 to 4294967295, not \"abc\""},
+        {{"-o", File("x.wav"), "--seed", "4294967296"}, "--seed takes a whole number from 0 to 4294967295"},
+        {{"-o", File("x.wav"), "--velocity", "1.5"}, "--velocity takes a whole number from 1 to 127"},
+        {{"-o", File("x.wav"), "--length", "long"}, "--length takes a number of seconds from 0 to 3600"},
+        {{"-o", File("x.wav"), "--count", "x"}, "--count takes a whole number from 1 to 100000"},
+        {{"-o", File("x.wav"), "--normalize", "3"}, "--normalize takes a peak level in dBFS from -96 to 0"},
+        {{"-o", File("x.wav"), "--loudness", "-80"}, "--loudness takes a loudness in LUFS from -70 to 0"},
+        {{"-o", File("x.wav"), "--trim=loud"}, "--trim takes a level in dBFS from -120 to 0"},
+    };
+    for (const auto& c : cases)
+        ExpectFailure(c.args, c.message);
+
+    const Outcome help = Render({"--help"});
+    for (const char* option : {"--no-clobber", "--normalize", "--loudness", "--trim", "--save-json",
+                               "--print-state", "--program", "--sprite", "--sprite-gap", "-o - | aplay"})
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+}
+
+namespace
+{
+// Preset containers as the plug-ins' hosts write them, around a 484-byte state.
+std::string BigEndian(std::uint32_t v)
+{
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+            static_cast<char>(v)};
+}
+std::string LittleEndian(std::uint64_t v, int width)
+{
+    std::string out;
+    for (int i = 0; i < width; ++i)
+        out += static_cast<char>(v >> (8 * i));
+    return out;
+}
+const std::string kChunkHeader("\x74\x66\x66\x70\x00\x00\x01\x00", 8);
+
+std::string Fxp(const std::string& state, const std::string& id = "spgp")
+{
+    const std::string chunk = kChunkHeader + state;
+    std::string body = "FPCh" + BigEndian(1) + id + BigEndian(1) + BigEndian(1) + std::string(28, '\0');
+    body += BigEndian(static_cast<std::uint32_t>(chunk.size())) + chunk;
+    return "CcnK" + BigEndian(static_cast<std::uint32_t>(body.size())) + body;
+}
+
+// A bank of programs: each (name, state), an empty state meaning a program never initialised.
+std::string Fxb(const std::vector<std::pair<std::string, std::string>>& programs)
+{
+    std::string chunk = kChunkHeader;
+    for (const auto& [name, state] : programs)
+        chunk +=
+            LittleEndian(name.size(), 4) + name + (state.empty() ? std::string(1, '\0') : "\x01" + state);
+    std::string body = "FBCh" + BigEndian(2) + "spgp" + BigEndian(1) +
+                       BigEndian(static_cast<std::uint32_t>(programs.size())) + BigEndian(0) +
+                       std::string(124, '\0');
+    body += BigEndian(static_cast<std::uint32_t>(chunk.size())) + chunk;
+    return "CcnK" + BigEndian(static_cast<std::uint32_t>(body.size())) + body;
+}
+
+std::string VstPreset(const std::string& vst3State,
+                      const std::string& classId = "0DE7AEF2DE004E4F516F727673706770")
+{
+    const std::uint64_t list = 48 + vst3State.size();
+    return "VST3" + LittleEndian(1, 4) + classId + LittleEndian(list, 8) + vst3State + "List" +
+           LittleEndian(1, 4) + "Comp" + LittleEndian(48, 8) + LittleEndian(vst3State.size(), 8);
+}
+} // namespace
+
+TEST_F(CliPipeline, StatesAsJsonRoundTripByteForByte)
+{
+    // Several sounds: the default, recipes with every kind of value, and one with settings on top.
+    const std::vector<std::vector<std::string>> sounds = {
+        {},
+        {"--recipe", "random", "--seed", "3"},
+        {"--recipe", "blip", "--seed", "24", "--mutate", "5"},
+        {"--recipe", "powerup", "--seed", "9", "--set", "BitCrush Position=After", "--set",
+         "Pitch Low Note=C2"},
+    };
+    for (std::size_t i = 0; i < sounds.size(); ++i)
+    {
+        std::vector<std::string> save = {"--save-state", File("a.state"), "--save-json", File("a.json")};
+        save.insert(save.end(), sounds[i].begin(), sounds[i].end());
+        ASSERT_EQ(Render(save).status, 0) << i;
+        // state -> JSON -> state, and JSON -> state -> JSON: the same bytes.
+        ASSERT_EQ(Render({"--state", File("a.json"), "--save-state", File("b.state")}).status, 0) << i;
+        EXPECT_TRUE(Slurp(File("a.state")) == Slurp(File("b.state"))) << i;
+        ASSERT_EQ(Render({"--state", File("a.state"), "--save-json", File("b.json")}).status, 0) << i;
+        EXPECT_EQ(Slurp(File("a.json")), Slurp(File("b.json"))) << i;
+        // --print-state shows the same text.
+        EXPECT_EQ(Render({"--state", File("a.state"), "--print-state"}).out, Slurp(File("a.json"))) << i;
+    }
+
+    // The text: format, versions, every parameter by name in index order with its unit, one a line.
+    ASSERT_EQ(
+        Render({"--save-json", File("d.json"), "--set", "Output Gain=-3", "--set", "Osc1 Type=Saw"}).status,
+        0);
+    const std::string text = Slurp(File("d.json"));
+    EXPECT_EQ(
+        text.rfind("{\n  \"format\": \"brisbleep-state\",\n  \"version\": 1,\n  \"instrument\": \"1.0.1\",\n",
+                   0),
+        0u)
+        << text;
+    EXPECT_NE(text.find("\n    \"Output Gain\": {\"value\":-3.0,\"unit\":\"dB\"},\n    \"Osc1 Type\": "
+                        "{\"value\":\"Saw\"},\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("\"Whiite EnvDepth\": {\"value\":1.0}"), std::string::npos);
+    EXPECT_NE(text.find("\"Mutation %\": {\"value\":5.0}\n  }\n}\n"), std::string::npos);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 60 + 7);
+
+    // Hand-edited text: a bare number or text is a value too, and parameters left out keep their
+    // defaults; mistakes say what was expected and found.
+    std::ofstream(File("hand.json")) << R"({"format":"brisbleep-state","version":1,"instrument":"1.0.1",)"
+                                     << R"("parameters":{"Osc1 Type":"square","Output Gain":-3}})";
+    ASSERT_EQ(Render({"--state", File("hand.json"), "--save-state", File("hand.state")}).status, 0);
+    ASSERT_EQ(
+        Render({"--set", "Osc1 Type=Square", "--set", "Output Gain=-3", "--save-state", File("set.state")})
+            .status,
+        0);
+    EXPECT_TRUE(Slurp(File("hand.state")) == Slurp(File("set.state")));
+    const std::string head = R"({"format":"brisbleep-state","version":1,"instrument":"1.0.1","parameters":)";
+    const struct
+    {
+        std::string json;
+        std::string message;
+    } bad[] = {
+        {R"({"format":"other","version":1})", "has format \"other\", expected \"brisbleep-state\""},
+        {R"({"format":"brisbleep-state","version":2})", "has version 2, expected 1"},
+        {R"({"format":"brisbleep-state","version":1,"instrument":"2.0.0"})",
+         "is for instrument version \"2.0.0\", expected \"1.0.1\""},
+        {head + R"({"Output Gian":-3}})", "unknown parameter \"Output Gian\" (did you mean \"Output Gain\""},
+        {head + R"({"Output Gain":{"value":-3,"unit":"Hz"}}})",
+         "gives \"Output Gain\" in \"Hz\", expected \"dB\""},
+        {head + R"({"Output Gain":20}})", "\"Output Gain\" takes -48 to 12 dB, found 20"},
+        {head + R"({"Osc1 Type":"Squarish"}})", "\"Osc1 Type\" takes one of \"Off\", \"Triangle\""},
+        {head + R"({"Osc1 Octave":1.5}})", "\"Osc1 Octave\" takes a whole number, found 1.5"},
+        {head + R"({"Output Gain":"loud"}})", "\"Output Gain\" takes a number, found the text \"loud\""},
+        {"{ not json", "is not valid JSON"},
+    };
+    for (const auto& c : bad)
+    {
+        std::ofstream(File("bad.json"), std::ios::trunc) << c.json;
+        ExpectFailure({"--state", File("bad.json"), "--save-state", File("x.state")}, c.message);
+    }
+}
+
+TEST_F(CliPipeline, StatesFromPluginPresetFiles)
+{
+    ASSERT_EQ(Render({"--recipe", "hit", "--seed", "4", "--save-state", File("hit.state")}).status, 0);
+    ASSERT_EQ(Render({"--recipe", "coin", "--seed", "4", "--save-state", File("coin.state")}).status, 0);
+    const std::string hit = Slurp(File("hit.state")), coin = Slurp(File("coin.state"));
+    ASSERT_EQ(hit.size(), 484u);
+    const std::string bypassed = hit + std::string("\x01\x00\x00\x00", 4);
+
+    // Every container gives the state inside it, byte for byte.
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> extra;
+        const std::string& expected;
+    } good[] = {
+        {"vst3.state", bypassed, {}, hit},
+        {"p.vstpreset", VstPreset(bypassed), {}, hit},
+        {"p.fxp", Fxp(hit), {}, hit},
+        {"one.fxb", Fxb({{"-", hit}}), {}, hit},
+        {"two.fxb", Fxb({{"hit", hit}, {"coin", coin}}), {"--program", "1"}, coin},
+        {"first.fxb", Fxb({{"hit", hit}, {"coin", coin}}), {"--program", "0"}, hit},
+        {"skip.fxb", Fxb({{"empty", ""}, {"coin", coin}}), {"--program", "1"}, coin},
+    };
+    for (const auto& c : good)
+    {
+        std::ofstream(File(c.name), std::ios::binary) << c.bytes;
+        std::vector<std::string> args = {"--state", File(c.name), "--save-state", File("out.state")};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const Outcome run = Render(args);
+        ASSERT_EQ(run.status, 0) << c.name << ": " << run.err;
+        EXPECT_TRUE(Slurp(File("out.state")) == c.expected) << c.name;
+    }
+
+    std::string damaged = Fxp(hit);
+    damaged.resize(damaged.size() - 10);
+    std::string wrongVersion = hit;
+    wrongVersion[0] = 7;
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+        std::vector<std::string> extra;
+        std::string message;
+    } bad[] = {
+        {"other.fxp", Fxp(hit, "abcd"), {}, "is a VST2 preset for plug-in ID 'abcd', expected 'spgp'"},
+        {"cut.fxp", damaged, {}, "is a .fxp announcing a 492-byte chunk, found 482"},
+        {"params.fxp",
+         "CcnK" + BigEndian(52) + "FxCk" + std::string(60, '\0'),
+         {},
+         "of kind 'FxCk', expected a program or bank chunk"},
+        {"range.fxb",
+         Fxb({{"-", hit}}),
+         {"--program", "1"},
+         "is a bank of 1 program, so --program 1 is not in it (use 0)"},
+        {"empty.fxb",
+         Fxb({{"empty", ""}, {"coin", coin}}),
+         {"--program", "0"},
+         "is a bank whose program 0 is empty"},
+        {"other.vstpreset",
+         VstPreset(bypassed, std::string(32, 'A')),
+         {},
+         "is a .vstpreset for class ID AAAA"},
+        {"short.vstpreset",
+         VstPreset(hit.substr(0, 400)),
+         {},
+         "holds 400 bytes, expected the VST3 state of 488"},
+        {"version.vstpreset", VstPreset(wrongVersion + "\0\0\0\0"), {}, "has version word 0x00010007"},
+        {"program.fxp", Fxp(hit), {"--program", "0"}, "--program applies to .fxb banks"},
+    };
+    for (const auto& c : bad)
+    {
+        std::ofstream(File(c.name), std::ios::binary) << c.bytes;
+        std::vector<std::string> args = {"--state", File(c.name), "--save-state", File("x.state")};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        ExpectFailure(args, c.message);
+    }
+}
+
+TEST_F(CliPipeline, SpritesHoldEverySoundWhereTheMapSays)
+{
+    const std::vector<std::string> batch = {"--recipe", "jump",     "--seed", "11",     "--count",
+                                            "3",        "--length", "0.15",   "--bits", "32f"};
+    std::vector<std::string> apart = {"-o", File("apart") + "/"},
+                             together = {"--sprite", File("sfx.wav"), "--sprite-gap", "0.25"};
+    apart.insert(apart.end(), batch.begin(), batch.end());
+    together.insert(together.end(), batch.begin(), batch.end());
+    ASSERT_EQ(Render(apart).status, 0);
+    const Outcome run = Render(together);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("with 3 sounds"), std::string::npos) << run.out;
+
+    const nlohmann::json map = nlohmann::json::parse(Slurp(File("sfx.json")));
+    EXPECT_EQ(map["src"], nlohmann::json::array({"sfx.wav"}));
+    const Audio sprite = ReadAudio(File("sfx.wav"));
+    std::size_t expectedStart = 0;
+    for (int i = 1; i <= 3; ++i)
+    {
+        const std::string name = "jump_00" + std::to_string(i);
+        const Audio alone = ReadAudio(File("apart/" + name + ".wav"));
+        ASSERT_TRUE(map["sprite"].contains(name)) << name;
+        const double startMs = map["sprite"][name][0], durationMs = map["sprite"][name][1];
+        // The range holds the whole sound, to the millisecond.
+        EXPECT_EQ(startMs, std::floor(expectedStart * 1000.0 / 44100)) << name;
+        EXPECT_EQ(startMs + durationMs, std::ceil((expectedStart + alone.left.size()) * 1000.0 / 44100))
+            << name;
+        ASSERT_LE(expectedStart + alone.left.size(), sprite.left.size());
+        EXPECT_TRUE(std::equal(alone.left.begin(), alone.left.end(),
+                               sprite.left.begin() + static_cast<std::ptrdiff_t>(expectedStart)))
+            << name;
+        expectedStart += alone.left.size();
+        if (i < 3)
+        {
+            // A quarter second of silence before the next sound.
+            EXPECT_EQ(PeakMagnitude(sprite.left, expectedStart, expectedStart + 11025), 0.0);
+            expectedStart += 11025;
+        }
+    }
+    EXPECT_EQ(expectedStart, sprite.left.size());
+
+    ExpectFailure({"--sprite", File("s.wav"), "-o", File("x.wav")}, "--sprite writes the audio itself");
+    ExpectFailure({"--sprite", File("s.txt"), "--count", "2"}, "cannot tell the format of");
+    ExpectFailure({"--sprite", File("s.json"), "--count", "2"},
+                  "--sprite and the sprite map name the same file");
+    ExpectFailure({"--sprite", File("s.wav"), "--save-json", File("s.json")},
+                  "--save-json and the sprite map name the same file");
 }

@@ -1,0 +1,48 @@
+#include "cli/StopSignal.h"
+
+#include <csignal>
+
+namespace
+{
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+void OnStopSignal(int signal)
+{
+    if (stopSignal != 0)
+    {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+        return;
+    }
+    stopSignal = signal;
+}
+
+} // namespace
+
+void InstallStopHandlers()
+{
+    struct sigaction action
+    {
+    };
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+int StopSignal()
+{
+    return stopSignal;
+}
+
+int StopStatus(int signal)
+{
+    return 128 + signal;
+}
+
+const char* StopSignalName(int signal)
+{
+    return signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "a signal";
+}

@@ -20,6 +20,11 @@ public:
     // Steps one engine sample and updates position.
     void NextSample();
 
+    // Past the end of the glide every sample gives the same position and only the count moves.
+    bool GlideFinished() const { return sampleCounter_ >= durationSamples_ && sampleCounter_ != 0; }
+    // Advances a finished glide by count samples exactly as count calls of NextSample would.
+    void SkipFinishedSamples(std::uint64_t count) { sampleCounter_ += count; }
+
     void SetHighNote(std::int32_t note);
     void SetLowNote(std::int32_t note);
     void SetSampleRate(double hertz) { sampleRate_ = hertz; }

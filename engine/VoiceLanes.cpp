@@ -318,27 +318,52 @@ private:
     // began with a voice sounding (the rest of the run is silent).
     static int StepControls(Voices& voices, Batch& b, int size)
     {
-        for (int k = 0; k < size; ++k)
+        // Each voice on its own (they share nothing here); the order across voices is free.
+        for (int lane = 0; lane < kLaneCount; ++lane)
         {
-            bool any = false;
-            for (int lane = 0; lane < kLaneCount; ++lane)
+            Voice& voice = voices[lane];
+            int k = 0;
+            if (voice.active_ && IsSteady(voice.ampEnvelope_) && IsSteady(voice.filterEnvelope_) &&
+                voice.pitchEnvelope_.GlideFinished())
             {
-                Voice& voice = voices[lane];
+                // Held envelopes and a finished glide give the same values at every sample; only
+                // the glide's sample count moves on.
+                voice.pitchEnvelope_.NextSample();
+                const double amp = voice.ampEnvelope_.NextSample();
+                const double filterEnv = voice.filterEnvelope_.NextSample();
+                const double position = voice.pitchEnvelope_.Position();
+                voice.pitchEnvelope_.SkipFinishedSamples(static_cast<std::uint64_t>(size - 1));
+                for (; k < size; ++k)
+                {
+                    b.rendering[k][lane] = true;
+                    b.amp[k][lane] = amp;
+                    b.filterEnv[k][lane] = filterEnv;
+                    b.position[k][lane] = position;
+                }
+            }
+            for (; k < size; ++k)
+            {
                 b.rendering[k][lane] = voice.active_;
                 b.amp[k][lane] = 0.0;
                 b.filterEnv[k][lane] = 0.0;
                 b.position[k][lane] = 0.0;
                 if (!voice.active_) continue;
-                any = true;
                 voice.pitchEnvelope_.NextSample();
-                b.amp[k][lane] =
-                    voice.ampEnvelope_.NextSample(); // may free the voice; this sample still sounds
+                // May free the voice; this sample still sounds.
+                b.amp[k][lane] = voice.ampEnvelope_.NextSample();
                 b.filterEnv[k][lane] = voice.filterEnvelope_.NextSample();
                 b.position[k][lane] = voice.pitchEnvelope_.Position();
             }
-            if (!any) return k;
         }
+        for (int k = 0; k < size; ++k)
+            if (!(b.rendering[k][0] || b.rendering[k][1] || b.rendering[k][2] || b.rendering[k][3])) return k;
         return size;
+    }
+
+    // An envelope whose next samples all equal its level, with nothing changing.
+    static bool IsSteady(const EG& envelope)
+    {
+        return envelope.Stage() == StageSustain || envelope.Stage() == StageOff;
     }
 
     [[gnu::always_inline]] static inline int RenderBatch(Voices& voices, State& s, Batch& b, int size,

@@ -152,15 +152,13 @@ template <int Parts> struct BasicLanes
 using Lanes = BasicLanes<1>;
 using SplitLanes = BasicLanes<2>;
 
-// a where the mask is set, b elsewhere: the lane form of cond ? a : b.
+// a where the mask is set, b elsewhere: the lane form of cond ? a : b (a blend instruction where
+// the processor has one).
 template <int Parts>
 BasicLanes<Parts> Select(BasicLaneMask<Parts> mask, BasicLanes<Parts> a, BasicLanes<Parts> b)
 {
-    using Bits = typename BasicLaneMask<Parts>::Bits;
-    using Vector = typename BasicLanes<Parts>::Vector;
     for (int i = 0; i < Parts; ++i)
-        a.part[i] = reinterpret_cast<Vector>((reinterpret_cast<Bits>(a.part[i]) & mask.part[i]) |
-                                             (reinterpret_cast<Bits>(b.part[i]) & ~mask.part[i]));
+        a.part[i] = mask.part[i] ? a.part[i] : b.part[i];
     return a;
 }
 

@@ -44,22 +44,3 @@ Oscilator::Oscilator()
     waveform_ = OscilatorWaveform::Sin;
     squareDuty_ = 0.5;
 }
-
-double Oscilator::NextWhiteSample()
-{
-    return RandomInt() / 32767.0 * 2.0 - 1.0;
-}
-
-float Oscilator::NextPinkSample(std::array<float, 3>& state)
-{
-    const float w1 = static_cast<float>(RandomInt());
-    state[0] = (state[0] - w1) * 0.319f + w1;
-    const float w2 = static_cast<float>(RandomInt());
-    state[1] = (state[1] - w2) * 0.7756f + w2;
-    const float w3 = static_cast<float>(RandomInt());
-    state[2] = (state[2] - w3) * 0.9613f + w3;
-    // The scale is 2 / 32767 and the offset the sum of the three weights, so the result centres on 0.
-    return (state[1] * 0.0711347833f + state[0] * 0.0210923795f + state[2] * 0.6887356043f) *
-               0.0000610370189f -
-           0.780962765f;
-}

@@ -2,6 +2,7 @@
 
 #include "engine/EngineMath.h"
 #include "engine/Lanes.h"
+#include "engine/Random.h"
 
 #include <array>
 #include <cmath>
@@ -57,12 +58,16 @@ public:
     double NextSample(double frequency);
 
     // Pink noise from three one-pole low-passes of uniform noise; draws three random values.
-    static float NextPinkSample(std::array<float, 3>& state);
+    static float NextPinkSample(std::array<float, 3>& state) { return NextPinkSample(state, RandomInt); }
+    // The same from the values draw() gives (three of them).
+    template <typename Draw> static float NextPinkSample(std::array<float, 3>& state, Draw draw);
     // The same from this oscillator's own filter state.
     float NextPinkSample() { return NextPinkSample(pinkState_); }
 
     // Uniform white noise in -1..1; draws one random value.
-    static double NextWhiteSample();
+    static double NextWhiteSample() { return NextWhiteSample(RandomInt); }
+    // The same from the value draw() gives.
+    template <typename Draw> static double NextWhiteSample(Draw draw) { return draw() / 32767.0 * 2.0 - 1.0; }
 
     std::int32_t SampleRate() const { return sampleRate_; }
     OscilatorWaveform Waveform() const { return waveform_; }
@@ -159,6 +164,20 @@ inline double Oscilator::NextSample(double frequency)
     default:
         return 0.0;
     }
+}
+
+template <typename Draw> float Oscilator::NextPinkSample(std::array<float, 3>& state, Draw draw)
+{
+    const float w1 = static_cast<float>(draw());
+    state[0] = (state[0] - w1) * 0.319f + w1;
+    const float w2 = static_cast<float>(draw());
+    state[1] = (state[1] - w2) * 0.7756f + w2;
+    const float w3 = static_cast<float>(draw());
+    state[2] = (state[2] - w3) * 0.9613f + w3;
+    // The scale is 2 / 32767 and the offset the sum of the three weights, so the result centres on 0.
+    return (state[1] * 0.0711347833f + state[0] * 0.0210923795f + state[2] * 0.6887356043f) *
+               0.0000610370189f -
+           0.780962765f;
 }
 
 template <typename Real> Oscilator::Increments<Real> Oscilator::IncrementsFor(Real rate, Real frequency)

@@ -403,20 +403,29 @@ private:
             }
 
         // The noise comes from one random sequence, drawn voice after voice, sample after sample.
-        const bool noise = !s.sourceSilent[kWhiteNoiseSlot] || !s.sourceSilent[kPinkNoiseSlot];
-        for (int k = 0; k < (noise ? live : 0); ++k)
-            for (int lane = 0; lane < kLaneCount; ++lane)
-            {
-                b.white[k][lane] = 0.0;
-                b.pink[k][lane] = 0.0;
-                if (!b.rendering[k][lane]) continue;
-                Voice& voice = voices[lane];
-                if (voice.sourceLevel_[kWhiteNoiseSlot] > 0.0)
-                    b.white[k][lane] = Oscilator::NextWhiteSample() * voice.sourceLevel_[kWhiteNoiseSlot];
-                if (voice.sourceLevel_[kPinkNoiseSlot] > 0.0)
-                    b.pink[k][lane] = voice.oscillators_[kPinkNoiseSlot].NextPinkSample() *
-                                      voice.sourceLevel_[kPinkNoiseSlot];
-            }
+        if (!s.sourceSilent[kWhiteNoiseSlot] || !s.sourceSilent[kPinkNoiseSlot])
+        {
+            // The thread's generator state stays in a register for the batch.
+            std::uint32_t& sharedState = RandomState();
+            std::uint32_t state = sharedState;
+            const auto draw = [&state] { return NextRandom(state); };
+            for (int k = 0; k < live; ++k)
+                for (int lane = 0; lane < kLaneCount; ++lane)
+                {
+                    b.white[k][lane] = 0.0;
+                    b.pink[k][lane] = 0.0;
+                    if (!b.rendering[k][lane]) continue;
+                    Voice& voice = voices[lane];
+                    const double white = voice.sourceLevel_[kWhiteNoiseSlot];
+                    const double pink = voice.sourceLevel_[kPinkNoiseSlot];
+                    if (white > 0.0) b.white[k][lane] = Oscilator::NextWhiteSample(draw) * white;
+                    if (pink > 0.0)
+                        b.pink[k][lane] =
+                            Oscilator::NextPinkSample(voice.oscillators_[kPinkNoiseSlot].pinkState_, draw) *
+                            pink;
+                }
+            sharedState = state;
+        }
 
         for (int k = 0; k < live; ++k)
         {

@@ -249,12 +249,13 @@ private:
     }
 
     // One step of the filter with the coefficients it had at this sample.
+    // mayPass: whether any voice's filter can pass its input through (see PassesThrough).
     [[gnu::always_inline]] static inline Lanes Filter(FilterLanes<Lanes>& f, Lanes g, Lanes a1, Lanes x,
-                                                      LaneMask active)
+                                                      LaneMask active, bool mayPass)
     {
         LaneMask update = active;
         LaneMask through = LaneMask::None();
-        if (f.mayPassThrough)
+        if (mayPass)
         {
             through = StateVariableFilter::PassesThrough(x, f.s1, f.s2, g, a1, f.mixLowPass, f.mixHighPass);
             update = active & !through;
@@ -264,7 +265,7 @@ private:
             StateVariableFilter::Step(x, f.s1, f.s2, g, f.k, a1, f.mixLowPass, f.mixBandPass, f.mixHighPass);
         f.s1 = Select(update, step.s1, f.s1);
         f.s2 = Select(update, step.s2, f.s2);
-        return f.mayPassThrough ? Select(through, DenormalFilter(0.0 + x), step.y) : step.y;
+        return mayPass ? Select(through, DenormalFilter(0.0 + x), step.y) : step.y;
     }
 
     // One oscillator slot for the lanes where it runs; its source value (before the level).
@@ -312,6 +313,8 @@ private:
         double pink[kBatch][kLaneCount];
         Lanes source[kBatch][kVoiceOscillatorCount];
         Lanes lowPassG[kBatch], lowPassA1[kBatch], highPassG[kBatch], highPassA1[kBatch];
+        // Every voice sounding in the batch held its envelopes and glide throughout.
+        bool steady;
     };
 
     // Steps the voices' envelopes and glides for up to size samples; returns how many samples
@@ -319,12 +322,15 @@ private:
     static int StepControls(Voices& voices, Batch& b, int size)
     {
         // Each voice on its own (they share nothing here); the order across voices is free.
+        b.steady = true;
         for (int lane = 0; lane < kLaneCount; ++lane)
         {
             Voice& voice = voices[lane];
             int k = 0;
-            if (voice.active_ && IsSteady(voice.ampEnvelope_) && IsSteady(voice.filterEnvelope_) &&
-                voice.pitchEnvelope_.GlideFinished())
+            const bool steady = voice.active_ && IsSteady(voice.ampEnvelope_) &&
+                                IsSteady(voice.filterEnvelope_) && voice.pitchEnvelope_.GlideFinished();
+            if (voice.active_ && !steady) b.steady = false;
+            if (steady)
             {
                 // Held envelopes and a finished glide give the same values at every sample; only
                 // the glide's sample count moves on.
@@ -374,12 +380,19 @@ private:
         for (int k = 0; k < live; ++k)
             active[k] = MaskOf<LaneMask>(b.rendering[k]);
 
+        // In a steady batch the cutoffs reached at its first sample hold for the rest.
+        bool highPassMayPass = false;
         for (int k = 0; k < live; ++k)
         {
-            const Lanes env = Lanes::Load(b.filterEnv[k]);
-            const bool first = runStarts && k == 0;
-            Retune(s.lowPass, env, kLowPassEnvelopeTarget, active[k], first);
-            Retune(s.highPass, env, kHighPassEnvelopeTarget, active[k], first);
+            if (k == 0 || !b.steady)
+            {
+                const Lanes env = Lanes::Load(b.filterEnv[k]);
+                const bool first = runStarts && k == 0;
+                Retune(s.lowPass, env, kLowPassEnvelopeTarget, active[k], first);
+                Retune(s.highPass, env, kHighPassEnvelopeTarget, active[k], first);
+                highPassMayPass =
+                    highPassMayPass || (s.highPass.mayPassThrough && AnyLane(s.highPass.g == 0.0));
+            }
             b.lowPassG[k] = s.lowPass.g;
             b.lowPassA1[k] = s.lowPass.a1;
             b.highPassG[k] = s.highPass.g;
@@ -443,8 +456,10 @@ private:
             }
             mix = mix * s.velocityScale;
 
-            Lanes y = DenormalFilter(Filter(s.highPass, b.highPassG[k], b.highPassA1[k], mix, active[k]));
-            y = DenormalFilter(Filter(s.lowPass, b.lowPassG[k], b.lowPassA1[k], y, active[k]));
+            Lanes y = DenormalFilter(
+                Filter(s.highPass, b.highPassG[k], b.highPassA1[k], mix, active[k], highPassMayPass));
+            y = DenormalFilter(
+                Filter(s.lowPass, b.lowPassG[k], b.lowPassA1[k], y, active[k], s.lowPass.mayPassThrough));
             y = Select(active[k], y, Zero());
             double sum = 0.0;
             for (int lane = 0; lane < kLaneCount; ++lane)

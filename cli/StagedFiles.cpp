@@ -1,5 +1,6 @@
 #include "cli/StagedFiles.h"
 
+#include "cli/PlatformFiles.h"
 #include "editor/IEditorSnapshot.h"
 
 #include <cerrno>
@@ -23,17 +24,13 @@ TemporaryFile::TemporaryFile(const std::string& destination) : destination_(dest
         replaces_ = true;
     }
     std::string pattern = destination + ".tmp-XXXXXX";
-    fd_ = mkstemp(pattern.data());
+    fd_ = CreateUniqueFile(pattern);
     if (fd_ < 0)
     {
         error_ = CannotWrite(destination, std::strerror(errno));
         return;
     }
     path_ = pattern;
-    // mkstemp creates the file private; give it the permissions a plain create would.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd_, 0666 & ~mask);
 }
 
 TemporaryFile::~TemporaryFile()
@@ -55,8 +52,7 @@ std::string TemporaryFile::Commit()
     if (path_.empty()) return error_;
     std::string error = Close();
     if (!error.empty()) return error;
-    if (std::rename(path_.c_str(), destination_.c_str()) != 0)
-        return CannotWrite(destination_, std::strerror(errno));
+    if (!ReplaceFileWith(path_, destination_)) return CannotWrite(destination_, std::strerror(errno));
     committed_ = true;
     return {};
 }

@@ -21,6 +21,8 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace
 {
@@ -235,6 +237,39 @@ TEST_F(Win32Vst2Window, KeysTheEditorDoesNotUseReachTheHostWindow)
     const std::vector<WPARAM> keys = driver.TakeHostKeys();
     EXPECT_NE(std::find(keys.begin(), keys.end(), static_cast<WPARAM>(VK_F5)), keys.end());
     EXPECT_NE(std::find(keys.begin(), keys.end(), static_cast<WPARAM>('Q')), keys.end());
+}
+
+TEST_F(Win32Vst2Window, EnumerationValuesArePickedFromAPopupMenu)
+{
+    constexpr int kOsc1Type = 1;
+    const Point band = Centre(Headless().TextBand(kOsc1Type));
+    const std::string initial = Display(kOsc1Type);
+    // The menu runs modally inside the click, on this thread; a thread of ours presses keys in it as a
+    // person would: Down n times and Enter, or Escape.
+    const auto pickWith = [&](std::vector<WPARAM> keys)
+    {
+        std::thread person(
+            [keys]
+            {
+                HWND menu = nullptr;
+                for (int i = 0; i < 300 && !(menu = FindWindowA("#32768", nullptr)); ++i)
+                    Sleep(10);
+                for (WPARAM key : keys)
+                {
+                    Sleep(30);
+                    PostMessageA(menu, WM_KEYDOWN, key, 1);
+                }
+            });
+        driver.Click(editor, band);
+        person.join();
+        driver.Pump(100);
+    };
+
+    pickWith({VK_ESCAPE});
+    EXPECT_EQ(Display(kOsc1Type), initial) << "a dismissed menu changes nothing";
+    // The fourth row is the fourth waveform.
+    pickWith({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    EXPECT_TRUE(driver.WaitUntil([&] { return Display(kOsc1Type) == "Square"; })) << Display(kOsc1Type);
 }
 
 // The VST3 module's view, attached to a host window with the platform type "HWND".

@@ -7,6 +7,7 @@
 #include "Win32Driver.h"
 #include "tests/support/HeadlessEditor.h"
 
+#include "editor/win/IGraphicsWin.h"
 #include "instrument/ParamLayout.h"
 #include "raster/PIX_Bitmap.h"
 
@@ -22,6 +23,7 @@
 #include <cmath>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace
@@ -270,6 +272,16 @@ TEST_F(Win32Vst2Window, EnumerationValuesArePickedFromAPopupMenu)
     // The fourth row is the fourth waveform.
     pickWith({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
     EXPECT_TRUE(driver.WaitUntil([&] { return Display(kOsc1Type) == "Square"; })) << Display(kOsc1Type);
+}
+
+// The Windows graphics context itself: its drawing interface's name, and the window timer's period of
+// trunc(1000 / frame rate) milliseconds.
+TEST(Win32Graphics, DrawingApiNameAndTimerPeriod)
+{
+    EXPECT_STREQ(Headless().g->GetDrawingApiName(), "Windows GDI");
+    const std::pair<int, unsigned> periods[] = {{25, 40}, {30, 33}, {60, 16}, {1, 1000}};
+    for (const auto& [fps, ms] : periods)
+        EXPECT_EQ(IGraphicsWin::TimerPeriodMs(fps), ms) << fps;
 }
 
 // The VST3 module's view, attached to a host window with the platform type "HWND".

@@ -3,7 +3,9 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: setup configure build demo test test-sanitize clean format
+WINDOWS_BUILD_DIR ?= build-windows
+
+.PHONY: setup configure build demo test test-sanitize windows test-windows clean format
 
 setup:
 	@./tools/setup.sh
@@ -27,8 +29,19 @@ test: build
 test-sanitize: setup
 	@JOBS=$(JOBS) ./tools/test-sanitize.sh $(CURDIR)/build-asan $(CURDIR)/build-tsan
 
+# The Windows deliverables, cross-built with mingw-w64 into $(WINDOWS_BUILD_DIR)/ (see README, "Windows").
+windows: setup
+	@cmake -S . -B $(WINDOWS_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake -DBRISBLEEP_BUILD_BENCHMARKS=OFF \
+		$(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(WINDOWS_BUILD_DIR) --parallel $(JOBS)
+
+# The Windows suites under Wine and the determinism table against the Linux renderer.
+test-windows: windows build
+	@JOBS=$(JOBS) ./tools/test-windows.sh $(WINDOWS_BUILD_DIR) $(BUILD_DIR)
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD_DIR) build-asan build-tsan
+	@rm -rf $(BUILD_DIR) build-asan build-tsan $(WINDOWS_BUILD_DIR)

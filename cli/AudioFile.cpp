@@ -2,6 +2,7 @@
 
 #include "cli/ClosestNames.h"
 #include "cli/OggStreamSerial.h"
+#include "cli/PlatformFiles.h"
 #include "cli/StagedFiles.h"
 
 #include <sndfile.h>
@@ -32,7 +33,8 @@ std::string FixOggSerial(int fd)
     if (!SetOggStreamSerial(bytes, kRenderOggSerial)) return "the encoder wrote a malformed Ogg stream";
     for (std::size_t done = 0; done < bytes.size();)
     {
-        const ssize_t put = pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        const std::int64_t put =
+            WriteAt(fd, bytes.data() + done, bytes.size() - done, static_cast<std::int64_t>(done));
         if (put <= 0) return put < 0 ? std::strerror(errno) : "the file could not be completed";
         done += static_cast<std::size_t>(put);
     }

@@ -1,11 +1,11 @@
 #include "cli/StagedFiles.h"
 
+#include "cli/PlatformFiles.h"
 #include "editor/IEditorSnapshot.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,11 +21,8 @@ std::string FollowLinks(std::string path)
     for (int hops = 0; hops < 40; ++hops)
     {
         if (path.rfind("/proc/", 0) == 0) return path;
-        struct stat link
-        {
-        };
-        if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return path;
         std::error_code ec;
+        if (!std::filesystem::is_symlink(path, ec)) return path;
         const std::filesystem::path next = std::filesystem::read_symlink(path, ec);
         if (ec) return path;
         path =
@@ -58,12 +55,6 @@ int DescriptorPath(const std::string& path)
     return fd;
 }
 
-mode_t CreationMode()
-{
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
 
 } // namespace
 
@@ -105,7 +96,7 @@ TemporaryFile::TemporaryFile(const std::string& destination, bool noClobber)
     // encoder seeks, which a pipe cannot.
     pattern = inPlace_ ? (std::filesystem::temp_directory_path() / "brisbleep-render-XXXXXX").string()
                        : target_ + ".tmp-XXXXXX";
-    fd_ = mkstemp(pattern.data());
+    fd_ = CreateUniqueFile(pattern);
     if (fd_ < 0)
     {
         const int code = errno;
@@ -114,18 +105,9 @@ TemporaryFile::TemporaryFile(const std::string& destination, bool noClobber)
         return;
     }
     path_ = pattern;
-    // mkstemp creates the file private: give it the permissions of the file it replaces (and its
-    // owner, where we may), or those a plain create would.
-    if (replaces_ && !inPlace_)
-    {
-        fchmod(fd_, existing.st_mode & 07777);
-        if (fchown(fd_, existing.st_uid, existing.st_gid) != 0)
-        {
-            // Only the superuser may give a file away; the file stays the caller's.
-        }
-    }
-    else
-        fchmod(fd_, CreationMode());
+    // The temporary file has the permissions a plain create gives; one that replaces a file takes
+    // that file's permissions (and owner, where the system lets us).
+    if (replaces_ && !inPlace_) CopyOwnerAndMode(fd_, existing);
 }
 
 TemporaryFile::~TemporaryFile()
@@ -144,11 +126,11 @@ std::string TemporaryFile::Close()
 
 std::string TemporaryFile::CopyInPlace()
 {
-    const int in = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    const int in = OpenForReading(path_);
     if (in < 0) return CannotWrite(destination_, std::strerror(errno));
     // Opening a FIFO waits for its reader; a stop signal interrupts the wait.
     const int out =
-        target_ == kStandardOutput ? STDOUT_FILENO : open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        target_ == kStandardOutput ? STDOUT_FILENO : OpenForWritingInPlace(target_);
     std::string error;
     if (out < 0) error = std::strerror(errno);
     char buffer[65536];
@@ -187,12 +169,12 @@ std::string TemporaryFile::Commit()
     if (noClobber_)
     {
         // A link fails rather than replace a file that appeared since the check.
-        if (link(path_.c_str(), target_.c_str()) != 0)
+        if (!LinkWithoutReplacing(path_, target_))
             return CannotWrite(destination_, errno == EEXIST ? "the file exists and --no-clobber keeps it"
                                                              : std::strerror(errno));
         std::remove(path_.c_str());
     }
-    else if (std::rename(path_.c_str(), target_.c_str()) != 0)
+    else if (!ReplaceFileWith(path_, target_))
         return CannotWrite(destination_, std::strerror(errno));
     committed_ = true;
     return {};

@@ -1,5 +1,7 @@
 #include "cli/StopSignal.h"
 
+#include "cli/PlatformFiles.h"
+
 #include <csignal>
 
 namespace
@@ -22,14 +24,7 @@ void OnStopSignal(int signal)
 
 void InstallStopHandlers()
 {
-    struct sigaction action
-    {
-    };
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    InstallStopHandler(OnStopSignal);
 }
 
 int StopSignal()

@@ -7,8 +7,9 @@
 #   brisbleep_vst3sdk_plugin   factory, single-component effect, parameters, buses, plug-in view
 #   brisbleep_vst3sdk_hosting  the SDK's hosting classes (module loading, process data, event lists, ...)
 #   brisbleep_vst3_validator   the SDK's validator program
-# Variable BRISBLEEP_VST3SDK_LINUX_MAIN: the Linux module entry source, compiled into the module itself
-# so that its exported ModuleEntry/ModuleExit are always linked.
+# Variable BRISBLEEP_VST3SDK_MODULE_MAIN: the module entry source of the platform (ModuleEntry/ModuleExit
+# on Linux, DllMain/InitDll/ExitDll on Windows), compiled into the module itself so that its exported
+# entries are always linked.
 
 include_guard(GLOBAL)
 
@@ -29,7 +30,13 @@ string(REGEX REPLACE ".*\n" "" BRISBLEEP_VST3SDK_ROOT "${fetch_output}")
 message(STATUS "VST 3 SDK: ${BRISBLEEP_VST3SDK_ROOT}")
 
 set(sdk ${BRISBLEEP_VST3SDK_ROOT})
-set(BRISBLEEP_VST3SDK_LINUX_MAIN ${sdk}/public.sdk/source/main/linuxmain.cpp)
+if(WIN32)
+    set(BRISBLEEP_VST3SDK_MODULE_MAIN ${sdk}/public.sdk/source/main/dllmain.cpp)
+    set(sdk_platform win32)
+else()
+    set(BRISBLEEP_VST3SDK_MODULE_MAIN ${sdk}/public.sdk/source/main/linuxmain.cpp)
+    set(sdk_platform linux)
+endif()
 
 # Usage requirements every SDK user shares: the include root (as a system directory, so the SDK's
 # headers do not trip our warning flags) and the build-mode define the SDK's headers expect.
@@ -69,6 +76,9 @@ brisbleep_vst3sdk_library(brisbleep_vst3sdk_core
     public.sdk/source/vst/vstinitiids.cpp)
 find_package(Threads REQUIRED)
 target_link_libraries(brisbleep_vst3sdk_core PUBLIC Threads::Threads ${CMAKE_DL_LIBS})
+if(WIN32)
+    target_link_libraries(brisbleep_vst3sdk_core PUBLIC ole32 shell32)
+endif()
 
 brisbleep_vst3sdk_library(brisbleep_vst3sdk_plugin
     public.sdk/source/common/pluginview.cpp
@@ -81,13 +91,13 @@ brisbleep_vst3sdk_library(brisbleep_vst3sdk_plugin
 target_link_libraries(brisbleep_vst3sdk_plugin PUBLIC brisbleep_vst3sdk_core)
 
 brisbleep_vst3sdk_library(brisbleep_vst3sdk_hosting
-    public.sdk/source/common/threadchecker_linux.cpp
+    public.sdk/source/common/threadchecker_${sdk_platform}.cpp
     public.sdk/source/vst/vstpresetfile.cpp
     public.sdk/source/vst/hosting/connectionproxy.cpp
     public.sdk/source/vst/hosting/eventlist.cpp
     public.sdk/source/vst/hosting/hostclasses.cpp
     public.sdk/source/vst/hosting/module.cpp
-    public.sdk/source/vst/hosting/module_linux.cpp
+    public.sdk/source/vst/hosting/module_${sdk_platform}.cpp
     public.sdk/source/vst/hosting/parameterchanges.cpp
     public.sdk/source/vst/hosting/pluginterfacesupport.cpp
     public.sdk/source/vst/hosting/plugprovider.cpp
@@ -129,3 +139,6 @@ add_executable(brisbleep_vst3_validator ${validator_sources})
 target_link_libraries(brisbleep_vst3_validator PRIVATE brisbleep_vst3sdk_hosting)
 target_compile_options(brisbleep_vst3_validator PRIVATE -w)
 set_target_properties(brisbleep_vst3_validator PROPERTIES OUTPUT_NAME validator)
+if(WIN32)
+    target_link_options(brisbleep_vst3_validator PRIVATE -municode) # its entry is wmain
+endif()

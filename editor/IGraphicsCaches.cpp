@@ -1,5 +1,6 @@
 #include "editor/IGraphicsCaches.h"
 
+#include "frame/IMutex.h"
 #include "raster/PIX_Bitmap.h"
 #include "raster/PIX_CachedFont.h"
 
@@ -28,13 +29,13 @@ struct FontEntry
 
 struct BitmapCache
 {
-    std::mutex lock;
+    IMutex lock;
     std::vector<BitmapEntry> entries;
 };
 
 struct FontCache
 {
-    std::mutex lock;
+    IMutex lock;
     std::vector<FontEntry> entries;
 };
 
@@ -56,7 +57,7 @@ FontCache& Fonts()
 PIX_IBitmap* IGraphicsCaches::FindOrLoadBitmap(int id, const std::function<PIX_IBitmap*()>& decode)
 {
     BitmapCache& cache = Bitmaps();
-    std::lock_guard<std::mutex> guard(cache.lock);
+    std::lock_guard<IMutex> guard(cache.lock);
     for (const BitmapEntry& entry : cache.entries)
         if (entry.id == id) return entry.bitmap.get();
     PIX_IBitmap* bitmap = decode();
@@ -68,7 +69,7 @@ PIX_CachedFont* IGraphicsCaches::FindOrCreateFont(const ITextStyle& style,
                                                   const std::function<PIX_CachedFont*()>& create)
 {
     FontCache& cache = Fonts();
-    std::lock_guard<std::mutex> guard(cache.lock);
+    std::lock_guard<IMutex> guard(cache.lock);
     for (const FontEntry& entry : cache.entries)
         if (entry.size == style.size && entry.orientation == style.orientation &&
             entry.style == style.style && std::strncmp(entry.face, style.font, kFontNameSize) == 0)
@@ -88,13 +89,13 @@ PIX_CachedFont* IGraphicsCaches::FindOrCreateFont(const ITextStyle& style,
 int IGraphicsCaches::BitmapCount()
 {
     BitmapCache& cache = Bitmaps();
-    std::lock_guard<std::mutex> guard(cache.lock);
+    std::lock_guard<IMutex> guard(cache.lock);
     return static_cast<int>(cache.entries.size());
 }
 
 int IGraphicsCaches::FontCount()
 {
     FontCache& cache = Fonts();
-    std::lock_guard<std::mutex> guard(cache.lock);
+    std::lock_guard<IMutex> guard(cache.lock);
     return static_cast<int>(cache.entries.size());
 }

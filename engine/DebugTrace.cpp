@@ -38,7 +38,7 @@ void DebugTrace(const char* format, ...)
     va_start(arguments, format);
     const std::size_t length = FormatLine(buffer, format, arguments);
     va_end(arguments);
-    std::fwrite(buffer, 1, length, stderr);
+    WriteDebuggerOutput(buffer, length);
 }
 
 void TraceProgramChange(int program)

@@ -2,6 +2,7 @@
 
 #include "frame/IChannel.h"
 #include "frame/IFrameEditor.h"
+#include "frame/IMutex.h"
 #include "frame/IParameter.h"
 #include "frame/IPresetEntry.h"
 #include "frame/IStateChunk.h"
@@ -82,7 +83,7 @@ inline bool IsSaneHostSampleRate(double hertz)
 class IFrameBase
 {
 public:
-    using Lock = std::lock_guard<std::recursive_mutex>;
+    using Lock = std::lock_guard<IRecursiveMutex>;
 
     explicit IFrameBase(const IFrameConfig& config);
     IFrameBase(const IFrameBase&) = delete;
@@ -232,14 +233,14 @@ public:
     int GetLatency() const { return latency_; }
     int GetTailSize() const { return tailSize_; }
     IFrameEditor* GetEditor() const { return editor_.get(); }
-    std::recursive_mutex& Mutex() { return mutex_; }
+    IRecursiveMutex& Mutex() { return mutex_; }
 
 protected:
     // Records hostKind (and hostVersion) from the host's product text.
     void SetHost(const char* productText, int32_t hostVersion);
 
     std::vector<IChannelIO> channelIOs_;
-    std::recursive_mutex mutex_;
+    IRecursiveMutex mutex_;
     char effectName_[kFrameTextSize] = {};
     char productName_[kFrameTextSize] = {};
     char manufacturerName_[kFrameTextSize] = {};

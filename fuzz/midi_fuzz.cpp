@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             sysex.offset = Offset(in);
             sysex.size = static_cast<int32_t>(dump.size());
             sysex.data = dump.data();
-            std::lock_guard<std::recursive_mutex> lock(instrument->Mutex());
+            IFrameBase::Lock lock(instrument->Mutex());
             instrument->OnSysEx(sysex);
             break;
         }

@@ -181,14 +181,14 @@ void Brisbleep::OnProgramChange(int program)
 
 void Brisbleep::OnReset()
 {
-    std::lock_guard<std::recursive_mutex> lock(Mutex());
+    Lock lock(Mutex());
     midiReceiver.queue.Reserve(PreparedBlockSize());
     renderer.SetHostSampleRate(GetSampleRate());
 }
 
 void Brisbleep::OnParameterChange(int index)
 {
-    std::lock_guard<std::recursive_mutex> lock(Mutex());
+    Lock lock(Mutex());
     const IParameter* param = GetParam(index);
     const ParamRoute* route = RouteOf(index);
     if (param != nullptr && route != nullptr) route->apply(*this, index - route->first, *param);
@@ -276,14 +276,14 @@ void Brisbleep::OnMidiMessage(const IMidiMessage& message)
 
 bool Brisbleep::SaveState(IStateChunk& chunk)
 {
-    std::lock_guard<std::recursive_mutex> lock(Mutex());
+    Lock lock(Mutex());
     chunk.PutInt32(GetVersion());
     return SerializeParams(chunk);
 }
 
 int32_t Brisbleep::LoadState(const IStateChunk& chunk, int32_t position)
 {
-    std::lock_guard<std::recursive_mutex> lock(Mutex());
+    Lock lock(Mutex());
     std::int32_t version = 0;
     position = chunk.GetInt32(version, position);
     return UnserializeParams(chunk, position);

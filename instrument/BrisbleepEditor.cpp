@@ -3,9 +3,9 @@
 #include "instrument/Brisbleep.h"
 
 #include "editor/IBitmapFontControls.h"
+#include "editor/IGraphicsPlatform.h"
 #include "editor/IKeyboardControl.h"
 #include "editor/IStandardControls.h"
-#include "editor/linux/IGraphicsLinux.h"
 #include "instrument/EditorKeyboard.h"
 #include "raster/PIX_Resources.h"
 
@@ -127,7 +127,7 @@ void Brisbleep::CreateEditor()
     // the history display are wired to this instrument's members, so the description is built once.
     Lock lock(Mutex());
     if (editorGraphics != nullptr) return;
-    auto* graphics = new IGraphicsLinux(this, kEditorWidth, kEditorHeight, kEditorFrameRate);
+    auto* graphics = new IGraphicsPlatform(this, kEditorWidth, kEditorHeight, kEditorFrameRate);
     editorGraphics = graphics;
 
     graphics->AddBackground(kBackgroundImage, "resources/img/Background.png");
@@ -197,7 +197,7 @@ void Brisbleep::CreateEditor()
 
 bool Brisbleep::ShowAboutBox()
 {
-    std::lock_guard<std::recursive_mutex> lock(Mutex());
+    Lock lock(Mutex());
     if (aboutOverlay == nullptr) return false;
     aboutOverlay->TakeValueFromPlugin(1.0);
     aboutOverlay->Hide(false);

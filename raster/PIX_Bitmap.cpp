@@ -2,32 +2,7 @@
 
 #include <cstdlib>
 
-// The drawing context of a system bitmap: what is selected into it.
-struct PIX_DrawingContext
-{
-    PIX_Pixel* selected = nullptr;
-};
-
-namespace
-{
-constexpr std::uintptr_t kPixelAlignment = 64;
-
-PIX_Pixel* AlignPixels(void* raw)
-{
-    auto address = reinterpret_cast<std::uintptr_t>(raw);
-    address = (address + kPixelAlignment - 1) & ~(kPixelAlignment - 1);
-    return reinterpret_cast<PIX_Pixel*>(address);
-}
-
-// Pixel bytes of a w x h bitmap with rows padded to 4 pixels, or 0 when the size is empty or too
-// large to address with 32-bit offsets.
-std::int64_t PaddedBytes(int w, int h)
-{
-    if (w < 1 || h < 1) return 0;
-    std::int64_t bytes = ((static_cast<std::int64_t>(w) + 3) & ~std::int64_t{3}) * h * 4;
-    return bytes > PIX_kMaxBitmapBytes ? 0 : bytes;
-}
-} // namespace
+#include "raster/PIX_BitmapMemory.h"
 
 PIX_MemBitmap::PIX_MemBitmap(int width, int height)
 {
@@ -41,7 +16,7 @@ PIX_MemBitmap::~PIX_MemBitmap()
 
 PIX_Pixel* PIX_MemBitmap::Bits()
 {
-    return mRaw && mWidth > 0 ? AlignPixels(mRaw) : nullptr;
+    return mRaw && mWidth > 0 ? PIX_AlignPixels(mRaw) : nullptr;
 }
 
 bool PIX_MemBitmap::Resize(int width, int height)
@@ -49,7 +24,7 @@ bool PIX_MemBitmap::Resize(int width, int height)
     if (width == mWidth && height == mHeight) return false;
     mWidth = width;
     mHeight = height;
-    const std::int64_t bytes = PaddedBytes(width, height);
+    const std::int64_t bytes = PIX_PaddedBytes(width, height);
     if (bytes <= 0)
     {
         std::free(mRaw);
@@ -58,14 +33,14 @@ bool PIX_MemBitmap::Resize(int width, int height)
     }
     else if (!mRaw)
     {
-        mRaw = std::malloc(static_cast<std::size_t>(bytes) + kPixelAlignment - 1);
+        mRaw = std::malloc(static_cast<std::size_t>(bytes) + PIX_kPixelAlignment - 1);
         mAllocatedBytes = mRaw ? static_cast<std::size_t>(bytes) : 0;
     }
     else if (mAllocatedBytes < static_cast<std::size_t>(bytes))
     {
         // Grow with a quarter of headroom so that a bitmap resized step by step reallocates rarely.
         const std::size_t roomy = static_cast<std::size_t>(bytes + bytes / 4);
-        if (void* grown = std::realloc(mRaw, roomy + kPixelAlignment - 1))
+        if (void* grown = std::realloc(mRaw, roomy + PIX_kPixelAlignment - 1))
         {
             mRaw = grown;
             mAllocatedBytes = roomy;
@@ -73,7 +48,7 @@ bool PIX_MemBitmap::Resize(int width, int height)
         else
         {
             std::free(mRaw);
-            mRaw = std::malloc(static_cast<std::size_t>(bytes) + kPixelAlignment - 1);
+            mRaw = std::malloc(static_cast<std::size_t>(bytes) + PIX_kPixelAlignment - 1);
             mAllocatedBytes = mRaw ? static_cast<std::size_t>(bytes) : 0;
         }
     }
@@ -81,26 +56,7 @@ bool PIX_MemBitmap::Resize(int width, int height)
     return true;
 }
 
-PIX_SysBitmap::PIX_SysBitmap(int width, int height) : mContext(new PIX_DrawingContext)
-{
-    Resize(width, height);
-}
-
-PIX_SysBitmap::~PIX_SysBitmap()
-{
-    ReleasePixels();
-    delete mContext;
-}
-
-void PIX_SysBitmap::ReleasePixels()
-{
-    if (mContext && mPlatformBitmap) mContext->selected = mPreviousSelection;
-    std::free(mPlatformBitmap);
-    mPlatformBitmap = nullptr;
-    mPixels = nullptr;
-    mPreviousSelection = nullptr;
-}
-
+// The size bookkeeping of the system bitmap; the platform's files create and release its pixels.
 bool PIX_SysBitmap::Resize(int width, int height)
 {
     if (!mContext)
@@ -118,15 +74,9 @@ bool PIX_SysBitmap::Resize(int width, int height)
     mAllocWidth = width > 0 ? (width + 3) & ~3 : 0;
     mAllocHeight = height > 0 ? height : 0;
     ReleasePixels();
-    const std::int64_t bytes = PaddedBytes(mAllocWidth, mAllocHeight);
-    if (bytes > 0) mPlatformBitmap = std::malloc(static_cast<std::size_t>(bytes) + kPixelAlignment - 1);
-    if (mPlatformBitmap)
-    {
-        mPixels = AlignPixels(mPlatformBitmap);
-        mPreviousSelection = mContext->selected;
-        mContext->selected = mPixels;
-    }
-    else
+    const std::int64_t bytes = PIX_PaddedBytes(mAllocWidth, mAllocHeight);
+    if (bytes > 0) CreatePixels(bytes);
+    if (!mPixels)
     {
         mWidth = mHeight = 0;
         mAllocWidth = mAllocHeight = 0;

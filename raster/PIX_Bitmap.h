@@ -7,7 +7,7 @@
 using PIX_Pixel = std::uint32_t;
 
 // Platform drawing handle. On Linux a system bitmap's context only records the pixel memory
-// selected into it; memory bitmaps have none.
+// selected into it; on Windows it is the bitmap's memory device context. Memory bitmaps have none.
 struct PIX_DrawingContext;
 
 class PIX_IBitmap
@@ -58,7 +58,8 @@ private:
 };
 
 // The bitmap the window layer copies to the screen and text is drawn into. On Linux it is plain
-// memory behind a drawing context of our own.
+// memory behind a drawing context of our own; on Windows a top-down 32-bit DIB section selected into
+// a memory device context (which DeviceContext returns as the HDC).
 class PIX_SysBitmap final : public PIX_IBitmap
 {
 public:
@@ -77,6 +78,9 @@ public:
     void* QueryExtension(int) override { return nullptr; }
 
 private:
+    // Platform parts: pixels of mAllocWidth x mAllocHeight (bytes of pixel memory) selected into the
+    // context; mPixels stays none on failure. ReleasePixels undoes it.
+    void CreatePixels(std::int64_t bytes);
     void ReleasePixels();
 
     int mWidth = 0;
@@ -85,8 +89,8 @@ private:
     PIX_Pixel* mPixels = nullptr;
     int mAllocWidth = 0;
     int mAllocHeight = 0;
-    void* mPlatformBitmap = nullptr; // the raw allocation behind mPixels
-    PIX_Pixel* mPreviousSelection = nullptr;
+    void* mPlatformBitmap = nullptr;    // the allocation (Linux) or bitmap handle (Windows) behind mPixels
+    void* mPreviousSelection = nullptr; // what the context held before the bitmap was selected
 };
 
 // Largest pixel buffer a bitmap accepts: the byte count must fit a signed 32-bit integer.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "raster/PIX_PlatformFile.h"
 #include "raster/PIX_Resources.h"
 
 namespace
@@ -169,9 +170,8 @@ PIX_MemBitmap* PIX_LoadPNGResource(PIX_ModuleHandle, int id)
 
 PIX_MemBitmap* PIX_LoadPNGFile(const char* path)
 {
-    // Linux file names are byte strings, so the UTF-8 path is used as it is.
     if (!path) return nullptr;
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = PIX_OpenFileForReading(path);
     if (!file) return nullptr;
     // The signature is checked before anything else is read: a large or endless file that is not
     // a PNG stream costs eight bytes.

@@ -13,10 +13,3 @@ const PIX_ImageInfo* PIX_FindImageInfo(int id)
         if (info.id == id) return &info;
     return nullptr;
 }
-
-PIX_Resource PIX_FindResource(int id)
-{
-    for (std::size_t i = 0; i < PIX_kEmbeddedImageCount; ++i)
-        if (PIX_kEmbeddedImageTable[i].id == id) return PIX_kEmbeddedImageData[i];
-    return {};
-}

@@ -29,6 +29,8 @@ die() {
     log "error: $*"
     exit 1
 }
+# shellcheck source=tools/debian-source.sh
+source "$(dirname "$0")/debian-source.sh"
 
 if [[ -n "${VST3_SDK_ROOT:-}" ]]; then
     [[ -f "$VST3_SDK_ROOT/pluginterfaces/base/funknown.h" ]] ||
@@ -67,56 +69,8 @@ have_all_tarballs() {
     done
 }
 
-mirror_uris() {
-    local uris=""
-    if [[ -f /etc/apt/sources.list.d/debian.sources ]]; then
-        # deb822: the URIs of the stanza that names the main Debian archive (not the security one).
-        uris=$(awk '
-            /^[[:space:]]*$/ { if (u != "" && u !~ /security/) { print u; exit } u = "" ; next }
-            /^URIs:/ { sub(/^URIs:[[:space:]]*/, ""); u = $0 }
-            END { if (u != "" && u !~ /security/) print u }
-        ' /etc/apt/sources.list.d/debian.sources | head -n 1)
-    fi
-    if [[ -z "$uris" && -f /etc/apt/sources.list ]]; then
-        uris=$(awk '$1 ~ /^deb(-src)?$/ {
-                   for (i = 2; i <= NF; i++) if ($i ~ /^[a-z+]+:\/\//) { if ($i !~ /security/) { print $i; exit } }
-               }' /etc/apt/sources.list)
-    fi
-    [[ -n "$uris" ]] || die "no Debian mirror entry found in /etc/apt/sources.list.d/debian.sources or /etc/apt/sources.list"
-    echo "$uris"
-}
-
 download() {
-    local apt_dir=$cache/vst3sdk-apt
-    mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial" "$apt_dir/archives/partial" "$downloads"
-    local uris keyring=/usr/share/keyrings/debian-archive-keyring.gpg
-    uris=$(mirror_uris)
-    {
-        echo "Types: deb-src"
-        echo "URIs: $uris"
-        echo "Suites: trixie"
-        echo "Components: main"
-        [[ -f "$keyring" ]] && echo "Signed-By: $keyring"
-    } >"$apt_dir/sources.list.d/brisbleep-vst3sdk.sources"
-    : >"$apt_dir/sources.list"
-
-    local apt_options=(
-        -o "Dir::Etc::SourceList=$apt_dir/sources.list"
-        -o "Dir::Etc::SourceParts=$apt_dir/sources.list.d"
-        -o "Dir::State::Lists=$apt_dir/lists"
-        -o "Dir::Cache=$apt_dir/cache"
-        -o "Dir::Cache::Archives=$apt_dir/archives"
-        -o "Dir::Cache::pkgcache="
-        -o "Dir::Cache::srcpkgcache="
-        -o "APT::Sandbox::User=$(id -un)"
-        -o "Debug::NoLocking=1"
-        -o "Acquire::Languages=none"
-    )
-    log "updating the private apt lists for trixie (deb-src from $uris)"
-    apt-get "${apt_options[@]}" -qq update >&2 || die "apt-get update with the private configuration failed"
-    log "downloading the vst3sdk source tarballs into $downloads"
-    # The .dsc may fail to download; only the orig tarballs matter, and they are checked below.
-    (cd "$downloads" && apt-get "${apt_options[@]}" -qq source --download-only vst3sdk >&2) || true
+    debian_source_download "$cache/vst3sdk-apt" trixie "$downloads" vst3sdk
     have_all_tarballs || die "apt-get source did not deliver all six vst3sdk ${version} orig tarballs into $downloads"
 }
 
@@ -124,10 +78,7 @@ have_all_tarballs || download
 
 for entry in "${tarballs[@]}"; do
     IFS='|' read -r file sum _ <<<"$entry"
-    actual=$(sha256sum "$downloads/$file" | cut -d' ' -f1)
-    if [[ "$actual" != "$sum" ]]; then
-        die "SHA-256 mismatch for $file: expected $sum, got $actual (delete $downloads to fetch again)"
-    fi
+    debian_source_check "$downloads/$file" "$sum"
 done
 log "all six tarballs match their pinned SHA-256 values"
 

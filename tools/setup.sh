@@ -11,6 +11,7 @@ packages=(
     libx11-dev libxext-dev libxtst-dev xvfb xauth libgtkmm-3.0-dev
     libfreetype-dev libfontconfig-dev fonts-liberation2
     clang libclang-rt-14-dev
+    g++-mingw-w64-x86-64-posix wine64
     dpkg-dev ca-certificates
 )
 

@@ -1,4 +1,4 @@
-#include "editor/linux/IGraphicsLinux.h"
+#include "editor/IGraphicsPlatform.h"
 #include "frame/FrameText.h"
 #include "vst2/IBindingVST2.h"
 
@@ -38,8 +38,11 @@ double LeadingNumber(const char* text)
 
 void IBindingVST2::EditorIdle()
 {
-    // The host's idle drives the open editor's timer; without it the editor's own timer does.
+#ifndef _WIN32
+    // The host's idle drives the open editor's timer; without it the editor's own timer does. On
+    // Windows the editor window's own timer messages drive it.
     if (auto* window = dynamic_cast<IGraphicsLinux*>(GetEditor())) window->OnHostTimer();
+#endif
 }
 
 intptr_t IBindingVST2::Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt)

@@ -1,6 +1,7 @@
 // The plug-in library's entry point (the older alias `main` is in VST2LegacyEntry.cpp, which only the
 // loadable library contains, since an executable has a main of its own).
 
+#include "frame/IMutex.h"
 #include "vst2/IBindingVST2.h"
 
 #include <memory>
@@ -10,16 +11,16 @@ namespace
 {
 // Serialises instance creation across the process; created on first use so that it exists before any
 // host thread can reach it.
-std::mutex& CreationMutex()
+IMutex& CreationMutex()
 {
-    static std::mutex mutex;
+    static IMutex mutex;
     return mutex;
 }
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) vst2::EffectRecord* VSTPluginMain(vst2::HostCallback host)
 {
-    std::lock_guard<std::mutex> lock(CreationMutex());
+    std::lock_guard<IMutex> lock(CreationMutex());
     try
     {
         // Owned here until the host has it, so that a failure below does not leak it.

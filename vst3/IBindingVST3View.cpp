@@ -1,6 +1,6 @@
 #include "vst3/IBindingVST3View.h"
 
-#include "editor/linux/IGraphicsLinux.h"
+#include "editor/IGraphicsPlatform.h"
 #include "frame/IFrameEditor.h"
 #include "vst3/IBindingVST3.h"
 
@@ -8,6 +8,17 @@
 #include <cstring>
 
 using namespace Steinberg;
+
+#ifdef _WIN32
+// On Windows the editor window's own timer messages drive it; the host's run loop is a Linux interface.
+class IBindingVST3RunLoopClient
+{
+public:
+    void Unregister() {}
+    void release() {}
+};
+void IBindingVST3View::ConnectRunLoop() {}
+#else
 
 // The editor's timer and connection handlers, registered with the host's run loop. The host may keep
 // a reference after unregistering, so the client outlives the window and is told when to stop.
@@ -82,6 +93,8 @@ private:
     std::atomic<uint32> refs{1};
 };
 
+#endif
+
 namespace
 {
 bool IsOurPlatformType(FIDString type)
@@ -127,6 +140,7 @@ tresult PLUGIN_API IBindingVST3View::attached(void* parent, FIDString type)
     return result;
 }
 
+#ifndef _WIN32
 void IBindingVST3View::ConnectRunLoop()
 {
     auto* graphics = dynamic_cast<IGraphicsLinux*>(plugin->GetEditor());
@@ -136,6 +150,8 @@ void IBindingVST3View::ConnectRunLoop()
     runLoopClient = new IBindingVST3RunLoopClient(loop, graphics);
     if (!runLoopClient->Register()) DisconnectRunLoop();
 }
+
+#endif
 
 void IBindingVST3View::DisconnectRunLoop()
 {

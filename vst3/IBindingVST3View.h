@@ -6,13 +6,17 @@ class IBindingVST3;
 class IBindingVST3RunLoopClient;
 
 // The plug-in view that shows the instrument's editor inside a window of the host. On Linux the host
-// hands over an X11 window id ("X11EmbedWindowID"). The view keeps its plug-in alive for as long as it
-// exists and is listed in the plug-in's open views.
+// hands over an X11 window id ("X11EmbedWindowID"), on Windows a window handle ("HWND"). The view
+// keeps its plug-in alive for as long as it exists and is listed in the plug-in's open views.
 class IBindingVST3View : public Steinberg::CPluginView
 {
 public:
     // The platform type text this system's editor window can be opened in.
+#ifdef _WIN32
+    static constexpr const char* kPlatformType = "HWND";
+#else
     static constexpr const char* kPlatformType = "X11EmbedWindowID";
+#endif
 
     explicit IBindingVST3View(IBindingVST3* plugin);
     ~IBindingVST3View() override;
@@ -28,9 +32,18 @@ public:
 
     // Set by the plug-in when it asked the host to resize this view, so the host's answering onSize
     // can be told apart from a resize the host started itself.
-    void ExpectResize() { expectingResize = true; }
-    bool ExpectingResize() const { return expectingResize; }
-    Steinberg::IPlugFrame* Frame() const { return plugFrame; }
+    void ExpectResize()
+    {
+        expectingResize = true;
+    }
+    bool ExpectingResize() const
+    {
+        return expectingResize;
+    }
+    Steinberg::IPlugFrame* Frame() const
+    {
+        return plugFrame;
+    }
 
 private:
     // Drives the open editor from the host's run loop (a timer, and the window's connection), when

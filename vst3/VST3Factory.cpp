@@ -1,5 +1,6 @@
 #include "vst3/VST3Factory.h"
 
+#include "frame/IMutex.h"
 #include "public.sdk/source/main/pluginfactory.h"
 #include "vst3/IBindingVST3.h"
 
@@ -10,16 +11,16 @@ using namespace Steinberg;
 namespace
 {
 // Created on first use, so instances built while other modules' static constructors run still find it.
-std::mutex& CreationMutex()
+IMutex& CreationMutex()
 {
-    static std::mutex mutex;
+    static IMutex mutex;
     return mutex;
 }
 } // namespace
 
 FUnknown* CreateVST3InstanceLocked(void*)
 {
-    std::lock_guard<std::mutex> lock(CreationMutex());
+    std::lock_guard<IMutex> lock(CreationMutex());
     try
     {
         IBindingVST3* instance = CreateVST3Instance();

@@ -23,11 +23,3 @@ TEST(DebugTrace, LongTextIsCutAt4093Characters)
     const std::string line(buffer);
     EXPECT_EQ(line, std::string(4093, 'a') + "\r\n");
 }
-
-TEST(DebugTrace, ProgramChangeGoesToStandardError)
-{
-    testing::internal::CaptureStderr();
-    TraceProgramChange(42);
-    TraceProgramChange(-3);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "mudou 42\r\nmudou -3\r\n");
-}

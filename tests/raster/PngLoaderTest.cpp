@@ -201,13 +201,20 @@ TEST(PngLoaderTest, HugeDimensionsFailCleanly)
 
 TEST(PngLoaderTest, FilesByPathAndByName)
 {
+    // Paths reach the loader as UTF-8, whatever the system's own file-name encoding.
+    const auto utf8 = [](const std::filesystem::path& file)
+    {
+        const std::u8string text = file.u8string();
+        return std::string(text.begin(), text.end());
+    };
     const auto dir = std::filesystem::temp_directory_path() / ("pix-png-test-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const auto bytes = EncodePng(Image(1, 1, PNG_COLOR_TYPE_RGB, 8, {4, 5, 6}));
-    const std::string path = (dir / "bild-\xc3\xa4\xf0\x9f\x8e\xb5.PNG").string();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    const std::string other = (dir / "same.jpg").string();
-    std::filesystem::copy_file(path, other);
+    const std::filesystem::path named = dir / std::filesystem::path(u8"bild-\u00e4\U0001F3B5.PNG");
+    std::ofstream(named, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const std::string path = utf8(named);
+    const std::string other = utf8(dir / "same.jpg");
+    std::filesystem::copy_file(named, dir / "same.jpg");
 
     Bitmap byPath(PIX_LoadPNGFile(path.c_str()));
     ASSERT_TRUE(byPath);
@@ -215,21 +222,20 @@ TEST(PngLoaderTest, FilesByPathAndByName)
     EXPECT_TRUE(Bitmap(PIX_LoadPNGByName(path.c_str())));
     EXPECT_TRUE(Bitmap(PIX_LoadPNGFile(other.c_str()))); // the content decides for a path
     EXPECT_FALSE(Bitmap(PIX_LoadPNGByName(other.c_str())));
-    EXPECT_FALSE(Bitmap(PIX_LoadPNGFile((dir / "missing.png").c_str())));
-    EXPECT_FALSE(Bitmap(PIX_LoadPNGFile(dir.c_str()))); // a directory
+    EXPECT_FALSE(Bitmap(PIX_LoadPNGFile(utf8(dir / "missing.png").c_str())));
+    EXPECT_FALSE(Bitmap(PIX_LoadPNGFile(utf8(dir).c_str()))); // a directory
 
     // A file cut inside its image data fails; one with bytes after the image decodes.
     const auto rows = EncodePng(Image(3, 3, PNG_COLOR_TYPE_RGB, 8, std::vector<std::uint8_t>(27, 0x42)));
-    const std::string cut = (dir / "cut.png").string();
-    std::ofstream(cut, std::ios::binary).write(reinterpret_cast<const char*>(rows.data()), rows.size() - 20);
-    EXPECT_FALSE(Bitmap(PIX_LoadPNGFile(cut.c_str())));
-    const std::string padded = (dir / "padded.png").string();
+    std::ofstream(dir / "cut.png", std::ios::binary)
+        .write(reinterpret_cast<const char*>(rows.data()), rows.size() - 20);
+    EXPECT_FALSE(Bitmap(PIX_LoadPNGFile(utf8(dir / "cut.png").c_str())));
     {
-        std::ofstream out(padded, std::ios::binary);
+        std::ofstream out(dir / "padded.png", std::ios::binary);
         out.write(reinterpret_cast<const char*>(rows.data()), rows.size());
         out << std::string(1000, 'x');
     }
-    Bitmap fromPadded(PIX_LoadPNGFile(padded.c_str()));
+    Bitmap fromPadded(PIX_LoadPNGFile(utf8(dir / "padded.png").c_str()));
     ASSERT_TRUE(fromPadded);
     EXPECT_EQ(At(*fromPadded, 2, 2), 0xff424242u);
     EXPECT_STREQ(PIX_kPNGFileTypes, "PNG files (*.PNG)");

@@ -1,5 +1,5 @@
-// The delivered plug-in Brisbleep.so, loaded and driven as a host would: only through the effect record,
-// its dispatcher and its callbacks.
+// The delivered plug-in (Brisbleep.so, or Brisbleep.dll in the Windows build), loaded and driven as a host
+// would: only through the effect record, its dispatcher and its callbacks.
 
 #include "Vst2Host.h"
 #include "tests/support/SignalMeasure.h"
@@ -396,6 +396,33 @@ TEST_F(Plugin, NoteRendersItsPitchThroughBothReplacingCallbacks)
         samples.insert(samples.end(), out[0].begin(), out[0].end());
     }
     EXPECT_NEAR(RisingCrossingFrequency(samples, 2048, samples.size(), 44100), kNote81, 0.1);
+}
+
+// The level a user hears: the default patch, a full-scale triangle, peaks at the output gain of -6 dB
+// to within a tenth of a decibel (the anti-alias filter rounds the triangle's corners), and 6 dB less
+// gain is 6 dB less level. The first tenth of a second (attack, gain smoothing) is left out.
+TEST_F(Plugin, NoteLevelIsTheOutputGain)
+{
+    const auto peakDb = [this](const char* gain)
+    {
+        EXPECT_EQ(SetText(0, gain), 1);
+        Start(44100, 512);
+        host.SendMidi({Vst2Host::Midi(0, 0x90, 69, 127)});
+        std::vector<float> samples;
+        for (int block = 0; block < 40; ++block)
+        {
+            const auto out = host.ProcessFloat(512, false);
+            samples.insert(samples.end(), out[0].begin(), out[0].end());
+        }
+        host.SendMidi({Vst2Host::Midi(0, 0x80, 69, 0)});
+        host.ProcessFloat(44100, false); // let the release finish
+        host.Dispatch(EffectOp::kMainsChanged, 0, 0);
+        samples.erase(samples.begin(), samples.begin() + 4410);
+        return 20.0 * std::log10(PeakMagnitude(samples));
+    };
+    const double level = peakDb("-6 dB");
+    EXPECT_NEAR(level, -6.0, 0.1);
+    EXPECT_NEAR(peakDb("-12 dB") - level, -6.0, 0.01);
 }
 
 TEST(PluginRate, NoteHasItsPitchWhenTheHostNeverAnnouncesARate)

@@ -1,7 +1,8 @@
 #include "Vst2Host.h"
 
+#include "PluginLibrary.h"
+
 #include <cstring>
-#include <dlfcn.h>
 #include <map>
 #include <stdexcept>
 
@@ -23,20 +24,21 @@ intptr_t HostCallbackThunk(vst2::EffectRecord* effect, int32_t opcode, int32_t i
 
 Vst2Host::Vst2Host(const std::string& libraryPath)
 {
-    library_ = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!library_) throw std::runtime_error(std::string("cannot load plug-in: ") + dlerror());
+    std::string error;
+    library_ = OpenPluginLibrary(libraryPath, error);
+    if (!library_) throw std::runtime_error("cannot load plug-in: " + error);
 }
 
 Vst2Host::~Vst2Host()
 {
     Close();
-    if (library_) dlclose(library_);
+    if (library_) ClosePluginLibrary(library_);
 }
 
 vst2::EffectRecord* Vst2Host::Create(const char* entryName, bool withCallback)
 {
     using Entry = vst2::EffectRecord* (*)(vst2::HostCallback);
-    auto entry = reinterpret_cast<Entry>(dlsym(library_, entryName));
+    auto entry = reinterpret_cast<Entry>(FindPluginExport(library_, entryName));
     if (!entry) return nullptr;
     gCreatingHost = this;
     effect = entry(withCallback ? &HostCallbackThunk : nullptr);

@@ -1,8 +1,8 @@
 #pragma once
 
-// A minimal VST2 host for the tests: it loads a plug-in library with dlopen, creates an instance through
-// an exported entry point, answers the audio-master callback and records every call made to it. The
-// plug-in is driven only through its effect record, as a real host would.
+// A minimal VST2 host for the tests: it loads a plug-in library as the platform's hosts do, creates an
+// instance through an exported entry point, answers the audio-master callback and records every call made to
+// it. The plug-in is driven only through its effect record, as a real host would.
 
 #include "vst2/Vst2Interface.h"
 

@@ -4,6 +4,7 @@
 
 #include "../vst2/Vst2Host.h"
 #include "XDriver.h"
+#include "tests/support/HeadlessEditor.h"
 
 #include "editor/IBitmapFontControls.h"
 #include "editor/IEditorSnapshot.h"
@@ -30,49 +31,6 @@ using namespace vst2;
 
 constexpr int kEditorW = 846;
 constexpr int kEditorH = 768;
-
-// The editor description built headless: where its controls are, and what it looks like untouched.
-struct HeadlessEditor
-{
-    Brisbleep instrument{OfflineHostContext{}};
-    IGraphics* g = nullptr;
-
-    HeadlessEditor()
-    {
-        instrument.CreateEditor();
-        g = instrument.editorGraphics;
-        DrawWholeEditor(*g);
-    }
-    IControl* ControlOf(int param) const
-    {
-        for (int i = 0; i < g->NControls(); ++i)
-            if (g->GetControl(i)->ParamIdx() == param) return g->GetControl(i);
-        return nullptr;
-    }
-    // The value-text row of a knob, where a press opens the text entry.
-    IArea TextBand(int param) const
-    {
-        if (auto* knob = dynamic_cast<IKnobMultiControlBitmapFont*>(ControlOf(param)))
-            return knob->Layout().textBand;
-        return {};
-    }
-};
-
-HeadlessEditor& Headless()
-{
-    static HeadlessEditor editor;
-    return editor;
-}
-
-struct Point
-{
-    int x, y;
-};
-
-Point Centre(const IArea& a)
-{
-    return {(a.L + a.R) / 2, (a.T + a.B) / 2};
-}
 
 // An instance of the plug-in with its editor in a host window.
 struct EditorInstance

@@ -1,0 +1,11 @@
+#pragma once
+
+// The graphics context of the platform this build is for: the X11 window layer on Linux, the Win32
+// and GDI one on Windows.
+#ifdef _WIN32
+#include "editor/win/IGraphicsWin.h"
+using IGraphicsPlatform = IGraphicsWin;
+#else
+#include "editor/linux/IGraphicsLinux.h"
+using IGraphicsPlatform = IGraphicsLinux;
+#endif

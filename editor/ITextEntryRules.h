@@ -1,0 +1,14 @@
+#pragma once
+
+class IParameter;
+
+// What every platform's single-line text entry accepts and commits.
+
+// True when the entry of a parameter of this type takes the character: integer kinds take digits and
+// the signs, Double also the dot; no parameter (or type None) takes everything.
+bool TextEntryAccepts(const IParameter* param, char c);
+
+// The real value typed text commits to: for Bool and Enum the value of the first display text equal to
+// it, otherwise (and for every other type) the leading number (0 when none), negated for other types
+// where the display is.
+double TextEntryValue(const IParameter& param, const char* text);

@@ -25,6 +25,9 @@ threaded='engine_tests|frame_tests|recipes_tests|vst2_tests|vst3_tests|stress_ho
 common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DBRISBLEEP_BUILD_BENCHMARKS=OFF -DBRISBLEEP_BUILD_FUZZERS=OFF -DBRISBLEEP_SANITIZE=ON
         "${launcher[@]}")
 
+# The suites scale their longest batches down when they see this.
+export BRISBLEEP_SANITIZER_RUN=1
+
 echo "test-sanitize: AddressSanitizer + UndefinedBehaviorSanitizer (clang) in $asan"
 flags="-O1 -gline-tables-only -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=all"
 CC=clang CXX=clang++ cmake -S "$root" -B "$asan" "${common[@]}" \

@@ -18,6 +18,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -557,6 +558,13 @@ TEST_F(CliAssets, SeedsWithoutSeedOptionDifferFromRunToRun)
 
 namespace
 {
+// Sounds per recipe for the batch checks: all of them normally, a fifth in the sanitizer builds
+// (tools/test-sanitize.sh sets BRISBLEEP_SANITIZER_RUN), where every render is many times slower.
+std::string BatchCount(int full)
+{
+    return std::to_string(std::getenv("BRISBLEEP_SANITIZER_RUN") != nullptr ? full / 5 : full);
+}
+
 class CliPipeline : public Cli
 {
 protected:
@@ -784,8 +792,8 @@ TEST_F(CliPipeline, NormalizeBringsEveryRecipeToOnePeak)
     {
         const fs::path out = dir / recipe;
         const Outcome run =
-            Render({"--recipe", recipe, "--seed", "1", "--count", "50", "--length", "0.15", "--max-tail",
-                    "0.5", "--bits", "32f", "--normalize", "-1", "-o", out.string() + "/"});
+            Render({"--recipe", recipe, "--seed", "1", "--count", BatchCount(50), "--length", "0.15",
+                    "--max-tail", "0.5", "--bits", "32f", "--normalize", "-1", "-o", out.string() + "/"});
         ASSERT_EQ(run.status, 0) << run.err;
         double low = 1.0, high = 0.0;
         for (const auto& entry : fs::directory_iterator(out))
@@ -856,8 +864,8 @@ TEST_F(CliPipeline, LoudnessTrimAndCleanEnds)
     for (const char* recipe : {"blip", "random"})
     {
         const fs::path out = dir / recipe;
-        ASSERT_EQ(Render({"--recipe", recipe, "--seed", "1", "--count", "40", "--length", "0.4", "-o",
-                          out.string() + "/"})
+        ASSERT_EQ(Render({"--recipe", recipe, "--seed", "1", "--count", BatchCount(40), "--length", "0.4",
+                          "-o", out.string() + "/"})
                       .status,
                   0);
         for (const auto& entry : fs::directory_iterator(out))

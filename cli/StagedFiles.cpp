@@ -55,7 +55,6 @@ int DescriptorPath(const std::string& path)
     return fd;
 }
 
-
 } // namespace
 
 TemporaryFile::TemporaryFile(const std::string& destination, bool noClobber)
@@ -129,8 +128,7 @@ std::string TemporaryFile::CopyInPlace()
     const int in = OpenForReading(path_);
     if (in < 0) return CannotWrite(destination_, std::strerror(errno));
     // Opening a FIFO waits for its reader; a stop signal interrupts the wait.
-    const int out =
-        target_ == kStandardOutput ? STDOUT_FILENO : OpenForWritingInPlace(target_);
+    const int out = target_ == kStandardOutput ? STDOUT_FILENO : OpenForWritingInPlace(target_);
     std::string error;
     if (out < 0) error = std::strerror(errno);
     char buffer[65536];

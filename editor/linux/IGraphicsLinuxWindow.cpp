@@ -506,8 +506,7 @@ void IGraphicsLinux::StartOwnTimer()
                 // as any host call would, and always before the window's lock. Neither is waited for:
                 // whoever holds them may be closing the window and waiting for this thread.
                 std::unique_lock<IRecursiveMutex> plugin;
-                if (Plugin())
-                    plugin = std::unique_lock<IRecursiveMutex>(Plugin()->Mutex(), std::try_to_lock);
+                if (Plugin()) plugin = std::unique_lock<IRecursiveMutex>(Plugin()->Mutex(), std::try_to_lock);
                 std::unique_lock<std::recursive_mutex> window(WindowMutex(), std::try_to_lock);
                 if ((!Plugin() || plugin.owns_lock()) && window.owns_lock())
                 {

@@ -27,8 +27,10 @@ struct Accuracy
 TEST(EngineMath, AgreesWithLongDoubleReferencesOverTheEnginesRanges)
 {
     const Accuracy cases[] = {
-        {"SinTwoPi", SinTwoPi<double>, [](long double t) { return sinl(2 * kPiL * t); }, -3.0, 3.0, false, 4e-16},
-        {"CosTwoPi", CosTwoPi<double>, [](long double t) { return cosl(2 * kPiL * t); }, -3.0, 3.0, false, 4e-16},
+        {"SinTwoPi", SinTwoPi<double>, [](long double t) { return sinl(2 * kPiL * t); }, -3.0, 3.0, false,
+         4e-16},
+        {"CosTwoPi", CosTwoPi<double>, [](long double t) { return cosl(2 * kPiL * t); }, -3.0, 3.0, false,
+         4e-16},
         {"TanPi", TanPi<double>, [](long double t) { return tanl(kPiL * t); }, 0.0, 0.4999, false, 2e-15},
         {"Exp2", Exp2, [](long double y) { return exp2l(y); }, -60.0, 60.0, false, 5e-16},
         {"Exp", Exp, [](long double y) { return expl(y); }, -20.0, 5.0, false, 2e-15},

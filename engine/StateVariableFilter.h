@@ -61,6 +61,11 @@ public:
         return engine_math::TanPi(cyclesPerSample);
     }
     template <typename Real> static Real Normaliser(Real g, Real k) { return 1.0 / (g * k + 1.0 + g * g); }
+    // A cutoff clamped to [0, nyquist] (a NaN stays NaN), on a double or on lanes.
+    template <typename Real> static Real ClampCutoff(Real hz, Real nyquist)
+    {
+        return Select(hz < 0.0, engine_math::detail::Constant<Real>(0.0), Select(hz > nyquist, nyquist, hz));
+    }
 
     FilterType Type() const { return type_; }
     double SampleRate() const { return sampleRate_; }
@@ -99,10 +104,7 @@ private:
 // Inline: these run for every voice at every engine sample.
 inline double StateVariableFilter::ClampToNyquist(double hz) const
 {
-    const double nyquist = sampleRate_ * 0.5;
-    if (hz < 0.0) return 0.0;
-    if (hz > nyquist) return nyquist;
-    return hz;
+    return ClampCutoff(hz, sampleRate_ * 0.5);
 }
 
 inline void StateVariableFilter::SetCutoff(double hz)

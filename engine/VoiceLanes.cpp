@@ -239,7 +239,7 @@ private:
     {
         if (!f.followsEnvelope && !first) return;
         Lanes hz = EnvelopeCutoff(f.knobCutoff, f.envDepth, envelope, target);
-        hz = Select(hz < 0.0, Zero(), Select(hz > f.nyquist, f.nyquist, hz));
+        hz = StateVariableFilter::ClampCutoff(hz, f.nyquist);
         const LaneMask moved = active & !(hz == f.cutoff);
         if (!AnyLane(moved)) return;
         const Lanes g = StateVariableFilter::WarpedCutoff(hz / f.sampleRate);

@@ -132,6 +132,32 @@ std::vector<HostCall> Vst2Host::CallsWith(int32_t opcode) const
     return found;
 }
 
+int Vst2Host::CountCalls(int32_t opcode, int32_t index) const
+{
+    int n = 0;
+    for (const HostCall& call : CallsWith(opcode))
+        n += call.index == index;
+    return n;
+}
+
+float Vst2Host::Param(int index) const
+{
+    return effect->getParameter(effect, index);
+}
+
+std::string Vst2Host::ParamDisplay(int index)
+{
+    return DispatchText(vst2::EffectOp::kGetParamDisplay, index);
+}
+
+std::vector<float> Vst2Host::Params() const
+{
+    std::vector<float> values;
+    for (int i = 0; i < effect->numParams; ++i)
+        values.push_back(Param(i));
+    return values;
+}
+
 intptr_t Vst2Host::Answer(vst2::EffectRecord*, int32_t opcode, int32_t index, intptr_t value, void* ptr,
                           float opt)
 {

@@ -60,6 +60,13 @@ public:
     std::vector<std::vector<double>> ProcessDouble(int frames);
 
     std::vector<HostCall> CallsWith(int32_t opcode) const;
+    // How many calls with this opcode named this index (a parameter, for the edit callbacks).
+    int CountCalls(int32_t opcode, int32_t index) const;
+
+    // The parameters as a host reads them: one normalised value, its display text, all values.
+    float Param(int index) const;
+    std::string ParamDisplay(int index);
+    std::vector<float> Params() const;
 
     // What the host answers.
     std::string productString = "Test Host";

@@ -72,22 +72,6 @@ struct EditorInstance
         const Point s = Screen(p);
         x.Click(s.x, s.y, button);
     }
-    float Param(int i) { return host.effect->getParameter(host.effect, i); }
-    std::string Display(int i) { return host.DispatchText(EffectOp::kGetParamDisplay, i); }
-    std::vector<float> Params()
-    {
-        std::vector<float> values;
-        for (int i = 0; i < kParamCount; ++i)
-            values.push_back(Param(i));
-        return values;
-    }
-    int CallsFor(int32_t opcode, int32_t index) const
-    {
-        int n = 0;
-        for (const HostCall& call : host.CallsWith(opcode))
-            n += call.index == index;
-        return n;
-    }
 };
 
 struct Vst2Window : ::testing::Test
@@ -206,12 +190,12 @@ TEST_F(Vst2Window, AnExposureDoesNotSwallowAChangeWaitingForTheTimer)
 
 TEST_F(Vst2Window, CoinClickChangesParametersAndTheHostSeesAutomation)
 {
-    const std::vector<float> before = editor->Params();
+    const std::vector<float> before = editor->host.Params();
     editor->host.calls.clear();
     editor->Click({315, 581}); // COIN
-    ASSERT_TRUE(x.WaitUntil([&] { return editor->Params() != before; }));
+    ASSERT_TRUE(x.WaitUntil([&] { return editor->host.Params() != before; }));
     x.Wait(100);
-    const std::vector<float> after = editor->Params();
+    const std::vector<float> after = editor->host.Params();
     int changed = 0;
     for (int i = 0; i < kParamCount; ++i)
         changed += before[i] != after[i];
@@ -226,41 +210,41 @@ TEST_F(Vst2Window, KnobDragWheelAndDoubleClick)
     constexpr int kPhase = 21; // 0 to 1, linear
     const IArea area = Headless().ControlOf(kPhase)->Area();
     const Point knob{(area.L + area.R) / 2, area.T + 20};
-    ASSERT_FLOAT_EQ(editor->Param(kPhase), 0.0f);
+    ASSERT_FLOAT_EQ(editor->host.Param(kPhase), 0.0f);
 
     const Point s = editor->Screen(knob);
     x.Drag(s.x, s.y, 0, -40);
-    ASSERT_TRUE(x.WaitUntil([&] { return editor->CallsFor(HostOp::kEndEdit, kPhase) == 1; }));
-    const float dragged = editor->Param(kPhase);
+    ASSERT_TRUE(x.WaitUntil([&] { return editor->host.CountCalls(HostOp::kEndEdit, kPhase) == 1; }));
+    const float dragged = editor->host.Param(kPhase);
     EXPECT_GT(dragged, 0.05f);
-    EXPECT_EQ(editor->CallsFor(HostOp::kBeginEdit, kPhase), 1);
-    EXPECT_EQ(editor->CallsFor(HostOp::kEndEdit, kPhase), 1);
-    EXPECT_GT(editor->CallsFor(HostOp::kAutomate, kPhase), 0);
+    EXPECT_EQ(editor->host.CountCalls(HostOp::kBeginEdit, kPhase), 1);
+    EXPECT_EQ(editor->host.CountCalls(HostOp::kEndEdit, kPhase), 1);
+    EXPECT_GT(editor->host.CountCalls(HostOp::kAutomate, kPhase), 0);
 
     // One notch is a hundredth of the range, in either direction.
     x.MoveTo(s.x, s.y);
     x.Press(4);
     x.Release(4);
-    EXPECT_TRUE(x.WaitUntil([&] { return editor->Param(kPhase) != dragged; }));
-    EXPECT_NEAR(editor->Param(kPhase) - dragged, 0.01f, 0.0015f);
+    EXPECT_TRUE(x.WaitUntil([&] { return editor->host.Param(kPhase) != dragged; }));
+    EXPECT_NEAR(editor->host.Param(kPhase) - dragged, 0.01f, 0.0015f);
     x.Press(5);
     x.Release(5);
     x.Press(5);
     x.Release(5);
-    EXPECT_TRUE(x.WaitUntil([&] { return editor->Param(kPhase) < dragged; }));
-    EXPECT_NEAR(editor->Param(kPhase) - dragged, -0.01f, 0.0015f);
+    EXPECT_TRUE(x.WaitUntil([&] { return editor->host.Param(kPhase) < dragged; }));
+    EXPECT_NEAR(editor->host.Param(kPhase) - dragged, -0.01f, 0.0015f);
 
     // Two clicks far apart in time are two clicks; two quick ones restore the default.
-    const float turned = editor->Param(kPhase);
+    const float turned = editor->host.Param(kPhase);
     x.Click(s.x, s.y);
     x.Wait(450);
     x.Click(s.x, s.y);
     x.Wait(100);
-    EXPECT_FLOAT_EQ(editor->Param(kPhase), turned);
+    EXPECT_FLOAT_EQ(editor->host.Param(kPhase), turned);
     x.Wait(450);
     x.Click(s.x, s.y);
     x.Click(s.x + 2, s.y + 1);
-    EXPECT_TRUE(x.WaitUntil([&] { return editor->Param(kPhase) == 0.0f; }));
+    EXPECT_TRUE(x.WaitUntil([&] { return editor->host.Param(kPhase) == 0.0f; }));
 }
 
 TEST_F(Vst2Window, ShiftMakesADragTenTimesFiner)
@@ -269,13 +253,13 @@ TEST_F(Vst2Window, ShiftMakesADragTenTimesFiner)
     const IArea area = Headless().ControlOf(kPhase)->Area();
     const Point s = editor->Screen({(area.L + area.R) / 2, area.T + 30});
     x.Drag(s.x, s.y, 0, -30);
-    ASSERT_TRUE(x.WaitUntil([&] { return editor->CallsFor(HostOp::kEndEdit, kPhase) == 1; }));
-    const float coarse = editor->Param(kPhase);
+    ASSERT_TRUE(x.WaitUntil([&] { return editor->host.CountCalls(HostOp::kEndEdit, kPhase) == 1; }));
+    const float coarse = editor->host.Param(kPhase);
     ASSERT_GT(coarse, 0.02f);
     x.Wait(450); // a press soon after at the same place would be a double click
     x.Drag(s.x, s.y, 0, -30, true);
-    ASSERT_TRUE(x.WaitUntil([&] { return editor->CallsFor(HostOp::kEndEdit, kPhase) == 2; }));
-    EXPECT_NEAR(editor->Param(kPhase) - coarse, coarse / 10, coarse / 100);
+    ASSERT_TRUE(x.WaitUntil([&] { return editor->host.CountCalls(HostOp::kEndEdit, kPhase) == 2; }));
+    EXPECT_NEAR(editor->host.Param(kPhase) - coarse, coarse / 10, coarse / 100);
 }
 
 TEST_F(Vst2Window, TextEntryCommitsWithEnterAndCancelsWithEscape)
@@ -312,7 +296,7 @@ TEST_F(Vst2Window, TextEntryCommitsWithEnterAndCancelsWithEscape)
         }
         x.Key(c.endKey);
         EXPECT_TRUE(x.WaitUntil([&] { return x.Children(editor->Editor()).empty(); })) << "the entry closed";
-        EXPECT_EQ(editor->Display(c.param), c.display);
+        EXPECT_EQ(editor->host.ParamDisplay(c.param), c.display);
     }
 }
 
@@ -326,7 +310,7 @@ TEST_F(Vst2Window, ClickElsewhereCommitsAndWheelCancelsTheEntry)
     x.Type("7");
     editor->Click({20, 740}); // the background
     EXPECT_TRUE(x.WaitUntil(entryClosed));
-    EXPECT_EQ(editor->Display(15), "7");
+    EXPECT_EQ(editor->host.ParamDisplay(15), "7");
 
     x.Wait(450); // not a double click with the next
     editor->Click(band);
@@ -335,7 +319,7 @@ TEST_F(Vst2Window, ClickElsewhereCommitsAndWheelCancelsTheEntry)
     x.Press(4);
     x.Release(4);
     EXPECT_TRUE(x.WaitUntil(entryClosed));
-    EXPECT_EQ(editor->Display(15), "7");
+    EXPECT_EQ(editor->host.ParamDisplay(15), "7");
 }
 
 TEST_F(Vst2Window, OnScreenKeyboardPlaysANote)
@@ -405,7 +389,7 @@ TEST_F(Vst2Window, EnumerationValuesArePickedFromAPopupMenu)
     x.pump = nullptr;
     UiThread ui(*editor);
     const Point band = Centre(Headless().TextBand(kOsc1Type));
-    const std::string initial = editor->Display(kOsc1Type);
+    const std::string initial = editor->host.ParamDisplay(kOsc1Type);
     const auto menuShown = [&] { return x.TopLevelsNamed("Brisbleep menu").size() == 1; };
     const auto menuGone = [&] { return x.TopLevelsNamed("Brisbleep menu").empty(); };
 
@@ -420,7 +404,7 @@ TEST_F(Vst2Window, EnumerationValuesArePickedFromAPopupMenu)
             editor->Click({20, 740});
         EXPECT_TRUE(x.WaitUntil(menuGone));
         x.Wait(450); // not a double click with the next
-        EXPECT_EQ(editor->Display(kOsc1Type), initial);
+        EXPECT_EQ(editor->host.ParamDisplay(kOsc1Type), initial);
     }
 
     // A click on the fourth row chooses the fourth waveform.
@@ -448,8 +432,8 @@ TEST_F(Vst2Window, EnumerationValuesArePickedFromAPopupMenu)
     x.Press(1);
     x.Release(1);
     EXPECT_TRUE(x.WaitUntil(menuGone));
-    EXPECT_TRUE(x.WaitUntil([&] { return std::abs(editor->Param(kOsc1Type) - 3.0 / 7.0) < 1e-6; }));
-    EXPECT_NE(editor->Display(kOsc1Type), initial);
+    EXPECT_TRUE(x.WaitUntil([&] { return std::abs(editor->host.Param(kOsc1Type) - 3.0 / 7.0) < 1e-6; }));
+    EXPECT_NE(editor->host.ParamDisplay(kOsc1Type), initial);
 
     // The keyboard: down twice from nothing chosen, then Enter, picks the second row.
     x.Wait(450);
@@ -459,7 +443,7 @@ TEST_F(Vst2Window, EnumerationValuesArePickedFromAPopupMenu)
     x.Key(XK_Down);
     x.Key(XK_Return);
     EXPECT_TRUE(x.WaitUntil(menuGone));
-    EXPECT_TRUE(x.WaitUntil([&] { return std::abs(editor->Param(kOsc1Type) - 1.0 / 7.0) < 1e-6; }));
+    EXPECT_TRUE(x.WaitUntil([&] { return std::abs(editor->host.Param(kOsc1Type) - 1.0 / 7.0) < 1e-6; }));
 }
 
 TEST_F(Vst2Window, ButtonTooltipAppearsWhereThePointerRests)
@@ -520,11 +504,11 @@ TEST_F(Vst2Window, TwoInstancesWithEditorsOpenAtOnce)
     };
     ASSERT_TRUE(second.Open());
     x.Wait(150);
-    const std::vector<float> first = editor->Params();
+    const std::vector<float> first = editor->host.Params();
     second.Click({315, 581}); // COIN in the second
-    EXPECT_TRUE(x.WaitUntil([&] { return second.Params() != first; }));
+    EXPECT_TRUE(x.WaitUntil([&] { return second.host.Params() != first; }));
     EXPECT_TRUE(x.WaitUntil([&] { return DifferingPixels(second.Editor()) > 1000; }));
-    EXPECT_EQ(editor->Params(), first);
+    EXPECT_EQ(editor->host.Params(), first);
     EXPECT_EQ(DifferingPixels(editor->Editor()), 0);
 }
 
@@ -548,9 +532,9 @@ TEST_F(Vst2Window, HostWindowDestroyedUnderTheEditor)
 TEST_F(Vst2Window, WithoutIdleTheEditorsOwnTimerKeepsItAlive)
 {
     x.pump = nullptr;
-    const std::vector<float> before = editor->Params();
+    const std::vector<float> before = editor->host.Params();
     editor->Click({315, 581}); // COIN
-    EXPECT_TRUE(x.WaitUntil([&] { return editor->Params() != before; }));
+    EXPECT_TRUE(x.WaitUntil([&] { return editor->host.Params() != before; }));
     EXPECT_TRUE(x.WaitUntil([&] { return DifferingPixels(editor->Editor()) > 1000; }));
 }
 

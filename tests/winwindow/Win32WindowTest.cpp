@@ -87,22 +87,6 @@ struct Win32Vst2Window : ::testing::Test
         if (host.effect) host.Dispatch(EffectOp::kEditClose);
         if (parent) DestroyWindow(parent);
     }
-    float Param(int i) { return host.effect->getParameter(host.effect, i); }
-    std::string Display(int i) { return host.DispatchText(EffectOp::kGetParamDisplay, i); }
-    std::vector<float> Params()
-    {
-        std::vector<float> values;
-        for (int i = 0; i < kParamCount; ++i)
-            values.push_back(Param(i));
-        return values;
-    }
-    int CallsFor(int32_t opcode, int32_t index) const
-    {
-        int n = 0;
-        for (const HostCall& call : host.CallsWith(opcode))
-            n += call.index == index;
-        return n;
-    }
     HWND Entry() const { return Win32Driver::Child(editor, "EDIT"); }
 };
 
@@ -125,11 +109,11 @@ TEST_F(Win32Vst2Window, OpensAChildWindowThatShowsTheHeadlessPicture)
 
 TEST_F(Win32Vst2Window, CoinClickChangesParametersAndTheHostSeesAutomation)
 {
-    const std::vector<float> before = Params();
+    const std::vector<float> before = host.Params();
     host.calls.clear();
     driver.Click(editor, {315, 581}); // COIN
-    ASSERT_TRUE(driver.WaitUntil([&] { return Params() != before; }));
-    const std::vector<float> after = Params();
+    ASSERT_TRUE(driver.WaitUntil([&] { return host.Params() != before; }));
+    const std::vector<float> after = host.Params();
     int changed = 0;
     for (int i = 0; i < kParamCount; ++i)
         changed += before[i] != after[i];
@@ -144,27 +128,27 @@ TEST_F(Win32Vst2Window, KnobDragWheelAndDoubleClick)
     constexpr int kPhase = 21; // 0 to 1, linear
     const IArea area = Headless().ControlOf(kPhase)->Area();
     const Point knob{(area.L + area.R) / 2, area.T + 20};
-    ASSERT_FLOAT_EQ(Param(kPhase), 0.0f);
+    ASSERT_FLOAT_EQ(host.Param(kPhase), 0.0f);
 
     driver.Drag(editor, knob, -40);
-    ASSERT_TRUE(driver.WaitUntil([&] { return CallsFor(HostOp::kEndEdit, kPhase) == 1; }));
-    const float dragged = Param(kPhase);
+    ASSERT_TRUE(driver.WaitUntil([&] { return host.CountCalls(HostOp::kEndEdit, kPhase) == 1; }));
+    const float dragged = host.Param(kPhase);
     EXPECT_GT(dragged, 0.05f);
-    EXPECT_EQ(CallsFor(HostOp::kBeginEdit, kPhase), 1);
-    EXPECT_GT(CallsFor(HostOp::kAutomate, kPhase), 0);
+    EXPECT_EQ(host.CountCalls(HostOp::kBeginEdit, kPhase), 1);
+    EXPECT_GT(host.CountCalls(HostOp::kAutomate, kPhase), 0);
 
     // One notch (a wheel delta of 120) is a hundredth of the range; half a notch is none.
     driver.Wheel(editor, knob, 120);
-    EXPECT_TRUE(driver.WaitUntil([&] { return Param(kPhase) != dragged; }));
-    EXPECT_NEAR(Param(kPhase) - dragged, 0.01f, 0.0015f);
-    const float turned = Param(kPhase);
+    EXPECT_TRUE(driver.WaitUntil([&] { return host.Param(kPhase) != dragged; }));
+    EXPECT_NEAR(host.Param(kPhase) - dragged, 0.01f, 0.0015f);
+    const float turned = host.Param(kPhase);
     driver.Wheel(editor, knob, 60);
     driver.Pump(100);
-    EXPECT_FLOAT_EQ(Param(kPhase), turned);
+    EXPECT_FLOAT_EQ(host.Param(kPhase), turned);
 
     // A double click restores the default.
     driver.DoubleClick(editor, knob);
-    EXPECT_TRUE(driver.WaitUntil([&] { return Param(kPhase) == 0.0f; }));
+    EXPECT_TRUE(driver.WaitUntil([&] { return host.Param(kPhase) == 0.0f; }));
 }
 
 TEST_F(Win32Vst2Window, TextEntryCommitsWithEnterAndCancelsWithEscape)
@@ -190,7 +174,7 @@ TEST_F(Win32Vst2Window, TextEntryCommitsWithEnterAndCancelsWithEscape)
         driver.Type(Entry(), c.typed);
         driver.Key(Entry(), c.endKey);
         EXPECT_TRUE(driver.WaitUntil([&] { return Entry() == nullptr; })) << "the entry closed";
-        EXPECT_EQ(Display(c.param), c.display);
+        EXPECT_EQ(host.ParamDisplay(c.param), c.display);
     }
 }
 
@@ -202,14 +186,14 @@ TEST_F(Win32Vst2Window, ClickElsewhereCommitsAndWheelCancelsTheEntry)
     driver.Type(Entry(), "7");
     driver.Click(editor, {20, 740}); // the background
     EXPECT_TRUE(driver.WaitUntil([&] { return Entry() == nullptr; }));
-    EXPECT_EQ(Display(15), "7");
+    EXPECT_EQ(host.ParamDisplay(15), "7");
 
     driver.Click(editor, band);
     ASSERT_TRUE(driver.WaitUntil([&] { return Entry() != nullptr; }));
     driver.Type(Entry(), "9");
     driver.Wheel(editor, band, 120);
     EXPECT_TRUE(driver.WaitUntil([&] { return Entry() == nullptr; }));
-    EXPECT_EQ(Display(15), "7");
+    EXPECT_EQ(host.ParamDisplay(15), "7");
 }
 
 TEST_F(Win32Vst2Window, OnScreenKeyboardPlaysANote)
@@ -245,7 +229,7 @@ TEST_F(Win32Vst2Window, EnumerationValuesArePickedFromAPopupMenu)
 {
     constexpr int kOsc1Type = 1;
     const Point band = Centre(Headless().TextBand(kOsc1Type));
-    const std::string initial = Display(kOsc1Type);
+    const std::string initial = host.ParamDisplay(kOsc1Type);
     // The menu runs modally inside the click, on this thread; a thread of ours presses keys in it as a
     // person would: Down n times and Enter, or Escape.
     const auto pickWith = [&](std::vector<WPARAM> keys)
@@ -268,10 +252,11 @@ TEST_F(Win32Vst2Window, EnumerationValuesArePickedFromAPopupMenu)
     };
 
     pickWith({VK_ESCAPE});
-    EXPECT_EQ(Display(kOsc1Type), initial) << "a dismissed menu changes nothing";
+    EXPECT_EQ(host.ParamDisplay(kOsc1Type), initial) << "a dismissed menu changes nothing";
     // The fourth row is the fourth waveform.
     pickWith({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
-    EXPECT_TRUE(driver.WaitUntil([&] { return Display(kOsc1Type) == "Square"; })) << Display(kOsc1Type);
+    EXPECT_TRUE(driver.WaitUntil([&] { return host.ParamDisplay(kOsc1Type) == "Square"; }))
+        << host.ParamDisplay(kOsc1Type);
 }
 
 // The Windows graphics context itself: its drawing interface's name, and the window timer's period of

@@ -2,9 +2,7 @@
 // program and bank alike, and checks that the instance stays usable: parameters stay normalised, its
 // own bank reads back, and a note renders finite audio. One instance serves the whole run; it is
 // returned to its first bank before every input.
-#include "FuzzChecks.h"
-
-#include "vst2/IBindingVST2.h"
+#include "Vst2FuzzInstance.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -28,15 +26,7 @@ std::vector<uint8_t> Bank(vst2::EffectRecord* effect)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static vst2::EffectRecord* effect = []
-    {
-        vst2::EffectRecord* e = VSTPluginMain(&FuzzHost);
-        if (!e) FuzzFail("no instance");
-        e->dispatcher(e, vst2::EffectOp::kOpen, 0, 0, nullptr, 0.0f);
-        e->dispatcher(e, vst2::EffectOp::kSetBlockSize, 0, 64, nullptr, 0.0f);
-        e->dispatcher(e, vst2::EffectOp::kMainsChanged, 0, 1, nullptr, 0.0f);
-        return e;
-    }();
+    static vst2::EffectRecord* effect = OpenVst2Instance(&FuzzHost, 64);
     static std::vector<uint8_t> pristine = Bank(effect);
     auto dispatch = [](int32_t opcode, int32_t index, intptr_t value, void* ptr)
     { return effect->dispatcher(effect, opcode, index, value, ptr, 0.0f); };

@@ -1,9 +1,7 @@
 // Feeds arbitrary text to the VST2 plug-in's text-to-parameter opcode, as a host's generic editor
 // passes what a user typed. The first byte picks the parameter (indices beyond the table included);
 // the parameter must stay inside its range and display as a terminated text.
-#include "FuzzChecks.h"
-
-#include "vst2/IBindingVST2.h"
+#include "Vst2FuzzInstance.h"
 
 #include <cstring>
 #include <string>
@@ -18,13 +16,7 @@ intptr_t FuzzHost(vst2::EffectRecord*, int32_t, int32_t, intptr_t, void*, float)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static vst2::EffectRecord* effect = []
-    {
-        vst2::EffectRecord* e = VSTPluginMain(&FuzzHost);
-        if (!e) FuzzFail("no instance");
-        e->dispatcher(e, vst2::EffectOp::kOpen, 0, 0, nullptr, 0.0f);
-        return e;
-    }();
+    static vst2::EffectRecord* effect = OpenVst2Instance(&FuzzHost);
     if (size == 0) return 0;
     const int index = data[0] % (effect->numParams + 4) - 2;
     std::string text(reinterpret_cast<const char*>(data + 1), size - 1);

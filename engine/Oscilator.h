@@ -67,7 +67,17 @@ public:
     // Uniform white noise in -1..1; draws one random value.
     static double NextWhiteSample() { return NextWhiteSample(RandomInt); }
     // The same from the value draw() gives.
-    template <typename Draw> static double NextWhiteSample(Draw draw) { return draw() / 32767.0 * 2.0 - 1.0; }
+    template <typename Draw> static double NextWhiteSample(Draw draw)
+    {
+        return WhiteFrom(static_cast<double>(draw()));
+    }
+
+    // The two noises from drawn values, on one voice's numbers or on lanes: white from one value,
+    // and pink from three that step its low-passes (a double's lanes for white, a float's for pink).
+    template <typename Real> static Real WhiteFrom(Real drawn) { return drawn / 32767.0 * 2.0 - 1.0; }
+    template <typename PinkState, typename Real>
+    static void StepPink(PinkState& state, const Real (&drawn)[3]);
+    template <typename PinkState> static auto PinkFrom(const PinkState& state);
 
     std::int32_t SampleRate() const { return sampleRate_; }
     OscilatorWaveform Waveform() const { return waveform_; }
@@ -168,12 +178,23 @@ inline double Oscilator::NextSample(double frequency)
 
 template <typename Draw> float Oscilator::NextPinkSample(std::array<float, 3>& state, Draw draw)
 {
-    const float w1 = static_cast<float>(draw());
-    state[0] = (state[0] - w1) * 0.319f + w1;
-    const float w2 = static_cast<float>(draw());
-    state[1] = (state[1] - w2) * 0.7756f + w2;
-    const float w3 = static_cast<float>(draw());
-    state[2] = (state[2] - w3) * 0.9613f + w3;
+    // Braced initialisers run in order: the first value drawn feeds the first low-pass.
+    const float drawn[3] = {static_cast<float>(draw()), static_cast<float>(draw()),
+                            static_cast<float>(draw())};
+    StepPink(state, drawn);
+    return PinkFrom(state);
+}
+
+template <typename PinkState, typename Real>
+void Oscilator::StepPink(PinkState& state, const Real (&drawn)[3])
+{
+    state[0] = (state[0] - drawn[0]) * 0.319f + drawn[0];
+    state[1] = (state[1] - drawn[1]) * 0.7756f + drawn[1];
+    state[2] = (state[2] - drawn[2]) * 0.9613f + drawn[2];
+}
+
+template <typename PinkState> auto Oscilator::PinkFrom(const PinkState& state)
+{
     // The scale is 2 / 32767 and the offset the sum of the three weights, so the result centres on 0.
     return (state[1] * 0.0711347833f + state[0] * 0.0210923795f + state[2] * 0.6887356043f) *
                0.0000610370189f -

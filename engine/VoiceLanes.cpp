@@ -51,6 +51,8 @@ template <typename Lanes> struct LaneState
     Lanes velocityScale;
     Lanes highFrequency, lowFrequency;
     FilterLanes<Lanes> lowPass, highPass;
+    // The pink noise's three low-passes, each voice's in its lane.
+    FloatLanes pink[3];
 };
 
 using Voices = std::array<Voice, VoiceLanes::kVoiceCount>;
@@ -133,6 +135,9 @@ public:
             s.sourceEverywhere[slot] = slot == 0 || !AnyLane(!playing);
             s.envDepth[slot] = Gather(voices, [slot](const Voice& v) { return v.envDepth_[slot]; });
         }
+        for (int i = 0; i < 3; ++i)
+            for (int lane = 0; lane < kLaneCount; ++lane)
+                s.pink[i].v[lane] = voices[lane].oscillators_[kPinkNoiseSlot].pinkState_[i];
         s.velocityScale = Gather(voices, [](const Voice& v) { return v.velocityScale_; });
         s.highFrequency = Gather(voices, [](const Voice& v) { return v.pitchEnvelope_.HighFrequency(); });
         s.lowFrequency = Gather(voices, [](const Voice& v) { return v.pitchEnvelope_.LowFrequency(); });
@@ -171,6 +176,8 @@ public:
                     x.sawScale_ = o.increments.sawScale[lane];
                 }
             }
+            for (int i = 0; i < 3; ++i)
+                voice.oscillators_[kPinkNoiseSlot].pinkState_[i] = s.pink[i][lane];
             UnpackFilter(voice.lowPassFilter_, s.lowPass, lane);
             UnpackFilter(voice.highPassFilter_, s.highPass, lane);
         }
@@ -309,8 +316,8 @@ private:
         double amp[kBatch][kLaneCount];
         double filterEnv[kBatch][kLaneCount];
         double position[kBatch][kLaneCount];
-        double white[kBatch][kLaneCount];
-        double pink[kBatch][kLaneCount];
+        Lanes white[kBatch];
+        Lanes pink[kBatch];
         Lanes source[kBatch][kVoiceOscillatorCount];
         Lanes lowPassG[kBatch], lowPassA1[kBatch], highPassG[kBatch], highPassA1[kBatch];
         // Every voice sounding in the batch held its envelopes and glide throughout.
@@ -372,6 +379,59 @@ private:
         return envelope.Stage() == StageSustain || envelope.Stage() == StageOff;
     }
 
+    // The noise comes from one random sequence, drawn voice after voice, sample after sample, as
+    // Voice::NextSample draws it: a white sample takes one value, then a pink one three. The
+    // values are drawn first, then turned into noise in the lanes.
+    [[gnu::always_inline]] static inline void Noise(const Voices& voices, State& s, Batch& b, int live)
+    {
+        bool white[kBatch][kLaneCount];
+        bool pink[kBatch][kLaneCount];
+        int count = 0;
+        for (int k = 0; k < live; ++k)
+            for (int lane = 0; lane < kLaneCount; ++lane)
+            {
+                const Voice& voice = voices[lane];
+                white[k][lane] = b.rendering[k][lane] && voice.sourceLevel_[kWhiteNoiseSlot] > 0.0;
+                pink[k][lane] = b.rendering[k][lane] && voice.sourceLevel_[kPinkNoiseSlot] > 0.0;
+                count += white[k][lane] + 3 * pink[k][lane];
+            }
+
+        // The thread's generator state stays in a register for the batch.
+        constexpr int kMostDraws = kBatch * kLaneCount * 4;
+        static_assert(kMostDraws % kRandomStride == 0);
+        std::uint32_t states[kMostDraws];
+        std::uint32_t& sharedState = RandomState();
+        NextRandomStates(sharedState, states, count);
+
+        std::int32_t whiteDraw[kBatch][kLaneCount];
+        std::int32_t pinkDraw[kBatch][3][kLaneCount];
+        int next = 0;
+        for (int k = 0; k < live; ++k)
+            for (int lane = 0; lane < kLaneCount; ++lane)
+            {
+                whiteDraw[k][lane] = white[k][lane] ? RandomValue(states[next++]) : 0;
+                for (int i = 0; i < 3; ++i)
+                    pinkDraw[k][i][lane] = pink[k][lane] ? RandomValue(states[next++]) : 0;
+            }
+
+        const Lanes whiteLevel = s.sourceLevel[kWhiteNoiseSlot];
+        const Lanes pinkLevel = s.sourceLevel[kPinkNoiseSlot];
+        for (int k = 0; k < live; ++k)
+        {
+            const Lanes w = Oscilator::WhiteFrom(LanesFromInts<Lanes>(whiteDraw[k]));
+            b.white[k] = Select(MaskOf<LaneMask>(white[k]), w * whiteLevel, Zero());
+            const FloatLanes drawn[3] = {FloatLanes::FromInts(pinkDraw[k][0]),
+                                         FloatLanes::FromInts(pinkDraw[k][1]),
+                                         FloatLanes::FromInts(pinkDraw[k][2])};
+            FloatLanes stepped[3] = {s.pink[0], s.pink[1], s.pink[2]};
+            Oscilator::StepPink(stepped, drawn);
+            for (int i = 0; i < 3; ++i)
+                s.pink[i] = Select(pink[k], stepped[i], s.pink[i]);
+            const FloatLanes p = Oscilator::PinkFrom(s.pink);
+            b.pink[k] = Select(MaskOf<LaneMask>(pink[k]), Widen<Lanes>(p) * pinkLevel, Zero());
+        }
+    }
+
     [[gnu::always_inline]] static inline int RenderBatch(Voices& voices, State& s, Batch& b, int size,
                                                          bool runStarts, double* out)
     {
@@ -415,30 +475,7 @@ private:
                                         : Zero();
             }
 
-        // The noise comes from one random sequence, drawn voice after voice, sample after sample.
-        if (!s.sourceSilent[kWhiteNoiseSlot] || !s.sourceSilent[kPinkNoiseSlot])
-        {
-            // The thread's generator state stays in a register for the batch.
-            std::uint32_t& sharedState = RandomState();
-            std::uint32_t state = sharedState;
-            const auto draw = [&state] { return NextRandom(state); };
-            for (int k = 0; k < live; ++k)
-                for (int lane = 0; lane < kLaneCount; ++lane)
-                {
-                    b.white[k][lane] = 0.0;
-                    b.pink[k][lane] = 0.0;
-                    if (!b.rendering[k][lane]) continue;
-                    Voice& voice = voices[lane];
-                    const double white = voice.sourceLevel_[kWhiteNoiseSlot];
-                    const double pink = voice.sourceLevel_[kPinkNoiseSlot];
-                    if (white > 0.0) b.white[k][lane] = Oscilator::NextWhiteSample(draw) * white;
-                    if (pink > 0.0)
-                        b.pink[k][lane] =
-                            Oscilator::NextPinkSample(voice.oscillators_[kPinkNoiseSlot].pinkState_, draw) *
-                            pink;
-                }
-            sharedState = state;
-        }
+        if (!s.sourceSilent[kWhiteNoiseSlot] || !s.sourceSilent[kPinkNoiseSlot]) Noise(voices, s, b, live);
 
         for (int k = 0; k < live; ++k)
         {
@@ -448,8 +485,8 @@ private:
             {
                 if (!anyRuns(k, slot)) continue;
                 const LaneMask r = runs(k, slot);
-                const Lanes source = slot == kWhiteNoiseSlot  ? Lanes::Load(b.white[k])
-                                     : slot == kPinkNoiseSlot ? Lanes::Load(b.pink[k])
+                const Lanes source = slot == kWhiteNoiseSlot  ? b.white[k]
+                                     : slot == kPinkNoiseSlot ? b.pink[k]
                                                               : b.source[k][slot];
                 const Lanes d = s.envDepth[slot];
                 mix = Select(r, mix + ((1.0 - d) * source + source * amp * d), mix);

@@ -108,8 +108,25 @@ public:
     static Real Step(OscilatorWaveform waveform, PhaseState<Real>& state, Real increment,
                      Real overtoneIncrement, Real sawScale, Real squareDuty);
 
+    // The Whistle is the sum of the sines of its two phases as a sample starts; a caller stepping
+    // many samples may advance the phases first and take the sines of them all together.
+    template <typename Real>
+    static void AdvanceWhistle(PhaseState<Real>& state, Real increment, Real overtoneIncrement)
+    {
+        state.overtonePhase = Wrap(state.overtonePhase) + overtoneIncrement;
+        state.phase = Wrap(state.phase) + increment;
+    }
+    template <typename Real> static Real WhistleFrom(Real sine, Real overtoneSine)
+    {
+        return sine + 0.25 * overtoneSine;
+    }
+
 private:
     friend class VoiceLanes;
+
+    // One subtraction, not a modulo: a phase that grows by more than one cycle per sample keeps
+    // growing, and the shapes are evaluated on it as it is.
+    template <typename Real> static Real Wrap(Real phase) { return Select(phase >= 1.0, phase - 1.0, phase); }
 
     template <typename Real> static Real One() { return engine_math::detail::Constant<Real>(1.0); }
 
@@ -242,9 +259,7 @@ Real Oscilator::Step(OscilatorWaveform waveform, PhaseState<Real>& s, Real incre
 {
     using engine_math::SinTwoPi;
     using engine_math::TanPi;
-    // One subtraction, not a modulo: a phase that grows by more than one cycle per sample keeps
-    // growing, and the shapes are evaluated on it as it is.
-    const auto wrap = [](Real phase) { return Select(phase >= 1.0, phase - 1.0, phase); };
+    const auto wrap = [](Real phase) { return Wrap(phase); };
     switch (waveform)
     {
     case OscilatorWaveform::Sin:
@@ -290,10 +305,9 @@ Real Oscilator::Step(OscilatorWaveform waveform, PhaseState<Real>& s, Real incre
     case OscilatorWaveform::Whistle:
     {
         s.overtoneOutput = SinTwoPi(s.overtonePhase);
-        s.overtonePhase = wrap(s.overtonePhase) + overtoneIncrement;
         s.output = SinTwoPi(s.phase);
-        s.phase = wrap(s.phase) + increment;
-        return s.output + 0.25 * s.overtoneOutput;
+        AdvanceWhistle(s, increment, overtoneIncrement);
+        return WhistleFrom(s.output, s.overtoneOutput);
     }
     default:
         return 0.0 * One<Real>();

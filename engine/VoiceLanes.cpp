@@ -279,6 +279,56 @@ private:
     [[gnu::always_inline]] static inline Lanes Oscillate(OscillatorLanes<Lanes>& o, LaneMask runs,
                                                          Lanes position, const State& s)
     {
+        Retarget(o, runs, position, s);
+        Oscilator::PhaseState<Lanes> next = o.state;
+        const Lanes value = Oscilator::Step(o.waveform, next, o.increments.increment, o.increments.overtone,
+                                            o.increments.sawScale, o.squareDuty);
+        o.state.phase = Select(runs, next.phase, o.state.phase);
+        o.state.output = Select(runs, next.output, o.state.output);
+        o.state.overtonePhase = Select(runs, next.overtonePhase, o.state.overtonePhase);
+        o.state.overtoneOutput = Select(runs, next.overtoneOutput, o.state.overtoneOutput);
+        o.ran = o.ran | runs;
+        return value;
+    }
+
+    // A Whistle slot through the batch's samples with a voice sounding (Oscillate for each): the
+    // phases step first, sample after sample, then the sines of them all are taken together.
+    [[gnu::always_inline]] static inline void OscillateWhistles(OscillatorLanes<Lanes>& o,
+                                                                const LaneMask* runs, const bool* anyRuns,
+                                                                const double (*position)[kLaneCount],
+                                                                int live, const State& s, Lanes* values)
+    {
+        Lanes phase[kBatch];
+        Lanes overtonePhase[kBatch];
+        for (int k = 0; k < kBatch; ++k)
+        {
+            phase[k] = o.state.phase;
+            overtonePhase[k] = o.state.overtonePhase;
+            if (k >= live || !anyRuns[k]) continue;
+            Retarget(o, runs[k], Lanes::Load(position[k]), s);
+            Oscilator::PhaseState<Lanes> next = o.state;
+            Oscilator::AdvanceWhistle(next, o.increments.increment, o.increments.overtone);
+            o.state.phase = Select(runs[k], next.phase, o.state.phase);
+            o.state.overtonePhase = Select(runs[k], next.overtonePhase, o.state.overtonePhase);
+            o.ran = o.ran | runs[k];
+        }
+        Lanes sine[kBatch];
+        Lanes overtoneSine[kBatch];
+        engine_math::SinTwoPi(phase, sine);
+        engine_math::SinTwoPi(overtonePhase, overtoneSine);
+        for (int k = 0; k < live; ++k)
+        {
+            if (!anyRuns[k]) continue;
+            o.state.output = Select(runs[k], sine[k], o.state.output);
+            o.state.overtoneOutput = Select(runs[k], overtoneSine[k], o.state.overtoneOutput);
+            values[k] = Oscilator::WhistleFrom(sine[k], overtoneSine[k]);
+        }
+    }
+
+    // The slot's frequency at this sample, and its phase increments for it.
+    [[gnu::always_inline]] static inline void Retarget(OscillatorLanes<Lanes>& o, LaneMask runs,
+                                                       Lanes position, const State& s)
+    {
         const Lanes frequency =
             PitchEnvelope::Blend(position, o.baseFrequency, s.highFrequency, s.lowFrequency);
         o.frequency = Select(runs, frequency, o.frequency);
@@ -292,15 +342,6 @@ private:
             o.incrementFrequency = Select(stale, frequency, o.incrementFrequency);
             o.recomputed = o.recomputed | stale;
         }
-        Oscilator::PhaseState<Lanes> next = o.state;
-        const Lanes value = Oscilator::Step(o.waveform, next, o.increments.increment, o.increments.overtone,
-                                            o.increments.sawScale, o.squareDuty);
-        o.state.phase = Select(runs, next.phase, o.state.phase);
-        o.state.output = Select(runs, next.output, o.state.output);
-        o.state.overtonePhase = Select(runs, next.overtonePhase, o.state.overtonePhase);
-        o.state.overtoneOutput = Select(runs, next.overtoneOutput, o.state.overtoneOutput);
-        o.ran = o.ran | runs;
-        return value;
     }
 
     // A few engine samples are rendered stage by stage: first every voice's envelopes and glide,
@@ -466,14 +507,31 @@ private:
         const auto anyRuns = [&](int k, int slot)
         { return s.sourceEverywhere[slot] || (!s.sourceSilent[slot] && AnyLane(runs(k, slot))); };
         for (int slot = 0; slot < kVoiceOscillatorCount; ++slot)
+        {
+            OscillatorLanes<Lanes>& o = s.oscillators[slot];
+            if (o.waveform == OscilatorWaveform::Whistle)
+            {
+                LaneMask slotRuns[kBatch];
+                bool slotAnyRuns[kBatch];
+                Lanes values[kBatch];
+                for (int k = 0; k < live; ++k)
+                {
+                    slotRuns[k] = runs(k, slot);
+                    slotAnyRuns[k] = anyRuns(k, slot);
+                }
+                OscillateWhistles(o, slotRuns, slotAnyRuns, b.position, live, s, values);
+                for (int k = 0; k < live; ++k)
+                    b.source[k][slot] = slotAnyRuns[k] ? values[k] * s.sourceLevel[slot] : Zero();
+                continue;
+            }
             for (int k = 0; k < live; ++k)
             {
                 const LaneMask r = runs(k, slot);
                 b.source[k][slot] = anyRuns(k, slot)
-                                        ? Oscillate(s.oscillators[slot], r, Lanes::Load(b.position[k]), s) *
-                                              s.sourceLevel[slot]
+                                        ? Oscillate(o, r, Lanes::Load(b.position[k]), s) * s.sourceLevel[slot]
                                         : Zero();
             }
+        }
 
         if (!s.sourceSilent[kWhiteNoiseSlot] || !s.sourceSilent[kPinkNoiseSlot]) Noise(voices, s, b, live);
 

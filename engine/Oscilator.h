@@ -237,17 +237,20 @@ inline double SawTransitionAt(double e)
 template <int Parts> BasicLanes<Parts> SawTransitionAt(BasicLanes<Parts> e)
 {
     const LaneTruncation<Parts> whole = TruncateNonNegative(e);
-    double below[kLaneCount];
-    double above[kLaneCount];
+    // Filled element by element: built in memory and loaded whole, the vectors would wait for
+    // the single stores to land.
+    BasicLanes<Parts> below;
+    BasicLanes<Parts> above;
     for (int lane = 0; lane < kLaneCount; ++lane)
     {
         const int i = whole.ints[lane] < kSawTransitionSize - 1 ? whole.ints[lane] : kSawTransitionSize - 2;
-        below[lane] = SawTransitionTable[i];
-        above[lane] = SawTransitionTable[i + 1];
+        below.part[lane / BasicLanes<Parts>::kPartLanes][lane % BasicLanes<Parts>::kPartLanes] =
+            SawTransitionTable[i];
+        above.part[lane / BasicLanes<Parts>::kPartLanes][lane % BasicLanes<Parts>::kPartLanes] =
+            SawTransitionTable[i + 1];
     }
     const BasicLanes<Parts> r = e - whole.asDouble;
-    const BasicLanes<Parts> interpolated =
-        (1.0 - r) * BasicLanes<Parts>::Load(below) + r * BasicLanes<Parts>::Load(above);
+    const BasicLanes<Parts> interpolated = (1.0 - r) * below + r * above;
     return Select(whole.asDouble >= kSawTransitionSize - 1.0,
                   BasicLanes<Parts>::Splat(SawTransitionTable[kSawTransitionSize - 1]), interpolated);
 }

@@ -446,14 +446,29 @@ private:
 
         std::int32_t whiteDraw[kBatch][kLaneCount];
         std::int32_t pinkDraw[kBatch][3][kLaneCount];
-        int next = 0;
-        for (int k = 0; k < live; ++k)
-            for (int lane = 0; lane < kLaneCount; ++lane)
-            {
-                whiteDraw[k][lane] = white[k][lane] ? RandomValue(states[next++]) : 0;
-                for (int i = 0; i < 3; ++i)
-                    pinkDraw[k][i][lane] = pink[k][lane] ? RandomValue(states[next++]) : 0;
-            }
+        if (count == 4 * kLaneCount * live)
+        {
+            // Every voice draws both noises at every sample: four values each, in a fixed place.
+            for (int k = 0; k < live; ++k)
+                for (int lane = 0; lane < kLaneCount; ++lane)
+                {
+                    const std::uint32_t* drawn = states + 4 * (kLaneCount * k + lane);
+                    whiteDraw[k][lane] = RandomValue(drawn[0]);
+                    for (int i = 0; i < 3; ++i)
+                        pinkDraw[k][i][lane] = RandomValue(drawn[1 + i]);
+                }
+        }
+        else
+        {
+            int next = 0;
+            for (int k = 0; k < live; ++k)
+                for (int lane = 0; lane < kLaneCount; ++lane)
+                {
+                    whiteDraw[k][lane] = white[k][lane] ? RandomValue(states[next++]) : 0;
+                    for (int i = 0; i < 3; ++i)
+                        pinkDraw[k][i][lane] = pink[k][lane] ? RandomValue(states[next++]) : 0;
+                }
+        }
 
         const Lanes whiteLevel = s.sourceLevel[kWhiteNoiseSlot];
         const Lanes pinkLevel = s.sourceLevel[kPinkNoiseSlot];

@@ -276,10 +276,11 @@ private:
     }
 
     // One oscillator slot for the lanes where it runs; its source value (before the level).
+    // retarget: whether the frequency may differ from the sample before's.
     [[gnu::always_inline]] static inline Lanes Oscillate(OscillatorLanes<Lanes>& o, LaneMask runs,
-                                                         Lanes position, const State& s)
+                                                         Lanes position, const State& s, bool retarget)
     {
-        Retarget(o, runs, position, s);
+        if (retarget) Retarget(o, runs, position, s);
         Oscilator::PhaseState<Lanes> next = o.state;
         const Lanes value = Oscilator::Step(o.waveform, next, o.increments.increment, o.increments.overtone,
                                             o.increments.sawScale, o.squareDuty);
@@ -296,7 +297,8 @@ private:
     [[gnu::always_inline]] static inline void OscillateWhistles(OscillatorLanes<Lanes>& o,
                                                                 const LaneMask* runs, const bool* anyRuns,
                                                                 const double (*position)[kLaneCount],
-                                                                int live, const State& s, Lanes* values)
+                                                                int live, bool steady, const State& s,
+                                                                Lanes* values)
     {
         Lanes phase[kBatch];
         Lanes overtonePhase[kBatch];
@@ -305,7 +307,7 @@ private:
             phase[k] = o.state.phase;
             overtonePhase[k] = o.state.overtonePhase;
             if (k >= live || !anyRuns[k]) continue;
-            Retarget(o, runs[k], Lanes::Load(position[k]), s);
+            if (!steady || k == 0) Retarget(o, runs[k], Lanes::Load(position[k]), s);
             Oscilator::PhaseState<Lanes> next = o.state;
             Oscilator::AdvanceWhistle(next, o.increments.increment, o.increments.overtone);
             o.state.phase = Select(runs[k], next.phase, o.state.phase);
@@ -496,7 +498,8 @@ private:
         for (int k = 0; k < live; ++k)
             active[k] = MaskOf<LaneMask>(b.rendering[k]);
 
-        // In a steady batch the cutoffs reached at its first sample hold for the rest.
+        // In a steady batch the cutoffs reached at its first sample hold for the rest, and so do the
+        // oscillators' frequencies (the voices sounding and their glide positions stay the same).
         bool highPassMayPass = false;
         for (int k = 0; k < live; ++k)
         {
@@ -534,7 +537,7 @@ private:
                     slotRuns[k] = runs(k, slot);
                     slotAnyRuns[k] = anyRuns(k, slot);
                 }
-                OscillateWhistles(o, slotRuns, slotAnyRuns, b.position, live, s, values);
+                OscillateWhistles(o, slotRuns, slotAnyRuns, b.position, live, b.steady, s, values);
                 for (int k = 0; k < live; ++k)
                     b.source[k][slot] = slotAnyRuns[k] ? values[k] * s.sourceLevel[slot] : Zero();
                 continue;
@@ -542,9 +545,10 @@ private:
             for (int k = 0; k < live; ++k)
             {
                 const LaneMask r = runs(k, slot);
-                b.source[k][slot] = anyRuns(k, slot)
-                                        ? Oscillate(o, r, Lanes::Load(b.position[k]), s) * s.sourceLevel[slot]
-                                        : Zero();
+                b.source[k][slot] =
+                    anyRuns(k, slot) ? Oscillate(o, r, Lanes::Load(b.position[k]), s, !b.steady || k == 0) *
+                                           s.sourceLevel[slot]
+                                     : Zero();
             }
         }
 
@@ -566,10 +570,10 @@ private:
             }
             mix = mix * s.velocityScale;
 
-            Lanes y = DenormalFilter(
-                Filter(s.highPass, b.highPassG[k], b.highPassA1[k], mix, active[k], highPassMayPass));
-            y = DenormalFilter(
-                Filter(s.lowPass, b.lowPassG[k], b.lowPassA1[k], y, active[k], s.lowPass.mayPassThrough));
+            // Each filter's output is denormal-guarded already; guarding it again, as the voice
+            // does, changes nothing.
+            Lanes y = Filter(s.highPass, b.highPassG[k], b.highPassA1[k], mix, active[k], highPassMayPass);
+            y = Filter(s.lowPass, b.lowPassG[k], b.lowPassA1[k], y, active[k], s.lowPass.mayPassThrough);
             y = Select(active[k], y, Zero());
             double sum = 0.0;
             for (int lane = 0; lane < kLaneCount; ++lane)

@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 
 // Values 8 and 9 are the noise sources; a voice draws those directly. Any other value is silent.
 enum class OscilatorWaveform : std::int32_t
@@ -77,7 +78,8 @@ public:
     template <typename Real> static Real WhiteFrom(Real drawn) { return drawn / 32767.0 * 2.0 - 1.0; }
     template <typename PinkState, typename Real>
     static void StepPink(PinkState& state, const Real (&drawn)[3]);
-    template <typename PinkState> static auto PinkFrom(const PinkState& state);
+    template <typename PinkState>
+    static auto PinkFrom(const PinkState& state) -> std::remove_cvref_t<decltype(state[0])>;
 
     std::int32_t SampleRate() const { return sampleRate_; }
     OscilatorWaveform Waveform() const { return waveform_; }
@@ -193,15 +195,6 @@ inline double Oscilator::NextSample(double frequency)
     }
 }
 
-template <typename Draw> float Oscilator::NextPinkSample(std::array<float, 3>& state, Draw draw)
-{
-    // Braced initialisers run in order: the first value drawn feeds the first low-pass.
-    const float drawn[3] = {static_cast<float>(draw()), static_cast<float>(draw()),
-                            static_cast<float>(draw())};
-    StepPink(state, drawn);
-    return PinkFrom(state);
-}
-
 template <typename PinkState, typename Real>
 void Oscilator::StepPink(PinkState& state, const Real (&drawn)[3])
 {
@@ -210,12 +203,22 @@ void Oscilator::StepPink(PinkState& state, const Real (&drawn)[3])
     state[2] = (state[2] - drawn[2]) * 0.9613f + drawn[2];
 }
 
-template <typename PinkState> auto Oscilator::PinkFrom(const PinkState& state)
+template <typename PinkState>
+auto Oscilator::PinkFrom(const PinkState& state) -> std::remove_cvref_t<decltype(state[0])>
 {
     // The scale is 2 / 32767 and the offset the sum of the three weights, so the result centres on 0.
     return (state[1] * 0.0711347833f + state[0] * 0.0210923795f + state[2] * 0.6887356043f) *
                0.0000610370189f -
            0.780962765f;
+}
+
+template <typename Draw> float Oscilator::NextPinkSample(std::array<float, 3>& state, Draw draw)
+{
+    // Braced initialisers run in order: the first value drawn feeds the first low-pass.
+    const float drawn[3] = {static_cast<float>(draw()), static_cast<float>(draw()),
+                            static_cast<float>(draw())};
+    StepPink(state, drawn);
+    return PinkFrom(state);
 }
 
 template <typename Real> Oscilator::Increments<Real> Oscilator::IncrementsFor(Real rate, Real frequency)

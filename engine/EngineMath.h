@@ -115,6 +115,30 @@ template <typename Real> Real SinTwoPi(Real t)
     return Select(notFinite == 0.0, detail::SinQuarterTurns(q), notFinite);
 }
 
+// sin(2 pi t) of many values at once, each exactly as SinTwoPi gives it. The polynomials run side
+// by side, term after term, so that none waits for another.
+template <typename Real, int N> void SinTwoPi(const Real (&t)[N], Real (&out)[N])
+{
+    Real q[N];
+    Real x2[N];
+    for (int i = 0; i < N; ++i)
+    {
+        q[i] = 4.0 * (t[i] - detail::NearInteger(t[i]));
+        q[i] = Select(q[i] > 1.0, 2.0 - q[i], q[i]);
+        q[i] = Select(q[i] < -1.0, -2.0 - q[i], q[i]);
+        x2[i] = q[i] * q[i];
+        out[i] = detail::Constant<Real>(detail::kSin.c[11]);
+    }
+    for (int k = 10; k >= 0; --k)
+        for (int i = 0; i < N; ++i)
+            out[i] = out[i] * x2[i] + detail::kSin.c[k];
+    for (int i = 0; i < N; ++i)
+    {
+        const Real notFinite = t[i] - t[i];
+        out[i] = Select(notFinite == 0.0, out[i] * q[i], notFinite);
+    }
+}
+
 // cos(2 pi t).
 template <typename Real> Real CosTwoPi(Real t)
 {

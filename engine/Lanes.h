@@ -220,3 +220,68 @@ template <int Parts> LaneTruncation<Parts> TruncateNonNegative(BasicLanes<Parts>
     }
     return t;
 }
+
+// Lanes from four whole numbers (every int is exact as a double).
+template <typename Lanes> Lanes LanesFromInts(const std::int32_t (&values)[kLaneCount])
+{
+    using Ints = typename LaneVectors<8 * Lanes::kPartLanes>::Int32;
+    Lanes r;
+    for (int i = 0; i < Lanes::kCount / Lanes::kPartLanes; ++i)
+    {
+        Ints ints;
+        std::memcpy(&ints, values + i * Lanes::kPartLanes, sizeof ints);
+        r.part[i] = __builtin_convertvector(ints, typename Lanes::Vector);
+    }
+    return r;
+}
+
+// Four floats side by side, one per voice, in one 16-byte vector (SSE2 has every operation used).
+// As with the double lanes, each operation is the plain IEEE single-precision one per lane.
+struct FloatLanes
+{
+    using Vector = float __attribute__((vector_size(16)));
+    using Bits = std::int32_t __attribute__((vector_size(16)));
+    Vector v;
+
+    // From four whole numbers below 2^24, which floats hold exactly.
+    static FloatLanes FromInts(const std::int32_t (&values)[kLaneCount])
+    {
+        Bits ints;
+        std::memcpy(&ints, values, sizeof ints);
+        return {__builtin_convertvector(ints, Vector)};
+    }
+    float operator[](int lane) const { return v[lane]; }
+
+    friend FloatLanes operator+(FloatLanes a, FloatLanes b) { return {a.v + b.v}; }
+    friend FloatLanes operator-(FloatLanes a, FloatLanes b) { return {a.v - b.v}; }
+    friend FloatLanes operator+(FloatLanes a, float b) { return {a.v + b}; }
+    friend FloatLanes operator-(FloatLanes a, float b) { return {a.v - b}; }
+    friend FloatLanes operator*(FloatLanes a, float b) { return {a.v * b}; }
+    friend FloatLanes operator*(FloatLanes a, FloatLanes b) { return {a.v * b.v}; }
+};
+
+// a where the lane is set, b elsewhere.
+inline FloatLanes Select(const bool (&lanes)[kLaneCount], FloatLanes a, FloatLanes b)
+{
+    FloatLanes::Bits mask;
+    for (int lane = 0; lane < kLaneCount; ++lane)
+        mask[lane] = -std::int32_t{lanes[lane]};
+    return {mask ? a.v : b.v};
+}
+
+// The float lanes as doubles (exactly).
+template <typename Lanes> Lanes Widen(FloatLanes x)
+{
+    using Half = float __attribute__((vector_size(8)));
+    Lanes r;
+    if constexpr (Lanes::kPartLanes == 4)
+        r.part[0] = __builtin_convertvector(x.v, typename Lanes::Vector);
+    else
+    {
+        r.part[0] =
+            __builtin_convertvector(Half(__builtin_shufflevector(x.v, x.v, 0, 1)), typename Lanes::Vector);
+        r.part[1] =
+            __builtin_convertvector(Half(__builtin_shufflevector(x.v, x.v, 2, 3)), typename Lanes::Vector);
+    }
+    return r;
+}

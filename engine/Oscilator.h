@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 
 // Values 8 and 9 are the noise sources; a voice draws those directly. Any other value is silent.
 enum class OscilatorWaveform : std::int32_t
@@ -67,7 +68,18 @@ public:
     // Uniform white noise in -1..1; draws one random value.
     static double NextWhiteSample() { return NextWhiteSample(RandomInt); }
     // The same from the value draw() gives.
-    template <typename Draw> static double NextWhiteSample(Draw draw) { return draw() / 32767.0 * 2.0 - 1.0; }
+    template <typename Draw> static double NextWhiteSample(Draw draw)
+    {
+        return WhiteFrom(static_cast<double>(draw()));
+    }
+
+    // The two noises from drawn values, on one voice's numbers or on lanes: white from one value,
+    // and pink from three that step its low-passes (a double's lanes for white, a float's for pink).
+    template <typename Real> static Real WhiteFrom(Real drawn) { return drawn / 32767.0 * 2.0 - 1.0; }
+    template <typename PinkState, typename Real>
+    static void StepPink(PinkState& state, const Real (&drawn)[3]);
+    template <typename PinkState>
+    static auto PinkFrom(const PinkState& state) -> std::remove_cvref_t<decltype(state[0])>;
 
     std::int32_t SampleRate() const { return sampleRate_; }
     OscilatorWaveform Waveform() const { return waveform_; }
@@ -98,8 +110,25 @@ public:
     static Real Step(OscilatorWaveform waveform, PhaseState<Real>& state, Real increment,
                      Real overtoneIncrement, Real sawScale, Real squareDuty);
 
+    // The Whistle is the sum of the sines of its two phases as a sample starts; a caller stepping
+    // many samples may advance the phases first and take the sines of them all together.
+    template <typename Real>
+    static void AdvanceWhistle(PhaseState<Real>& state, Real increment, Real overtoneIncrement)
+    {
+        state.overtonePhase = Wrap(state.overtonePhase) + overtoneIncrement;
+        state.phase = Wrap(state.phase) + increment;
+    }
+    template <typename Real> static Real WhistleFrom(Real sine, Real overtoneSine)
+    {
+        return sine + 0.25 * overtoneSine;
+    }
+
 private:
     friend class VoiceLanes;
+
+    // One subtraction, not a modulo: a phase that grows by more than one cycle per sample keeps
+    // growing, and the shapes are evaluated on it as it is.
+    template <typename Real> static Real Wrap(Real phase) { return Select(phase >= 1.0, phase - 1.0, phase); }
 
     template <typename Real> static Real One() { return engine_math::detail::Constant<Real>(1.0); }
 
@@ -166,18 +195,30 @@ inline double Oscilator::NextSample(double frequency)
     }
 }
 
-template <typename Draw> float Oscilator::NextPinkSample(std::array<float, 3>& state, Draw draw)
+template <typename PinkState, typename Real>
+void Oscilator::StepPink(PinkState& state, const Real (&drawn)[3])
 {
-    const float w1 = static_cast<float>(draw());
-    state[0] = (state[0] - w1) * 0.319f + w1;
-    const float w2 = static_cast<float>(draw());
-    state[1] = (state[1] - w2) * 0.7756f + w2;
-    const float w3 = static_cast<float>(draw());
-    state[2] = (state[2] - w3) * 0.9613f + w3;
+    state[0] = (state[0] - drawn[0]) * 0.319f + drawn[0];
+    state[1] = (state[1] - drawn[1]) * 0.7756f + drawn[1];
+    state[2] = (state[2] - drawn[2]) * 0.9613f + drawn[2];
+}
+
+template <typename PinkState>
+auto Oscilator::PinkFrom(const PinkState& state) -> std::remove_cvref_t<decltype(state[0])>
+{
     // The scale is 2 / 32767 and the offset the sum of the three weights, so the result centres on 0.
     return (state[1] * 0.0711347833f + state[0] * 0.0210923795f + state[2] * 0.6887356043f) *
                0.0000610370189f -
            0.780962765f;
+}
+
+template <typename Draw> float Oscilator::NextPinkSample(std::array<float, 3>& state, Draw draw)
+{
+    // Braced initialisers run in order: the first value drawn feeds the first low-pass.
+    const float drawn[3] = {static_cast<float>(draw()), static_cast<float>(draw()),
+                            static_cast<float>(draw())};
+    StepPink(state, drawn);
+    return PinkFrom(state);
 }
 
 template <typename Real> Oscilator::Increments<Real> Oscilator::IncrementsFor(Real rate, Real frequency)
@@ -199,17 +240,20 @@ inline double SawTransitionAt(double e)
 template <int Parts> BasicLanes<Parts> SawTransitionAt(BasicLanes<Parts> e)
 {
     const LaneTruncation<Parts> whole = TruncateNonNegative(e);
-    double below[kLaneCount];
-    double above[kLaneCount];
+    // Filled element by element: built in memory and loaded whole, the vectors would wait for
+    // the single stores to land.
+    BasicLanes<Parts> below;
+    BasicLanes<Parts> above;
     for (int lane = 0; lane < kLaneCount; ++lane)
     {
         const int i = whole.ints[lane] < kSawTransitionSize - 1 ? whole.ints[lane] : kSawTransitionSize - 2;
-        below[lane] = SawTransitionTable[i];
-        above[lane] = SawTransitionTable[i + 1];
+        below.part[lane / BasicLanes<Parts>::kPartLanes][lane % BasicLanes<Parts>::kPartLanes] =
+            SawTransitionTable[i];
+        above.part[lane / BasicLanes<Parts>::kPartLanes][lane % BasicLanes<Parts>::kPartLanes] =
+            SawTransitionTable[i + 1];
     }
     const BasicLanes<Parts> r = e - whole.asDouble;
-    const BasicLanes<Parts> interpolated =
-        (1.0 - r) * BasicLanes<Parts>::Load(below) + r * BasicLanes<Parts>::Load(above);
+    const BasicLanes<Parts> interpolated = (1.0 - r) * below + r * above;
     return Select(whole.asDouble >= kSawTransitionSize - 1.0,
                   BasicLanes<Parts>::Splat(SawTransitionTable[kSawTransitionSize - 1]), interpolated);
 }
@@ -221,9 +265,7 @@ Real Oscilator::Step(OscilatorWaveform waveform, PhaseState<Real>& s, Real incre
 {
     using engine_math::SinTwoPi;
     using engine_math::TanPi;
-    // One subtraction, not a modulo: a phase that grows by more than one cycle per sample keeps
-    // growing, and the shapes are evaluated on it as it is.
-    const auto wrap = [](Real phase) { return Select(phase >= 1.0, phase - 1.0, phase); };
+    const auto wrap = [](Real phase) { return Wrap(phase); };
     switch (waveform)
     {
     case OscilatorWaveform::Sin:
@@ -269,10 +311,9 @@ Real Oscilator::Step(OscilatorWaveform waveform, PhaseState<Real>& s, Real incre
     case OscilatorWaveform::Whistle:
     {
         s.overtoneOutput = SinTwoPi(s.overtonePhase);
-        s.overtonePhase = wrap(s.overtonePhase) + overtoneIncrement;
         s.output = SinTwoPi(s.phase);
-        s.phase = wrap(s.phase) + increment;
-        return s.output + 0.25 * s.overtoneOutput;
+        AdvanceWhistle(s, increment, overtoneIncrement);
+        return WhistleFrom(s.output, s.overtoneOutput);
     }
     default:
         return 0.0 * One<Real>();

@@ -51,6 +51,8 @@ template <typename Lanes> struct LaneState
     Lanes velocityScale;
     Lanes highFrequency, lowFrequency;
     FilterLanes<Lanes> lowPass, highPass;
+    // The pink noise's three low-passes, each voice's in its lane.
+    FloatLanes pink[3];
 };
 
 using Voices = std::array<Voice, VoiceLanes::kVoiceCount>;
@@ -133,6 +135,9 @@ public:
             s.sourceEverywhere[slot] = slot == 0 || !AnyLane(!playing);
             s.envDepth[slot] = Gather(voices, [slot](const Voice& v) { return v.envDepth_[slot]; });
         }
+        for (int i = 0; i < 3; ++i)
+            for (int lane = 0; lane < kLaneCount; ++lane)
+                s.pink[i].v[lane] = voices[lane].oscillators_[kPinkNoiseSlot].pinkState_[i];
         s.velocityScale = Gather(voices, [](const Voice& v) { return v.velocityScale_; });
         s.highFrequency = Gather(voices, [](const Voice& v) { return v.pitchEnvelope_.HighFrequency(); });
         s.lowFrequency = Gather(voices, [](const Voice& v) { return v.pitchEnvelope_.LowFrequency(); });
@@ -171,6 +176,8 @@ public:
                     x.sawScale_ = o.increments.sawScale[lane];
                 }
             }
+            for (int i = 0; i < 3; ++i)
+                voice.oscillators_[kPinkNoiseSlot].pinkState_[i] = s.pink[i][lane];
             UnpackFilter(voice.lowPassFilter_, s.lowPass, lane);
             UnpackFilter(voice.highPassFilter_, s.highPass, lane);
         }
@@ -269,8 +276,60 @@ private:
     }
 
     // One oscillator slot for the lanes where it runs; its source value (before the level).
+    // retarget: whether the frequency may differ from the sample before's.
     [[gnu::always_inline]] static inline Lanes Oscillate(OscillatorLanes<Lanes>& o, LaneMask runs,
-                                                         Lanes position, const State& s)
+                                                         Lanes position, const State& s, bool retarget)
+    {
+        if (retarget) Retarget(o, runs, position, s);
+        Oscilator::PhaseState<Lanes> next = o.state;
+        const Lanes value = Oscilator::Step(o.waveform, next, o.increments.increment, o.increments.overtone,
+                                            o.increments.sawScale, o.squareDuty);
+        o.state.phase = Select(runs, next.phase, o.state.phase);
+        o.state.output = Select(runs, next.output, o.state.output);
+        o.state.overtonePhase = Select(runs, next.overtonePhase, o.state.overtonePhase);
+        o.state.overtoneOutput = Select(runs, next.overtoneOutput, o.state.overtoneOutput);
+        o.ran = o.ran | runs;
+        return value;
+    }
+
+    // A Whistle slot through the batch's samples with a voice sounding (Oscillate for each): the
+    // phases step first, sample after sample, then the sines of them all are taken together.
+    [[gnu::always_inline]] static inline void OscillateWhistles(OscillatorLanes<Lanes>& o,
+                                                                const LaneMask* runs, const bool* anyRuns,
+                                                                const double (*position)[kLaneCount],
+                                                                int live, bool steady, const State& s,
+                                                                Lanes* values)
+    {
+        Lanes phase[kBatch];
+        Lanes overtonePhase[kBatch];
+        for (int k = 0; k < kBatch; ++k)
+        {
+            phase[k] = o.state.phase;
+            overtonePhase[k] = o.state.overtonePhase;
+            if (k >= live || !anyRuns[k]) continue;
+            if (!steady || k == 0) Retarget(o, runs[k], Lanes::Load(position[k]), s);
+            Oscilator::PhaseState<Lanes> next = o.state;
+            Oscilator::AdvanceWhistle(next, o.increments.increment, o.increments.overtone);
+            o.state.phase = Select(runs[k], next.phase, o.state.phase);
+            o.state.overtonePhase = Select(runs[k], next.overtonePhase, o.state.overtonePhase);
+            o.ran = o.ran | runs[k];
+        }
+        Lanes sine[kBatch];
+        Lanes overtoneSine[kBatch];
+        engine_math::SinTwoPi(phase, sine);
+        engine_math::SinTwoPi(overtonePhase, overtoneSine);
+        for (int k = 0; k < live; ++k)
+        {
+            if (!anyRuns[k]) continue;
+            o.state.output = Select(runs[k], sine[k], o.state.output);
+            o.state.overtoneOutput = Select(runs[k], overtoneSine[k], o.state.overtoneOutput);
+            values[k] = Oscilator::WhistleFrom(sine[k], overtoneSine[k]);
+        }
+    }
+
+    // The slot's frequency at this sample, and its phase increments for it.
+    [[gnu::always_inline]] static inline void Retarget(OscillatorLanes<Lanes>& o, LaneMask runs,
+                                                       Lanes position, const State& s)
     {
         const Lanes frequency =
             PitchEnvelope::Blend(position, o.baseFrequency, s.highFrequency, s.lowFrequency);
@@ -285,15 +344,6 @@ private:
             o.incrementFrequency = Select(stale, frequency, o.incrementFrequency);
             o.recomputed = o.recomputed | stale;
         }
-        Oscilator::PhaseState<Lanes> next = o.state;
-        const Lanes value = Oscilator::Step(o.waveform, next, o.increments.increment, o.increments.overtone,
-                                            o.increments.sawScale, o.squareDuty);
-        o.state.phase = Select(runs, next.phase, o.state.phase);
-        o.state.output = Select(runs, next.output, o.state.output);
-        o.state.overtonePhase = Select(runs, next.overtonePhase, o.state.overtonePhase);
-        o.state.overtoneOutput = Select(runs, next.overtoneOutput, o.state.overtoneOutput);
-        o.ran = o.ran | runs;
-        return value;
     }
 
     // A few engine samples are rendered stage by stage: first every voice's envelopes and glide,
@@ -309,8 +359,8 @@ private:
         double amp[kBatch][kLaneCount];
         double filterEnv[kBatch][kLaneCount];
         double position[kBatch][kLaneCount];
-        double white[kBatch][kLaneCount];
-        double pink[kBatch][kLaneCount];
+        Lanes white[kBatch];
+        Lanes pink[kBatch];
         Lanes source[kBatch][kVoiceOscillatorCount];
         Lanes lowPassG[kBatch], lowPassA1[kBatch], highPassG[kBatch], highPassA1[kBatch];
         // Every voice sounding in the batch held its envelopes and glide throughout.
@@ -372,6 +422,74 @@ private:
         return envelope.Stage() == StageSustain || envelope.Stage() == StageOff;
     }
 
+    // The noise comes from one random sequence, drawn voice after voice, sample after sample, as
+    // Voice::NextSample draws it: a white sample takes one value, then a pink one three. The
+    // values are drawn first, then turned into noise in the lanes.
+    [[gnu::always_inline]] static inline void Noise(const Voices& voices, State& s, Batch& b, int live)
+    {
+        bool white[kBatch][kLaneCount];
+        bool pink[kBatch][kLaneCount];
+        int count = 0;
+        for (int k = 0; k < live; ++k)
+            for (int lane = 0; lane < kLaneCount; ++lane)
+            {
+                const Voice& voice = voices[lane];
+                white[k][lane] = b.rendering[k][lane] && voice.sourceLevel_[kWhiteNoiseSlot] > 0.0;
+                pink[k][lane] = b.rendering[k][lane] && voice.sourceLevel_[kPinkNoiseSlot] > 0.0;
+                count += white[k][lane] + 3 * pink[k][lane];
+            }
+
+        // The thread's generator state stays in a register for the batch.
+        constexpr int kMostDraws = kBatch * kLaneCount * 4;
+        static_assert(kMostDraws % kRandomStride == 0);
+        std::uint32_t states[kMostDraws];
+        std::uint32_t& sharedState = RandomState();
+        NextRandomStates(sharedState, states, count);
+
+        std::int32_t whiteDraw[kBatch][kLaneCount];
+        std::int32_t pinkDraw[kBatch][3][kLaneCount];
+        if (count == 4 * kLaneCount * live)
+        {
+            // Every voice draws both noises at every sample: four values each, in a fixed place.
+            for (int k = 0; k < live; ++k)
+                for (int lane = 0; lane < kLaneCount; ++lane)
+                {
+                    const std::uint32_t* drawn = states + 4 * (kLaneCount * k + lane);
+                    whiteDraw[k][lane] = RandomValue(drawn[0]);
+                    for (int i = 0; i < 3; ++i)
+                        pinkDraw[k][i][lane] = RandomValue(drawn[1 + i]);
+                }
+        }
+        else
+        {
+            int next = 0;
+            for (int k = 0; k < live; ++k)
+                for (int lane = 0; lane < kLaneCount; ++lane)
+                {
+                    whiteDraw[k][lane] = white[k][lane] ? RandomValue(states[next++]) : 0;
+                    for (int i = 0; i < 3; ++i)
+                        pinkDraw[k][i][lane] = pink[k][lane] ? RandomValue(states[next++]) : 0;
+                }
+        }
+
+        const Lanes whiteLevel = s.sourceLevel[kWhiteNoiseSlot];
+        const Lanes pinkLevel = s.sourceLevel[kPinkNoiseSlot];
+        for (int k = 0; k < live; ++k)
+        {
+            const Lanes w = Oscilator::WhiteFrom(LanesFromInts<Lanes>(whiteDraw[k]));
+            b.white[k] = Select(MaskOf<LaneMask>(white[k]), w * whiteLevel, Zero());
+            const FloatLanes drawn[3] = {FloatLanes::FromInts(pinkDraw[k][0]),
+                                         FloatLanes::FromInts(pinkDraw[k][1]),
+                                         FloatLanes::FromInts(pinkDraw[k][2])};
+            FloatLanes stepped[3] = {s.pink[0], s.pink[1], s.pink[2]};
+            Oscilator::StepPink(stepped, drawn);
+            for (int i = 0; i < 3; ++i)
+                s.pink[i] = Select(pink[k], stepped[i], s.pink[i]);
+            const FloatLanes p = Oscilator::PinkFrom(s.pink);
+            b.pink[k] = Select(MaskOf<LaneMask>(pink[k]), Widen<Lanes>(p) * pinkLevel, Zero());
+        }
+    }
+
     [[gnu::always_inline]] static inline int RenderBatch(Voices& voices, State& s, Batch& b, int size,
                                                          bool runStarts, double* out)
     {
@@ -380,7 +498,8 @@ private:
         for (int k = 0; k < live; ++k)
             active[k] = MaskOf<LaneMask>(b.rendering[k]);
 
-        // In a steady batch the cutoffs reached at its first sample hold for the rest.
+        // In a steady batch the cutoffs reached at its first sample hold for the rest, and so do the
+        // oscillators' frequencies (the voices sounding and their glide positions stay the same).
         bool highPassMayPass = false;
         for (int k = 0; k < live; ++k)
         {
@@ -406,39 +525,34 @@ private:
         const auto anyRuns = [&](int k, int slot)
         { return s.sourceEverywhere[slot] || (!s.sourceSilent[slot] && AnyLane(runs(k, slot))); };
         for (int slot = 0; slot < kVoiceOscillatorCount; ++slot)
+        {
+            OscillatorLanes<Lanes>& o = s.oscillators[slot];
+            if (o.waveform == OscilatorWaveform::Whistle)
+            {
+                LaneMask slotRuns[kBatch];
+                bool slotAnyRuns[kBatch];
+                Lanes values[kBatch];
+                for (int k = 0; k < live; ++k)
+                {
+                    slotRuns[k] = runs(k, slot);
+                    slotAnyRuns[k] = anyRuns(k, slot);
+                }
+                OscillateWhistles(o, slotRuns, slotAnyRuns, b.position, live, b.steady, s, values);
+                for (int k = 0; k < live; ++k)
+                    b.source[k][slot] = slotAnyRuns[k] ? values[k] * s.sourceLevel[slot] : Zero();
+                continue;
+            }
             for (int k = 0; k < live; ++k)
             {
                 const LaneMask r = runs(k, slot);
-                b.source[k][slot] = anyRuns(k, slot)
-                                        ? Oscillate(s.oscillators[slot], r, Lanes::Load(b.position[k]), s) *
-                                              s.sourceLevel[slot]
-                                        : Zero();
+                b.source[k][slot] =
+                    anyRuns(k, slot) ? Oscillate(o, r, Lanes::Load(b.position[k]), s, !b.steady || k == 0) *
+                                           s.sourceLevel[slot]
+                                     : Zero();
             }
-
-        // The noise comes from one random sequence, drawn voice after voice, sample after sample.
-        if (!s.sourceSilent[kWhiteNoiseSlot] || !s.sourceSilent[kPinkNoiseSlot])
-        {
-            // The thread's generator state stays in a register for the batch.
-            std::uint32_t& sharedState = RandomState();
-            std::uint32_t state = sharedState;
-            const auto draw = [&state] { return NextRandom(state); };
-            for (int k = 0; k < live; ++k)
-                for (int lane = 0; lane < kLaneCount; ++lane)
-                {
-                    b.white[k][lane] = 0.0;
-                    b.pink[k][lane] = 0.0;
-                    if (!b.rendering[k][lane]) continue;
-                    Voice& voice = voices[lane];
-                    const double white = voice.sourceLevel_[kWhiteNoiseSlot];
-                    const double pink = voice.sourceLevel_[kPinkNoiseSlot];
-                    if (white > 0.0) b.white[k][lane] = Oscilator::NextWhiteSample(draw) * white;
-                    if (pink > 0.0)
-                        b.pink[k][lane] =
-                            Oscilator::NextPinkSample(voice.oscillators_[kPinkNoiseSlot].pinkState_, draw) *
-                            pink;
-                }
-            sharedState = state;
         }
+
+        if (!s.sourceSilent[kWhiteNoiseSlot] || !s.sourceSilent[kPinkNoiseSlot]) Noise(voices, s, b, live);
 
         for (int k = 0; k < live; ++k)
         {
@@ -448,18 +562,18 @@ private:
             {
                 if (!anyRuns(k, slot)) continue;
                 const LaneMask r = runs(k, slot);
-                const Lanes source = slot == kWhiteNoiseSlot  ? Lanes::Load(b.white[k])
-                                     : slot == kPinkNoiseSlot ? Lanes::Load(b.pink[k])
+                const Lanes source = slot == kWhiteNoiseSlot  ? b.white[k]
+                                     : slot == kPinkNoiseSlot ? b.pink[k]
                                                               : b.source[k][slot];
                 const Lanes d = s.envDepth[slot];
                 mix = Select(r, mix + ((1.0 - d) * source + source * amp * d), mix);
             }
             mix = mix * s.velocityScale;
 
-            Lanes y = DenormalFilter(
-                Filter(s.highPass, b.highPassG[k], b.highPassA1[k], mix, active[k], highPassMayPass));
-            y = DenormalFilter(
-                Filter(s.lowPass, b.lowPassG[k], b.lowPassA1[k], y, active[k], s.lowPass.mayPassThrough));
+            // Each filter's output is denormal-guarded already; guarding it again, as the voice
+            // does, changes nothing.
+            Lanes y = Filter(s.highPass, b.highPassG[k], b.highPassA1[k], mix, active[k], highPassMayPass);
+            y = Filter(s.lowPass, b.lowPassG[k], b.lowPassA1[k], y, active[k], s.lowPass.mayPassThrough);
             y = Select(active[k], y, Zero());
             double sum = 0.0;
             for (int lane = 0; lane < kLaneCount; ++lane)

@@ -53,3 +53,23 @@ TEST(RandomTest, EachThreadStartsAtStateOneAndKeepsItsOwnState)
     std::thread([] { Draw(10); }).join();
     EXPECT_EQ(RandomInt(), firstHere);
 }
+
+TEST(RandomTest, StatesDrawnAheadFollowTheSequence)
+{
+    // Whole strides, parts of one and none: every state and the one left behind match NextRandom.
+    for (const int count : {0, 1, 5, kRandomStride - 1, kRandomStride, kRandomStride + 3, 8 * kRandomStride})
+    {
+        SCOPED_TRACE(count);
+        std::uint32_t stepped = 0xdeadbeefu;
+        std::uint32_t ahead = stepped;
+        std::vector<std::uint32_t> states(8 * kRandomStride);
+        NextRandomStates(ahead, states.data(), count);
+        for (int i = 0; i < count; ++i)
+        {
+            const int value = NextRandom(stepped);
+            ASSERT_EQ(states[i], stepped);
+            EXPECT_EQ(RandomValue(states[i]), value);
+        }
+        EXPECT_EQ(ahead, stepped);
+    }
+}

@@ -95,6 +95,18 @@ const std::vector<Scene> kScenes = {
          v.VoiceAt(1).SetSourceLevel(1, 0.0);
          v.VoiceAt(2).SetSourceLevel(kWhiteNoiseSlot, 0.0);
      }},
+    {"whistle and both noises silent in some voices only",
+     [](VoiceManager& v)
+     {
+         ShortEnvelopes(v);
+         v.SetWaveform(1, OscilatorWaveform::Whistle);
+         v.SetSourceLevel(1, 0.5);
+         v.SetSourceLevel(kWhiteNoiseSlot, 0.5);
+         v.SetSourceLevel(kPinkNoiseSlot, 0.5);
+         v.VoiceAt(0).SetSourceLevel(1, 0.0);
+         v.VoiceAt(1).SetSourceLevel(kPinkNoiseSlot, 0.0);
+         v.VoiceAt(3).SetSourceLevel(kWhiteNoiseSlot, 0.0);
+     }},
     {"cutoff beyond Nyquist, noise only",
      [](VoiceManager& v)
      {

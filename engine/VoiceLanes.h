@@ -6,8 +6,9 @@ class Voice;
 
 // Renders the four voices side by side, one per lane (engine/Lanes.h): the envelopes, the glide
 // and the noise's random draws (one sequence, voice after voice) stay per voice, while the
-// oscillators, the noise shapes, the filters and their coefficients run in the lanes. The result is bit for bit the sum that the voices' own NextSample calls give, with
-// every voice's state left exactly as those calls would leave it.
+// oscillators, the noise shapes, the filters and their coefficients run in the lanes. The result is bit for
+// bit the sum that the voices' own NextSample calls give, with every voice's state left exactly as those
+// calls would leave it.
 class VoiceLanes
 {
 public:

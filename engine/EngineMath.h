@@ -99,6 +99,15 @@ template <typename Real> Real NearInteger(Real t)
     const Real rounded = (t + kShifter) - kShifter;
     return Select((t > -2251799813685248.0) & (t < 2251799813685248.0), rounded, t);
 }
+
+// Where t lies in its turn, in quarter turns folded into [-1, 1], where the sine takes every value
+// once: sin(2 pi t) = sin(pi/2 q). Both steps are exact.
+template <typename Real> Real FoldedQuarterTurns(Real t)
+{
+    Real q = 4.0 * (t - NearInteger(t)); // in [-2, 2]
+    q = Select(q > 1.0, 2.0 - q, q);
+    return Select(q < -1.0, -2.0 - q, q);
+}
 } // namespace detail
 
 // The functions below take a double or four lanes (engine/Lanes.h) and give every lane exactly
@@ -107,10 +116,7 @@ template <typename Real> Real NearInteger(Real t)
 // sin(2 pi t): t counts whole turns, so no multiple of pi is ever rounded.
 template <typename Real> Real SinTwoPi(Real t)
 {
-    // Quarter turns, in [-2, 2]; both steps are exact.
-    Real q = 4.0 * (t - detail::NearInteger(t));
-    q = Select(q > 1.0, 2.0 - q, q);
-    q = Select(q < -1.0, -2.0 - q, q);
+    const Real q = detail::FoldedQuarterTurns(t);
     const Real notFinite = t - t; // NaN for NaN and the infinities, else 0
     return Select(notFinite == 0.0, detail::SinQuarterTurns(q), notFinite);
 }
@@ -123,9 +129,7 @@ template <typename Real, int N> void SinTwoPi(const Real (&t)[N], Real (&out)[N]
     Real x2[N];
     for (int i = 0; i < N; ++i)
     {
-        q[i] = 4.0 * (t[i] - detail::NearInteger(t[i]));
-        q[i] = Select(q[i] > 1.0, 2.0 - q[i], q[i]);
-        q[i] = Select(q[i] < -1.0, -2.0 - q[i], q[i]);
+        q[i] = detail::FoldedQuarterTurns(t[i]);
         x2[i] = q[i] * q[i];
         out[i] = detail::Constant<Real>(detail::kSin.c[11]);
     }

@@ -265,33 +265,32 @@ Real Oscilator::Step(OscilatorWaveform waveform, PhaseState<Real>& s, Real incre
 {
     using engine_math::SinTwoPi;
     using engine_math::TanPi;
-    const auto wrap = [](Real phase) { return Wrap(phase); };
     switch (waveform)
     {
     case OscilatorWaveform::Sin:
         s.output = SinTwoPi(s.phase);
-        s.phase = wrap(s.phase) + increment;
+        s.phase = Wrap(s.phase) + increment;
         return s.output;
     case OscilatorWaveform::Tan:
     {
         const Real t = TanPi(s.phase);
         s.output = Select(t > 1.0, One<Real>(), Select(t < -1.0, -One<Real>(), t));
-        s.phase = wrap(s.phase) + increment;
+        s.phase = Wrap(s.phase) + increment;
         return s.output;
     }
     case OscilatorWaveform::Breaker:
         s.output = Abs(1.0 - 2.0 * s.phase * s.phase) - 1.0;
-        s.phase = wrap(s.phase) + increment;
+        s.phase = Wrap(s.phase) + increment;
         return s.output;
     case OscilatorWaveform::Triangle:
-        s.phase = wrap(s.phase) + increment;
+        s.phase = Wrap(s.phase) + increment;
         s.output = Select(s.phase <= 0.5, 4.0 * (s.phase - 0.25), 4.0 * ((1.0 - s.phase) - 0.25));
         return s.output;
     case OscilatorWaveform::Square:
     {
         const Real duty =
             Select(squareDuty < 0.0, 0.0 * One<Real>(), Select(squareDuty > 1.0, One<Real>(), squareDuty));
-        s.phase = wrap(s.phase) + increment;
+        s.phase = Wrap(s.phase) + increment;
         // A phase exactly on the duty keeps the previous level.
         s.output = Select(duty > s.phase, -One<Real>(), s.output);
         s.output = Select(duty < s.phase, One<Real>(), s.output);

@@ -1,11 +1,11 @@
 # The libraries the Windows deliverables link statically, built for the target from Debian's sources by
-# tools/windows-deps.sh into BRISBLEEP_WINDOWS_DEPS (set by the toolchain file) at configure time. A
+# tools/target-deps.sh into BRISBLEEP_WINDOWS_DEPS (set by the toolchain file) at configure time. A
 # second configure finds them built and does nothing.
 include_guard(GLOBAL)
 
 set(BRISBLEEP_CACHE_DIR "$ENV{HOME}/.cache/brisbleep" CACHE PATH "Where downloaded sources are kept")
 execute_process(
-    COMMAND ${PROJECT_SOURCE_DIR}/tools/windows-deps.sh ${BRISBLEEP_WINDOWS_DEPS} ${CMAKE_TOOLCHAIN_FILE}
+    COMMAND ${PROJECT_SOURCE_DIR}/tools/target-deps.sh windows ${BRISBLEEP_WINDOWS_DEPS} ${CMAKE_TOOLCHAIN_FILE}
             ${BRISBLEEP_CACHE_DIR}
     RESULT_VARIABLE deps_result)
 if(NOT deps_result EQUAL 0)

@@ -15,7 +15,7 @@ if(NOT BRISBLEEP_WINDOWS_DEPS)
     set(BRISBLEEP_WINDOWS_DEPS "$ENV{HOME}/.cache/brisbleep/windows-deps-mingw-w64-12")
 endif()
 # The target's libraries: the toolchain's own, and those built for it from source (BRISBLEEP_WINDOWS_DEPS,
-# see tools/windows-deps.sh).
+# see tools/target-deps.sh).
 set(CMAKE_FIND_ROOT_PATH /usr/${BRISBLEEP_MINGW_TRIPLE} ${BRISBLEEP_WINDOWS_DEPS})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

@@ -2,7 +2,7 @@
 
 #include "engine/Lanes.h"
 
-#include <bit>
+#include "engine/BitCast.h"
 #include <cstdint>
 
 // Flushes values too small to matter (below 2^-54 in magnitude), and every infinity and NaN, to
@@ -11,7 +11,7 @@
 // exponent wraps the all-ones exponent of inf/NaN to 0, so one comparison catches both ends.
 inline double DenormalFilter(double x)
 {
-    const auto exponent = static_cast<std::uint32_t>(std::bit_cast<std::uint64_t>(x) >> 52) & 0x7ffu;
+    const auto exponent = static_cast<std::uint32_t>(BitCast<std::uint64_t>(x) >> 52) & 0x7ffu;
     return ((exponent + 1u) & 0x7ffu) < 970u ? 0.0 : x;
 }
 

@@ -1,5 +1,7 @@
 #include "engine/EngineMath.h"
 
+#include "engine/BitCast.h"
+
 namespace engine_math
 {
 
@@ -30,10 +32,10 @@ double Log2(double x)
         x *= 0x1p54;
         exponentOffset = -54;
     }
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+    const std::uint64_t bits = BitCast<std::uint64_t>(x);
     int e = static_cast<int>((bits >> 52) & 0x7ff) - 1023 + exponentOffset;
     // The mantissa as a number in [1, 2), then folded into [sqrt(1/2), sqrt(2)).
-    double m = std::bit_cast<double>((bits & 0x000fffffffffffffull) | 0x3ff0000000000000ull);
+    double m = BitCast<double>((bits & 0x000fffffffffffffull) | 0x3ff0000000000000ull);
     if (m > std::numbers::sqrt2)
     {
         m *= 0.5;

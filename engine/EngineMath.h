@@ -6,7 +6,7 @@
 // with contraction off), so they round identically everywhere. Accuracy is a few units in the
 // last place over the ranges the engine uses, far below anything audible.
 
-#include <bit>
+#include "engine/BitCast.h"
 #include <cstdint>
 #include <limits>
 #include <numbers>
@@ -175,8 +175,7 @@ inline double Exp2(double y)
     for (int k = 16; k >= 0; --k)
         sum = sum * f + detail::kExp2.c[k];
     // Scale by 2^n in two steps, so that results near the ends of the range stay exact.
-    const auto scale = [](int e)
-    { return std::bit_cast<double>(static_cast<std::uint64_t>(e + 1023) << 52); };
+    const auto scale = [](int e) { return BitCast<double>(static_cast<std::uint64_t>(e + 1023) << 52); };
     const int ni = static_cast<int>(n);
     const int half = ni / 2;
     return sum * scale(half) * scale(ni - half);

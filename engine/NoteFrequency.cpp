@@ -1,6 +1,6 @@
 #include "engine/NoteFrequency.h"
 
-#include <bit>
+#include "engine/BitCast.h"
 #include <cstdint>
 
 namespace
@@ -11,10 +11,10 @@ constexpr double kFastPowBias = 1072632447.0;
 
 double FastPow(double a, double b)
 {
-    const auto bits = std::bit_cast<std::uint64_t>(a);
+    const auto bits = BitCast<std::uint64_t>(a);
     const auto high = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits >> 32));
     const auto k = static_cast<std::int32_t>(b * (static_cast<double>(high) - kFastPowBias) + kFastPowBias);
-    return std::bit_cast<double>(static_cast<std::uint64_t>(static_cast<std::uint32_t>(k)) << 32);
+    return BitCast<double>(static_cast<std::uint64_t>(static_cast<std::uint32_t>(k)) << 32);
 }
 
 double NoteFrequency(double note)

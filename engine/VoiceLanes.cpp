@@ -601,6 +601,8 @@ int Render(Voices& voices, double* out, int count, int (*run)(Voices&, LaneState
     return VoiceLanes::Kernel<SplitLanes>::Run(voices, s, out, count);
 }
 
+#if defined(__x86_64__) || defined(__i386__)
+#define BRISBLEEP_HAS_AVX2_PATH 1
 // AVX2 code on the same two-register lanes: on the processors measured (AMD Zen 5) the four lanes
 // in one 256-bit register ran slower than in two 128-bit ones, whose AVX2 encoding still saves the
 // copies and blends that SSE2 needs.
@@ -609,6 +611,13 @@ int Render(Voices& voices, double* out, int count, int (*run)(Voices&, LaneState
 {
     return VoiceLanes::Kernel<SplitLanes>::Run(voices, s, out, count);
 }
+#else
+// Elsewhere (WebAssembly) the generic lanes are all there is; the AVX2 path is never chosen.
+int RunAvx2(Voices& voices, LaneState<SplitLanes>& s, double* out, int count)
+{
+    return RunSse2(voices, s, out, count);
+}
+#endif
 } // namespace
 
 bool VoiceLanes::Supports(InstructionSet set)
@@ -619,7 +628,11 @@ bool VoiceLanes::Supports(InstructionSet set)
     case InstructionSet::Sse2:
         return true;
     case InstructionSet::Avx2:
+#ifdef BRISBLEEP_HAS_AVX2_PATH
         return __builtin_cpu_supports("avx2");
+#else
+        return false;
+#endif
     }
     return false;
 }

@@ -10,6 +10,7 @@ packages=(
     libsndfile1-dev libcli11-dev libebur128-dev nlohmann-json3-dev
     libx11-dev libxext-dev libxtst-dev xvfb xauth libgtkmm-3.0-dev
     libfreetype-dev libfontconfig-dev fonts-liberation2
+    emscripten node-acorn optipng fonttools chromium
     clang libclang-rt-14-dev
     g++-mingw-w64-x86-64-posix wine64
     dpkg-dev ca-certificates

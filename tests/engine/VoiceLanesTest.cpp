@@ -1,6 +1,7 @@
 // The voices rendered in lanes must give exactly the numbers, and leave exactly the state, that
 // rendering them one by one gives, with SSE2 and with AVX2.
 
+#include "engine/BitCast.h"
 #include "engine/DenormalFilter.h"
 #include "engine/EngineMath.h"
 #include "engine/Random.h"
@@ -8,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -152,7 +152,7 @@ std::vector<double> Play(VoiceManager& voices, int stretch)
 
 bool SameBits(double a, double b)
 {
-    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+    return BitCast<std::uint64_t>(a) == BitCast<std::uint64_t>(b);
 }
 
 void ExpectSameVoices(const VoiceManager& expected, const VoiceManager& actual, const std::string& where)

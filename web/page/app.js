@@ -718,7 +718,20 @@ function saveState(json = false) {
   return resultBytes('saving');
 }
 
+// The generator starts from the clock; a seed typed here restarts it, as --seed does for the renderer.
+function seedFromBar() {
+  const text = $('seed').value.trim();
+  const seed = Number(text);
+  if (text === '' || !Number.isInteger(seed) || seed < 0 || seed > 4294967295) {
+    setStatus('The seed must be a whole number from 0 to 4294967295', true);
+    return;
+  }
+  M._bb_seed(seed >>> 0);
+  setStatus(`Seeded with ${seed}: the next recipe is the one brisbleep-render --seed ${seed} makes`);
+}
+
 function wireBar() {
+  $('seed').addEventListener('change', seedFromBar);
   $('export-wav').addEventListener('click', exportFromBar);
   $('copy-link').addEventListener('click', () => copyLink());
   $('load').addEventListener('click', () => $('load-file').click());

@@ -40,8 +40,16 @@ async function assertCanvasEquals(page, args, name) {
   }
 }
 
-async function seedAndCoin(page, seed) {
-  await page.evaluate((s) => window.brisbleep.module._bb_seed(s), seed);
+// Seeds the generator, through the bar's seed field when asked to, and clicks COIN.
+async function seedAndCoin(page, seed, { throughBar = false } = {}) {
+  if (throughBar) {
+    await page.$eval('#seed', (e, s) => {
+      e.value = String(s);
+      e.dispatchEvent(new Event('change'));
+    }, seed);
+  } else {
+    await page.evaluate((s) => window.brisbleep.module._bb_seed(s), seed);
+  }
   const before = await page.evaluate(() => window.brisbleep.stateText());
   await clickEditor(page, COIN);
   await page.waitForFunction((b) => window.brisbleep.stateText() !== b, { timeout: 3000 }, before);
@@ -291,9 +299,9 @@ describe('export', () => {
     await page.close();
   });
 
-  test('the bar\'s button downloads brisbleep.wav with the chosen options', async () => {
+  test('the bar\'s seed and button download brisbleep.wav with the chosen options', async () => {
     const { page, problems } = await openPage(browser, server.url);
-    await seedAndCoin(page, 1234);
+    await seedAndCoin(page, 1234, { throughBar: true });
     const downloads = tempDir('download');
     const cdp = await page.createCDPSession();
     await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });

@@ -175,6 +175,27 @@ describe('editor', () => {
     await page.close();
   });
 
+  // Oscillator 1's waveform (parameter 1, Triangle by default) shows its value text at 68,91.
+  test('a press on a list parameter\'s value offers its values in a menu and sets the one chosen', async () => {
+    const { page, problems } = await openPage(browser, server.url);
+    const wave = () => page.evaluate(() => window.brisbleep.module._bb_param_value(1));
+    assert.equal(await wave(), 1);
+    await clickEditor(page, { x: 68, y: 91 });
+    const items = await page.$$eval('#menu li', (l) => l.map((e) => [e.textContent, e.classList.contains('checked')]));
+    assert.deepEqual(items, [['Off', false], ['Triangle', true], ['Sin', false], ['Square', false],
+      ['Saw', false], ['Breaker', false], ['Tan', false], ['Whistle', false]]);
+    await page.click('#menu li[data-index="3"]');
+    assert.equal(await page.$eval('#menu', (e) => e.hidden), true);
+    assert.equal(await wave(), 3);
+    // Escaping a menu changes nothing.
+    await clickEditor(page, { x: 68, y: 91 });
+    await page.keyboard.press('Escape');
+    assert.equal(await page.$eval('#menu', (e) => e.hidden), true);
+    assert.equal(await wave(), 3);
+    assert.deepEqual(problems, []);
+    await page.close();
+  });
+
   test('resting on a control shows its tooltip by the pointer; leaving hides it', async () => {
     const { page, problems } = await openPage(browser, server.url);
     const box = await page.$eval('#screen', (c) => c.getBoundingClientRect().toJSON());

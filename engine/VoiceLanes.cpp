@@ -397,6 +397,9 @@ private:
                     b.position[k][lane] = position;
                 }
             }
+            // The glide shares nothing with the envelopes: it is stepped after them, for the samples
+            // that sound (the first ones: a freed voice stays free within a run), all at once.
+            int sounding = 0;
             for (; k < size; ++k)
             {
                 b.rendering[k][lane] = voice.active_;
@@ -404,11 +407,17 @@ private:
                 b.filterEnv[k][lane] = 0.0;
                 b.position[k][lane] = 0.0;
                 if (!voice.active_) continue;
-                voice.pitchEnvelope_.NextSample();
+                ++sounding;
                 // May free the voice; this sample still sounds.
                 b.amp[k][lane] = voice.ampEnvelope_.NextSample();
                 b.filterEnv[k][lane] = voice.filterEnvelope_.NextSample();
-                b.position[k][lane] = voice.pitchEnvelope_.Position();
+            }
+            if (sounding > 0)
+            {
+                double positions[kBatch];
+                voice.pitchEnvelope_.NextSamples<Lanes>(positions, sounding);
+                for (int i = 0; i < sounding; ++i)
+                    b.position[i][lane] = positions[i];
             }
         }
         for (int k = 0; k < size; ++k)

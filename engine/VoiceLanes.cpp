@@ -412,17 +412,21 @@ private:
                 b.amp[k][lane] = voice.ampEnvelope_.NextSample();
                 b.filterEnv[k][lane] = voice.filterEnvelope_.NextSample();
             }
-            if (sounding > 0)
-            {
-                double positions[kBatch];
-                voice.pitchEnvelope_.NextSamples<Lanes>(positions, sounding);
-                for (int i = 0; i < sounding; ++i)
-                    b.position[i][lane] = positions[i];
-            }
+            if (sounding > 0) Glide(voice, b, lane, sounding);
         }
         for (int k = 0; k < size; ++k)
             if (!(b.rendering[k][0] || b.rendering[k][1] || b.rendering[k][2] || b.rendering[k][3])) return k;
         return size;
+    }
+
+    // Steps a voice's glide through the first count samples of the batch. Kept out of the
+    // kernel: it runs only while a glide moves, and inlined it would crowd the steady code.
+    [[gnu::noinline]] static void Glide(Voice& voice, Batch& b, int lane, int count)
+    {
+        double positions[kBatch];
+        voice.pitchEnvelope_.NextSamples<Lanes>(positions, count);
+        for (int i = 0; i < count; ++i)
+            b.position[i][lane] = positions[i];
     }
 
     // An envelope whose next samples all equal its level, with nothing changing.

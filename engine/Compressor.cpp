@@ -16,7 +16,8 @@ double Compressor::Compress(double x) const
     return DenormalFilter(y);
 }
 
-void Compressor::Compress(double* values, int count) const
+// Flattened: the lane maths inlined keeps its values in registers.
+[[gnu::flatten]] void Compressor::Compress(double* values, int count) const
 {
     // Two lanes' worth side by side. The power of |x| takes x's sign, as above: x > 0 gives
     // Pow(x, p) and anything else -Pow(-x, p), where -x is |x| but for a NaN, which ends as 0

@@ -11,6 +11,8 @@ public:
     void SetCompressionFactor(double factor) { exponent_ = 1.0 / (factor * 4.0 + 1.0); }
 
     double Compress(double x) const;
+    // Compress of count values in place, eight at a time in lanes (the same bits as one by one).
+    void Compress(double* values, int count) const;
 
     // The power p; 0 until a factor is set.
     double Exponent() const { return exponent_; }

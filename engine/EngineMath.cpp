@@ -5,22 +5,6 @@
 namespace engine_math
 {
 
-namespace
-{
-// atanh(s) / s = sum s^(2k) / (2k + 1), for |s| <= 0.172.
-struct AtanhSeries
-{
-    double c[13]{};
-    constexpr AtanhSeries()
-    {
-        for (int k = 0; k < 13; ++k)
-            c[k] = 1.0 / (2.0 * k + 1.0);
-    }
-};
-constexpr AtanhSeries kAtanh{};
-constexpr double kTwoOverLn2 = 2.0 / std::numbers::ln2;
-} // namespace
-
 double Log2(double x)
 {
     if (x == 0.0) return -std::numeric_limits<double>::infinity();
@@ -44,10 +28,10 @@ double Log2(double x)
     // log2(m) = 2 atanh(s) / ln 2 with s = (m - 1) / (m + 1).
     const double s = (m - 1.0) / (m + 1.0);
     const double s2 = s * s;
-    double sum = kAtanh.c[12];
+    double sum = detail::kAtanh.c[12];
     for (int k = 11; k >= 0; --k)
-        sum = sum * s2 + kAtanh.c[k];
-    return static_cast<double>(e) + sum * s * kTwoOverLn2;
+        sum = sum * s2 + detail::kAtanh.c[k];
+    return static_cast<double>(e) + sum * s * detail::kTwoOverLn2;
 }
 
 } // namespace engine_math

@@ -54,6 +54,19 @@ struct Exp2Series
 };
 inline constexpr Exp2Series kExp2{};
 
+// atanh(s) / s = sum s^(2k) / (2k + 1), for |s| <= 0.172.
+struct AtanhSeries
+{
+    double c[13]{};
+    constexpr AtanhSeries()
+    {
+        for (int k = 0; k < 13; ++k)
+            c[k] = 1.0 / (2.0 * k + 1.0);
+    }
+};
+inline constexpr AtanhSeries kAtanh{};
+inline constexpr double kTwoOverLn2 = 2.0 / std::numbers::ln2;
+
 // A constant as a double or as that constant in every lane.
 template <typename Real> Real Constant(double c)
 {
@@ -190,6 +203,143 @@ inline double Pow(double x, double y)
     if (y == 1.0 || x == 1.0) return y == 1.0 ? x : 1.0;
     if (x == 0.0) return y > 0.0 ? 0.0 : (y == 0.0 ? 1.0 : Exp2(2000.0));
     return Exp2(y * Log2(x));
+}
+
+// Exp2, Log2 and Pow on four lanes, each lane exactly as the double form gives it. The lanes
+// take the double form's steps side by side where the argument lies in the ordinary range
+// (finite, normal, no overflow or underflow on the way), which is every use in the engine; any
+// other lane is computed by the double form. The array forms run their polynomials side by
+// side, term after term, so that none waits for another.
+namespace detail
+{
+// The largest integer not above x, for 0 <= x < 2^51: adding and taking away 2^52 rounds x to an
+// integer, which is one too large where it rounded up.
+template <int Parts> BasicLanes<Parts> FloorNonNegative(BasicLanes<Parts> x)
+{
+    const BasicLanes<Parts> rounded = (x + 4503599627370496.0) - 4503599627370496.0;
+    return Select(rounded > x, rounded - 1.0, rounded);
+}
+
+// 2^n for whole n in [-1022, 1023]: n + 2^52 + 1023 holds n + 1023 in its low bits, which shifted
+// into the exponent field make the power.
+template <int Parts> BasicLanes<Parts> PowerOfTwo(BasicLanes<Parts> n)
+{
+    using Bits = typename BasicLaneMask<Parts>::Bits;
+    using Vector = typename BasicLanes<Parts>::Vector;
+    BasicLanes<Parts> biased = n + (4503599627370496.0 + 1023.0);
+    for (Vector& p : biased.part)
+        p = reinterpret_cast<Vector>(reinterpret_cast<Bits>(p) << 52);
+    return biased;
+}
+
+// Exp2 for |y| <= 1000 (the lanes in valid), where Round is the floor of |y| + 1/2 with y's sign,
+// and the two scalings by powers of two are exact and make one.
+template <int Parts, int N>
+void Exp2Ordinary(const BasicLanes<Parts> (&y)[N], BasicLanes<Parts> (&out)[N],
+                  BasicLaneMask<Parts> (&valid)[N])
+{
+    BasicLanes<Parts> n[N];
+    BasicLanes<Parts> f[N];
+    for (int i = 0; i < N; ++i)
+    {
+        const BasicLanes<Parts> magnitude = Abs(y[i]);
+        const BasicLanes<Parts> whole = FloorNonNegative(magnitude + 0.5);
+        n[i] = Select(y[i] < 0.0, -whole, whole);
+        f[i] = y[i] - n[i];
+        valid[i] = magnitude <= 1000.0;
+        out[i] = BasicLanes<Parts>::Splat(kExp2.c[17]);
+    }
+    for (int k = 16; k >= 0; --k)
+        for (int i = 0; i < N; ++i)
+            out[i] = out[i] * f[i] + kExp2.c[k];
+    for (int i = 0; i < N; ++i)
+        out[i] = out[i] * PowerOfTwo(n[i]);
+}
+
+// Log2 for normal positive finite x (the lanes in valid), with the exponent read as a double: the
+// exponent field below the bits of 2^52 makes 2^52 plus the biased exponent.
+template <int Parts, int N>
+void Log2Ordinary(const BasicLanes<Parts> (&x)[N], BasicLanes<Parts> (&out)[N],
+                  BasicLaneMask<Parts> (&valid)[N])
+{
+    using Bits = typename LaneVectors<8 * BasicLanes<Parts>::kPartLanes>::UInt64;
+    using Vector = typename BasicLanes<Parts>::Vector;
+    BasicLanes<Parts> e[N];
+    BasicLanes<Parts> s[N];
+    BasicLanes<Parts> s2[N];
+    for (int i = 0; i < N; ++i)
+    {
+        BasicLanes<Parts> biased;
+        BasicLanes<Parts> m;
+        for (int p = 0; p < Parts; ++p)
+        {
+            const Bits bits = reinterpret_cast<Bits>(x[i].part[p]);
+            biased.part[p] = reinterpret_cast<Vector>((bits >> 52) | 0x4330000000000000ull);
+            m.part[p] = reinterpret_cast<Vector>((bits & 0x000fffffffffffffull) | 0x3ff0000000000000ull);
+        }
+        e[i] = (biased - 4503599627370496.0) - 1023.0;
+        const BasicLaneMask<Parts> high = m > std::numbers::sqrt2;
+        m = Select(high, m * 0.5, m);
+        e[i] = Select(high, e[i] + 1.0, e[i]);
+        s[i] = (m - 1.0) / (m + 1.0);
+        s2[i] = s[i] * s[i];
+        valid[i] = (x[i] >= 0x1p-1022) & (x[i] < __builtin_inf());
+        out[i] = BasicLanes<Parts>::Splat(kAtanh.c[12]);
+    }
+    for (int k = 11; k >= 0; --k)
+        for (int i = 0; i < N; ++i)
+            out[i] = out[i] * s2[i] + kAtanh.c[k];
+    for (int i = 0; i < N; ++i)
+        out[i] = e[i] + out[i] * s[i] * kTwoOverLn2;
+}
+
+// Replaces the lanes outside valid with f of the arguments there (rare, so kept out of line).
+template <int Parts, typename F>
+[[gnu::noinline, gnu::cold]] void CompleteLanes(BasicLanes<Parts>& out, BasicLaneMask<Parts> valid,
+                                                BasicLanes<Parts> a, BasicLanes<Parts> b, F f)
+{
+    for (int lane = 0; lane < kLaneCount; ++lane)
+        if (!valid[lane]) out.part[lane / out.kPartLanes][lane % out.kPartLanes] = f(a[lane], b[lane]);
+}
+} // namespace detail
+
+template <int Parts, int N> void Exp2Lanes(const BasicLanes<Parts> (&y)[N], BasicLanes<Parts> (&out)[N])
+{
+    BasicLaneMask<Parts> valid[N];
+    detail::Exp2Ordinary(y, out, valid);
+    for (int i = 0; i < N; ++i)
+        if (AnyLane(!valid[i]))
+            detail::CompleteLanes(out[i], valid[i], y[i], y[i], [](double a, double) { return Exp2(a); });
+}
+
+template <int Parts, int N> void Log2Lanes(const BasicLanes<Parts> (&x)[N], BasicLanes<Parts> (&out)[N])
+{
+    BasicLaneMask<Parts> valid[N];
+    detail::Log2Ordinary(x, out, valid);
+    for (int i = 0; i < N; ++i)
+        if (AnyLane(!valid[i]))
+            detail::CompleteLanes(out[i], valid[i], x[i], x[i], [](double a, double) { return Log2(a); });
+}
+
+// x[i]^y[i] in every lane.
+template <int Parts, int N>
+void PowLanes(const BasicLanes<Parts> (&x)[N], const BasicLanes<Parts> (&y)[N], BasicLanes<Parts> (&out)[N])
+{
+    BasicLanes<Parts> log[N];
+    BasicLaneMask<Parts> logValid[N];
+    detail::Log2Ordinary(x, log, logValid);
+    BasicLanes<Parts> product[N];
+    for (int i = 0; i < N; ++i)
+        product[i] = y[i] * log[i];
+    BasicLaneMask<Parts> valid[N];
+    detail::Exp2Ordinary(product, out, valid);
+    // The exact cases of y = 1 and x = 1 come from the double form (x = 0 is not ordinary).
+    for (int i = 0; i < N; ++i)
+    {
+        valid[i] = valid[i] & logValid[i] & !(y[i] == 1.0) & !(x[i] == 1.0);
+        if (AnyLane(!valid[i]))
+            detail::CompleteLanes(out[i], valid[i], x[i], y[i], [](double a, double b) { return Pow(a, b); });
+    }
 }
 
 // e^x.

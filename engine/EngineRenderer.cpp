@@ -38,6 +38,11 @@ double EngineRenderer::NextSample()
 
 double EngineRenderer::FinishSample(const double* engine, bool voicesSounding)
 {
+    return ApplyOutputGain(compressor_.Compress(Decimate(engine, voicesSounding)));
+}
+
+double EngineRenderer::Decimate(const double* engine, bool voicesSounding)
+{
     if (!voicesSounding) decimation_.ClearResidueBelow(kResidueLimit);
     // Decimation keeps the filter output of the first of the eight engine samples; the other
     // seven only advance the filter.
@@ -50,9 +55,13 @@ double EngineRenderer::FinishSample(const double* engine, bool voicesSounding)
     }
     double y = decimation_.ProcessKeepingFirst(samples, kOversampling);
     if (crushPosition_ == CrushAfter) y = crusher_.Process(y);
-    y = compressor_.Compress(y);
+    return y;
+}
+
+double EngineRenderer::ApplyOutputGain(double compressed)
+{
     StepOutputGain();
-    return y * outputGain_;
+    return compressed * outputGain_;
 }
 
 bool EngineRenderer::IsSilent() const
@@ -93,8 +102,12 @@ void EngineRenderer::Render(double* out, int frames)
     {
         const int count = frames - done < kStretch ? frames - done : kStretch;
         const int sounding = voices_.Render(engine, count * kOversampling);
+        double* stretch = out + done;
         for (int i = 0; i < count; ++i)
-            out[done + i] = FinishSample(engine + i * kOversampling, i * kOversampling < sounding);
+            stretch[i] = Decimate(engine + i * kOversampling, i * kOversampling < sounding);
+        compressor_.Compress(stretch, count);
+        for (int i = 0; i < count; ++i)
+            stretch[i] = ApplyOutputGain(stretch[i]);
         done += count;
     }
 }

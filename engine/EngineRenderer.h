@@ -78,6 +78,10 @@ private:
     // The rest of the chain for one host sample from its eight engine samples; voicesSounding
     // tells whether a voice sounded as the first of them began.
     double FinishSample(const double* engine, bool voicesSounding);
+    // The chain up to the compressor, and from it on; the compressor holds no state, so a caller
+    // may compress many samples at once in between.
+    double Decimate(const double* engine, bool voicesSounding);
+    double ApplyOutputGain(double compressed);
 
     void StepOutputGain()
     {

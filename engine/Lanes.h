@@ -18,12 +18,14 @@ template <> struct LaneVectors<32>
 {
     using Double = double __attribute__((vector_size(32)));
     using Int64 = std::int64_t __attribute__((vector_size(32)));
+    using UInt64 = std::uint64_t __attribute__((vector_size(32)));
     using Int32 = std::int32_t __attribute__((vector_size(16)));
 };
 template <> struct LaneVectors<16>
 {
     using Double = double __attribute__((vector_size(16)));
     using Int64 = std::int64_t __attribute__((vector_size(16)));
+    using UInt64 = std::uint64_t __attribute__((vector_size(16)));
     using Int32 = std::int32_t __attribute__((vector_size(8)));
 };
 

@@ -19,6 +19,9 @@ public:
 
     // Steps one engine sample and updates position.
     void NextSample();
+    // Steps count engine samples as count calls of NextSample do, writing the position after
+    // each; the curve's powers are taken on Lanes, eight samples side by side.
+    template <typename Lanes> void NextSamples(double* positions, int count);
 
     // Past the end of the glide every sample gives the same position and only the count moves.
     bool GlideFinished() const { return sampleCounter_ >= durationSamples_ && sampleCounter_ != 0; }
@@ -64,6 +67,12 @@ public:
     double Curve() const { return curve_; }
 
 private:
+    // The glide's progress t in [0, 1] at this sample; moves the count on.
+    double NextProgress();
+    // Whether the curve's value at t is t itself, or cannot matter (see NextSample).
+    bool CurveIsProgress(double t) const;
+    double PositionAt(double curved) const { return (1.0 - curved) * startPosition_ + curved * endPosition_; }
+
     std::int32_t highNote_ = 96;
     std::int32_t lowNote_ = 12;
     double highFrequency_;
@@ -78,8 +87,8 @@ private:
     double curve_ = 1.0;
 };
 
-// Inline: it runs for every voice at every engine sample.
-inline void PitchEnvelope::NextSample()
+// Inline: these run for every voice at every engine sample.
+inline double PitchEnvelope::NextProgress()
 {
     // At and past the end of the glide t is exactly 1 (the quotient is 1 or more, or x / 0 = inf);
     // the division is left out there. 0 / 0 (an empty glide at its first sample) counts as the start.
@@ -90,12 +99,61 @@ inline void PitchEnvelope::NextSample()
         t = t > 1.0 ? 1.0 : (t > 0.0 ? t : 0.0);
     }
     ++sampleCounter_;
+    return t;
+}
+
+inline bool PitchEnvelope::CurveIsProgress(double t) const
+{
     // pow is skipped where t itself is its exact value (the linear curve, the ends of the glide) and
     // where its value cannot matter (a glide from 0 to 0 gives 0 for any c in 0..1).
     const bool powIsT =
         curve_ == 1.0 || t == 0.0 || t == 1.0 || (startPosition_ == 0.0 && endPosition_ == 0.0);
-    const double c = powIsT && curve_ > 0.0 && curve_ < std::numeric_limits<double>::infinity()
-                         ? t
-                         : engine_math::Pow(t, curve_);
-    position_ = (1.0 - c) * startPosition_ + c * endPosition_;
+    return powIsT && curve_ > 0.0 && curve_ < std::numeric_limits<double>::infinity();
+}
+
+inline void PitchEnvelope::NextSample()
+{
+    const double t = NextProgress();
+    position_ = PositionAt(CurveIsProgress(t) ? t : engine_math::Pow(t, curve_));
+}
+
+template <typename Lanes> void PitchEnvelope::NextSamples(double* positions, int count)
+{
+    // Two lanes' worth at a time, whose powers run side by side (more would not fit the registers).
+    constexpr int kGroups = 2;
+    constexpr int kChunk = kGroups * Lanes::kCount;
+    for (int first = 0; first < count; first += kChunk)
+    {
+        const int size = count - first < kChunk ? count - first : kChunk;
+        double t[kChunk];
+        bool curved[kChunk];
+        double base[kChunk]; // t where the curve applies, else a harmless 1/2
+        bool anyCurved = false;
+        for (int i = 0; i < kChunk; ++i)
+        {
+            t[i] = i < size ? NextProgress() : 0.5;
+            curved[i] = i < size && !CurveIsProgress(t[i]);
+            base[i] = curved[i] ? t[i] : 0.5;
+            anyCurved = anyCurved || curved[i];
+        }
+        if (!anyCurved)
+        {
+            for (int i = 0; i < size; ++i)
+                positions[first + i] = PositionAt(t[i]);
+            continue;
+        }
+        Lanes bases[kGroups];
+        Lanes exponents[kGroups];
+        Lanes powers[kGroups];
+        for (int g = 0; g < kGroups; ++g)
+        {
+            bases[g] = Lanes::Load(base + g * Lanes::kCount);
+            exponents[g] = Lanes::Splat(curve_);
+        }
+        engine_math::PowLanes(bases, exponents, powers);
+        for (int i = 0; i < size; ++i)
+            positions[first + i] =
+                PositionAt(curved[i] ? powers[i / Lanes::kCount][i % Lanes::kCount] : t[i]);
+    }
+    if (count > 0) position_ = positions[count - 1];
 }

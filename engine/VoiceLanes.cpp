@@ -397,6 +397,9 @@ private:
                     b.position[k][lane] = position;
                 }
             }
+            // The glide shares nothing with the envelopes: it is stepped after them, for the samples
+            // that sound (the first ones: a freed voice stays free within a run), all at once.
+            int sounding = 0;
             for (; k < size; ++k)
             {
                 b.rendering[k][lane] = voice.active_;
@@ -404,16 +407,26 @@ private:
                 b.filterEnv[k][lane] = 0.0;
                 b.position[k][lane] = 0.0;
                 if (!voice.active_) continue;
-                voice.pitchEnvelope_.NextSample();
+                ++sounding;
                 // May free the voice; this sample still sounds.
                 b.amp[k][lane] = voice.ampEnvelope_.NextSample();
                 b.filterEnv[k][lane] = voice.filterEnvelope_.NextSample();
-                b.position[k][lane] = voice.pitchEnvelope_.Position();
             }
+            if (sounding > 0) Glide(voice, b, lane, sounding);
         }
         for (int k = 0; k < size; ++k)
             if (!(b.rendering[k][0] || b.rendering[k][1] || b.rendering[k][2] || b.rendering[k][3])) return k;
         return size;
+    }
+
+    // Steps a voice's glide through the first count samples of the batch. Kept out of the
+    // kernel: it runs only while a glide moves, and inlined it would crowd the steady code.
+    [[gnu::noinline, gnu::flatten]] static void Glide(Voice& voice, Batch& b, int lane, int count)
+    {
+        double positions[kBatch];
+        voice.pitchEnvelope_.NextSamples<Lanes>(positions, count);
+        for (int i = 0; i < count; ++i)
+            b.position[i][lane] = positions[i];
     }
 
     // An envelope whose next samples all equal its level, with nothing changing.
@@ -494,9 +507,28 @@ private:
                                                          bool runStarts, double* out)
     {
         const int live = StepControls(voices, b, size);
-        LaneMask active[kBatch];
+        // With every voice sounding through the batch and playing every source, every lane runs at
+        // every sample: the masks are all set, and the code for that case leaves the selections out.
+        bool full = live == size;
+        for (int slot = 0; slot < kVoiceSourceCount; ++slot)
+            full = full && s.sourceEverywhere[slot];
         for (int k = 0; k < live; ++k)
-            active[k] = MaskOf<LaneMask>(b.rendering[k]);
+            for (int lane = 0; lane < kLaneCount; ++lane)
+                full = full && b.rendering[k][lane];
+        return full ? RenderLanes<true>(voices, s, b, live, runStarts, out)
+                    : RenderLanes<false>(voices, s, b, live, runStarts, out);
+    }
+
+    // The stages after the controls for the live samples of a batch; kFull: every lane runs
+    // everywhere (see RenderBatch).
+    template <bool kFull>
+    [[gnu::always_inline]] static inline int RenderLanes(Voices& voices, State& s, Batch& b, int live,
+                                                         bool runStarts, double* out)
+    {
+        LaneMask activeMasks[kBatch];
+        for (int k = 0; k < live; ++k)
+            activeMasks[k] = kFull ? !LaneMask::None() : MaskOf<LaneMask>(b.rendering[k]);
+        const auto active = [&](int k) { return kFull ? !LaneMask::None() : activeMasks[k]; };
 
         // In a steady batch the cutoffs reached at its first sample hold for the rest, and so do the
         // oscillators' frequencies (the voices sounding and their glide positions stay the same).
@@ -507,8 +539,8 @@ private:
             {
                 const Lanes env = Lanes::Load(b.filterEnv[k]);
                 const bool first = runStarts && k == 0;
-                Retune(s.lowPass, env, kLowPassEnvelopeTarget, active[k], first);
-                Retune(s.highPass, env, kHighPassEnvelopeTarget, active[k], first);
+                Retune(s.lowPass, env, kLowPassEnvelopeTarget, active(k), first);
+                Retune(s.highPass, env, kHighPassEnvelopeTarget, active(k), first);
                 highPassMayPass =
                     highPassMayPass || (s.highPass.mayPassThrough && AnyLane(s.highPass.g == 0.0));
             }
@@ -520,10 +552,10 @@ private:
 
         // Oscillator 1 always runs; the other sources only at a level above 0 (see Voice::NextSample).
         const auto runs = [&](int k, int slot)
-        { return s.sourceEverywhere[slot] ? active[k] : active[k] & (s.sourceLevel[slot] > 0.0); };
+        { return kFull || s.sourceEverywhere[slot] ? active(k) : active(k) & (s.sourceLevel[slot] > 0.0); };
         // Whether a source runs in any lane at sample k (every sample here has a voice sounding).
         const auto anyRuns = [&](int k, int slot)
-        { return s.sourceEverywhere[slot] || (!s.sourceSilent[slot] && AnyLane(runs(k, slot))); };
+        { return kFull || s.sourceEverywhere[slot] || (!s.sourceSilent[slot] && AnyLane(runs(k, slot))); };
         for (int slot = 0; slot < kVoiceOscillatorCount; ++slot)
         {
             OscillatorLanes<Lanes>& o = s.oscillators[slot];
@@ -572,9 +604,9 @@ private:
 
             // Each filter's output is denormal-guarded already; guarding it again, as the voice
             // does, changes nothing.
-            Lanes y = Filter(s.highPass, b.highPassG[k], b.highPassA1[k], mix, active[k], highPassMayPass);
-            y = Filter(s.lowPass, b.lowPassG[k], b.lowPassA1[k], y, active[k], s.lowPass.mayPassThrough);
-            y = Select(active[k], y, Zero());
+            Lanes y = Filter(s.highPass, b.highPassG[k], b.highPassA1[k], mix, active(k), highPassMayPass);
+            y = Filter(s.lowPass, b.lowPassG[k], b.lowPassA1[k], y, active(k), s.lowPass.mayPassThrough);
+            y = Select(active(k), y, Zero());
             double sum = 0.0;
             for (int lane = 0; lane < kLaneCount; ++lane)
                 sum += y[lane];

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <random>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -91,5 +95,76 @@ TEST(EngineMath, ExactValuesAndEdges)
     EXPECT_TRUE(std::isnan(Floor(std::nan(""))));
     EXPECT_EQ(Round(2.5), 3.0);
     EXPECT_EQ(Round(-2.5), -3.0);
+}
+// The lane forms give every lane the double form's bits: ordinary arguments (many, spread over the
+// engine's ranges and beyond), and the edges the double form handles on its own, mixed into the
+// same vectors as ordinary ones.
+TEST(EngineMath, LaneFormsGiveTheDoubleFormsBits)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::vector<double> exp2Args = {0.0,    -0.0,    0.5,     -0.5,   1.5,     -1.5,   999.5,
+                                    -999.5, 1000.0,  -1000.0, 1000.5, -1000.5, 1023.9, -1074.5,
+                                    1024.5, -1076.0, inf,     -inf,   nan};
+    std::vector<double> log2Args = {1.0,
+                                    std::sqrt(2.0),
+                                    std::nextafter(std::sqrt(2.0), 2.0),
+                                    0x1p-1022,
+                                    0x1p-1030,
+                                    std::numeric_limits<double>::max(),
+                                    0.0,
+                                    -0.0,
+                                    -1.0,
+                                    inf,
+                                    nan,
+                                    1e-320};
+    std::vector<std::pair<double, double>> powArgs = {
+        {0.0, 2.5}, {1.0, 2.5}, {0.3, 1.0}, {0.5, 0.0}, {0x1p-1060, 0.5}, {1e-300, 8.0}, {2.0, 1023.5}};
+    std::mt19937_64 random(11);
+    std::uniform_real_distribution<double> exponent(-1100.0, 1100.0);
+    std::uniform_real_distribution<double> magnitude(-700.0, 700.0);
+    std::uniform_real_distribution<double> curve(0.125, 8.0);
+    for (int i = 0; i < 4000; ++i)
+    {
+        exp2Args.push_back(exponent(random));
+        log2Args.push_back(std::exp(magnitude(random)));
+        powArgs.push_back({std::exp(magnitude(random) / 40.0), curve(random)});
+    }
+    const auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    const auto check = [&](const char* name, std::size_t count, auto argsOf, auto lanes, auto scalar)
+    {
+        for (std::size_t first = 0; first < count; first += 2 * kLaneCount)
+        {
+            SplitLanes x[2], y[2], out[2];
+            double a[2 * kLaneCount], b[2 * kLaneCount];
+            for (int i = 0; i < 2 * kLaneCount; ++i)
+                std::tie(a[i], b[i]) = argsOf((first + i) % count);
+            for (int g = 0; g < 2; ++g)
+            {
+                x[g] = SplitLanes::Load(a + g * kLaneCount);
+                y[g] = SplitLanes::Load(b + g * kLaneCount);
+            }
+            lanes(x, y, out);
+            for (int i = 0; i < 2 * kLaneCount; ++i)
+                EXPECT_TRUE(same(out[i / kLaneCount][i % kLaneCount], scalar(a[i], b[i])))
+                    << name << "(" << a[i] << ", " << b[i] << ")";
+        }
+    };
+    check(
+        "Exp2", exp2Args.size(),
+        [&](std::size_t i) {
+            return std::pair{exp2Args[i], 0.0};
+        },
+        [](auto& x, auto&, auto& out) { Exp2Lanes(x, out); }, [](double a, double) { return Exp2(a); });
+    check(
+        "Log2", log2Args.size(),
+        [&](std::size_t i) {
+            return std::pair{log2Args[i], 0.0};
+        },
+        [](auto& x, auto&, auto& out) { Log2Lanes(x, out); }, [](double a, double) { return Log2(a); });
+    check(
+        "Pow", powArgs.size(), [&](std::size_t i) { return powArgs[i]; },
+        [](auto& x, auto& y, auto& out) { PowLanes(x, y, out); },
+        [](double a, double b) { return Pow(a, b); });
 }
 } // namespace

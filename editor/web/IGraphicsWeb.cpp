@@ -72,17 +72,6 @@ std::string CssColour(const IColorRGBA& c)
     return text;
 }
 
-// An item's text as the menu shows it, with the menu's numbering.
-std::string ItemText(const IPopupMenu& menu, int position)
-{
-    const std::string& text = menu.items[static_cast<std::size_t>(position)].text;
-    static const char* const kFormats[] = {nullptr, "%1d: %s", "%02d: %s", "%03d: %s"};
-    if (menu.prefix <= IPopupMenu::kPrefixNone || menu.prefix > IPopupMenu::kPrefix03) return text;
-    char numbered[512];
-    std::snprintf(numbered, sizeof numbered, kFormats[menu.prefix], position + 1, text.c_str());
-    return numbered;
-}
-
 } // namespace
 
 IGraphicsWeb::IGraphicsWeb(IFrameBase* plugin, int width, int height, int fps)
@@ -276,7 +265,7 @@ IPopupMenu* IGraphicsWeb::ShowPopupMenu(IPopupMenu& menu, const IArea& area)
         const IPopupMenuItem& item = menu.items[static_cast<std::size_t>(i)];
         // Submenus are not offered: the editor's menus are flat lists of values.
         const int flags = item.flags | (item.submenu ? IPopupMenuItem::kDisabled : 0);
-        items += (i ? ",{\"text\":" : "{\"text\":") + Quoted(ItemText(menu, i)) +
+        items += (i ? ",{\"text\":" : "{\"text\":") + Quoted(menu.ItemDisplayText(i)) +
                  ",\"flags\":" + std::to_string(flags) + "}";
     }
     items += "]";

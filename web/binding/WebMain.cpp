@@ -146,11 +146,12 @@ BB_EXPORT void bb_seed(unsigned seed)
 BB_EXPORT const char* bb_state_to_text()
 {
     static std::string text;
-    text = Instrument() ? [] {
+    text.clear();
+    if (Instrument())
+    {
         const std::vector<unsigned char> bytes = StateBytes(*Instrument());
-        return Base64UrlEncode(bytes.data(), bytes.size());
-    }()
-                        : std::string();
+        text = Base64UrlEncode(bytes.data(), bytes.size());
+    }
     return text.c_str();
 }
 
@@ -215,13 +216,12 @@ BB_EXPORT int bb_export_wav(int note, double seconds, int rate, int bits)
     auto player = std::make_unique<Brisbleep>(OfflineHostContext{});
     RandomState() = generator;
     std::string error;
-    if (!LoadStateBytes(*player, reinterpret_cast<const char*>(state.data()), state.size(), "state", error))
-    {
-        RandomState() = generator;
-        return Fail(error);
-    }
-    RenderResult result = RenderNote(*player, options);
+    RenderResult result;
+    const bool loaded =
+        LoadStateBytes(*player, reinterpret_cast<const char*>(state.data()), state.size(), "state", error);
+    if (loaded) result = RenderNote(*player, options);
     RandomState() = generator;
+    if (!loaded) return Fail(error);
     ApplyLevels(result.interleaved, options.channels, options.rate, options.levels, error);
     if (!error.empty()) return Fail(error);
     return ResultThroughFile(

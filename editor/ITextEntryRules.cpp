@@ -1,9 +1,11 @@
 #include "editor/ITextEntryRules.h"
 
+#include "editor/IControl.h"
 #include "frame/IParameter.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 bool TextEntryAccepts(const IParameter* param, char c)
 {
@@ -37,4 +39,13 @@ double TextEntryValue(const IParameter& param, const char* text)
     double value = std::atof(text);
     if (param.NegateDisplay()) value = -value;
     return value;
+}
+
+void CommitTextEntry(IControl& control, IParameter* param, const char* text)
+{
+    const std::string kept = std::string(text ? text : "").substr(0, kTextEntryMaxLength);
+    if (param)
+        control.SetValueFromUser(param->ToNormalized(TextEntryValue(*param, kept.c_str())));
+    else
+        control.OnTextEntryDone(kept.c_str());
 }

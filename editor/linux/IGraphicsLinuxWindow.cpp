@@ -1,6 +1,7 @@
 // The X11 side of the Linux editor: the child window, its redraw and timer, input, text entry and
 // tooltips. Xlib is included last: it defines macros (Bool, None, Status) that clash with our names.
 
+#include "editor/ITextEntryRules.h"
 #include "editor/linux/IGraphicsLinux.h"
 
 #include "frame/IFrameBase.h"
@@ -784,8 +785,8 @@ void IGraphicsLinux::OpenTextField(IControl* control, const ITextStyle& style, c
     n.entryParam = param;
     n.entryStyle = style;
     n.entryStyle.cached = nullptr;
-    n.entryModel = std::make_unique<x11input::TextEntryModel>(initialText ? initialText : "",
-                                                              std::min(control->TextEntryLength(), 31));
+    n.entryModel = std::make_unique<x11input::TextEntryModel>(
+        initialText ? initialText : "", std::min(control->TextEntryLength(), kTextEntryMaxLength));
     n.entryBitmap = std::make_unique<PIX_SysBitmap>(w, h);
     n.entryState = kEntryIdle;
     n.HideTooltip();
@@ -944,16 +945,7 @@ void IGraphicsLinux::CommitOrCloseTextEntry()
 {
     Native& n = *mNative;
     if (n.entryState == kEntryCommit && n.entryControl && n.entryModel)
-    {
-        const std::string text = n.entryModel->Text().substr(0, 31);
-        if (n.entryParam)
-        {
-            const double value = x11input::EntryValue(*n.entryParam, text.c_str());
-            n.entryControl->SetValueFromUser(n.entryParam->ToNormalized(value));
-        }
-        else
-            n.entryControl->OnTextEntryDone(text.c_str());
-    }
+        CommitTextEntry(*n.entryControl, n.entryParam, n.entryModel->Text().c_str());
     n.CloseEntry();
     // What lay under the entry is shown again on the next tick.
     for (int i = 0; i < NControls(); ++i)

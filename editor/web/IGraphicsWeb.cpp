@@ -302,7 +302,7 @@ void IGraphicsWeb::OpenTextField(IControl* control, const ITextStyle& style, con
     mEntryText = initialText ? initialText : "";
     mEntryState = kEntryIdle;
     HideTooltip();
-    const int limit = std::min(control->TextEntryLength(), 31);
+    const int limit = std::min(control->TextEntryLength(), kTextEntryMaxLength);
     const char* align = style.align == kAlignLeft ? "left" : style.align == kAlignCenter ? "center" : "right";
     // The page's input shows the platform font's family: Arial and Verdana are Liberation Sans here.
     const std::string description =
@@ -337,18 +337,11 @@ void IGraphicsWeb::CloseTextEntry(bool commit)
 {
     IControl* control = mEntryControl;
     IParameter* param = mEntryParam;
-    const std::string text = mEntryText.substr(0, 31);
     mEntryControl = nullptr;
     mEntryParam = nullptr;
     mEntryState = kEntryIdle;
     bb_page_close_entry();
-    if (commit && control)
-    {
-        if (param)
-            control->SetValueFromUser(param->ToNormalized(TextEntryValue(*param, text.c_str())));
-        else
-            control->OnTextEntryDone(text.c_str());
-    }
+    if (commit && control) CommitTextEntry(*control, param, mEntryText.c_str());
     // What lay under the entry is shown again on the next tick.
     for (int i = 0; i < NControls(); ++i)
         GetControl(i)->MarkDirty(false);

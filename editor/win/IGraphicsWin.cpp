@@ -403,13 +403,9 @@ void IGraphicsWin::OnTimerTick()
         }
         if (mEntryState == kEntryCommit && mEntryControl)
         {
-            char text[32] = {};
+            char text[kTextEntryMaxLength + 1] = {};
             GetWindowTextA(mEntryWindow, text, sizeof text);
-            if (mEntryParam)
-                mEntryControl->SetValueFromUser(
-                    mEntryParam->ToNormalized(TextEntryValue(*mEntryParam, text)));
-            else
-                mEntryControl->OnTextEntryDone(text);
+            CommitTextEntry(*mEntryControl, mEntryParam, text);
         }
         CloseTextEntry();
         return;

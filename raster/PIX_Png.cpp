@@ -190,10 +190,7 @@ PIX_MemBitmap* PIX_LoadPNGFile(const char* path)
 
 PIX_MemBitmap* PIX_LoadPNGByName(const char* name)
 {
-    if (!name) return nullptr;
-    const std::size_t len = std::strlen(name);
-    if (len < 4 || strcasecmp(name + len - 4, ".png") != 0) return nullptr;
-    return PIX_LoadPNGFile(name);
+    return PIX_HasPngExtension(name) ? PIX_LoadPNGFile(name) : nullptr;
 }
 
 bool PIX_ReadPNGSize(const void* data, std::size_t size, int& width, int& height)
@@ -249,4 +246,10 @@ PIX_LazyPngBitmap* PIX_LoadPNGResourceLazily(PIX_ModuleHandle, int id)
     int width = 0, height = 0;
     if (!PIX_ReadPNGSize(resource.data, resource.size, width, height)) return nullptr;
     return new PIX_LazyPngBitmap(resource.data, resource.size, width, height);
+}
+
+bool PIX_HasPngExtension(const char* name)
+{
+    const char* dot = name ? std::strrchr(name, '.') : nullptr;
+    return dot && strcasecmp(dot + 1, "png") == 0;
 }

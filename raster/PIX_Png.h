@@ -64,6 +64,10 @@ private:
     std::atomic<bool> mDecodedFlag{false};
 };
 
+// True when the text after the last '.' of name is "png", in any case: the images the editor's
+// platform layers decode as PNG.
+bool PIX_HasPngExtension(const char* name);
+
 // The width and height from a PNG stream's header, or false when it does not start like a PNG
 // stream with a sensible size.
 bool PIX_ReadPNGSize(const void* data, std::size_t size, int& width, int& height);

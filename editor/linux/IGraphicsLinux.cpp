@@ -7,7 +7,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <strings.h>
 
 #include "editor/linux/IGraphicsLinuxNative.h"
 
@@ -80,16 +79,6 @@ std::string DesktopFolder()
     return home.empty() ? std::string() : home + "/Desktop/";
 }
 
-// True when the text after the last '.' of name is "png", in any case.
-bool HasPngExtension(const char* name)
-{
-    if (!name) return false;
-    const char* dot = nullptr;
-    for (const char* p = name; *p; ++p)
-        if (*p == '.') dot = p;
-    return dot && strcasecmp(dot + 1, "png") == 0;
-}
-
 } // namespace
 
 IGraphicsLinux::IGraphicsLinux(IFrameBase* plugin, int width, int height, int fps)
@@ -141,7 +130,7 @@ void IGraphicsLinux::GetAppDataPath(std::string& path, bool systemWide)
 
 PIX_IBitmap* IGraphicsLinux::LoadBitmapResource(int id, const char* name)
 {
-    if (!HasPngExtension(name)) return nullptr;
+    if (!PIX_HasPngExtension(name)) return nullptr;
     // Decoded when first drawn: an instrument that never shows its editor never decodes an image.
     return PIX_LoadPNGResourceLazily(mModule, id);
 }

@@ -9,8 +9,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <strings.h>
 
 // The page's side of the editor. Each call reaches a function the page sets on the module object; a
 // page that has not set one simply does without (no menu, no tooltip), as a headless editor would.
@@ -105,8 +103,7 @@ void IGraphicsWeb::CloseWindow()
 
 PIX_IBitmap* IGraphicsWeb::LoadBitmapResource(int id, const char* name)
 {
-    const std::size_t length = name ? std::strlen(name) : 0;
-    if (length < 4 || strcasecmp(name + length - 4, ".png") != 0) return nullptr;
+    if (!PIX_HasPngExtension(name)) return nullptr;
     // Decoded when first drawn, as on the desktop.
     return PIX_LoadPNGResourceLazily(nullptr, id);
 }

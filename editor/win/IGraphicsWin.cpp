@@ -526,8 +526,7 @@ LRESULT IGraphicsWin::HandleEntryMessage(HWND hwnd, unsigned msg, WPARAM wParam,
 
 PIX_IBitmap* IGraphicsWin::LoadBitmapResource(int id, const char* name)
 {
-    const char* dot = name ? std::strrchr(name, '.') : nullptr;
-    if (!dot || _stricmp(dot + 1, "png") != 0) return nullptr;
+    if (!PIX_HasPngExtension(name)) return nullptr;
     // Decoded when first drawn: an instrument that never shows its editor never decodes an image.
     return PIX_LoadPNGResourceLazily(mModule, id);
 }

@@ -335,3 +335,20 @@ TEST(ResourceTest, LazyImageHeaderChecksAndBrokenBodies)
     EXPECT_EQ(broken.Width(), w);
     EXPECT_EQ(broken.Height(), h);
 }
+
+// Every platform decides by this which image names it decodes as PNG.
+TEST(PngLoaderTest, PngExtensionIsTheTextAfterTheLastDotInAnyCase)
+{
+    const struct
+    {
+        const char* name;
+        bool png;
+    } cases[] = {
+        {"Background.png", true}, {"KNOB.PNG", true},      {"a.b.Png", true},
+        {".png", true},           {"png", false},          {"a.pngx", false},
+        {"a.png.bak", false},     {"dir.png/file", false}, {"", false},
+        {nullptr, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PIX_HasPngExtension(c.name), c.png) << (c.name ? c.name : "(none)");
+}

@@ -124,6 +124,12 @@ IControl* IGraphics::GetControl(int idx) const
     return idx >= 0 && idx < NControls() ? mControls[idx].get() : nullptr;
 }
 
+int IGraphics::TooltipControlAt(int x, int y) const
+{
+    const IControl* control = GetControl(mMouseOver);
+    return control && control->TargetArea().Contains(x, y) ? mMouseOver : -1;
+}
+
 IBitmapRef IGraphics::LoadBitmap(int id, const char* name, int frames, bool horizontal)
 {
     PIX_IBitmap* bitmap = IGraphicsCaches::FindOrLoadBitmap(id, [&] { return LoadBitmapResource(id, name); });

@@ -122,6 +122,9 @@ public:
     const IArea& DrawArea() const { return mDrawArea; }
     int MouseCapture() const { return mMouseCapture; }
     int MouseOver() const { return mMouseOver; }
+    // The control a tooltip at (x, y) belongs to: the one the mouse-over names while the pointer is on
+    // its target area (the editor keeps naming the last control while the pointer is over none), else -1.
+    int TooltipControlAt(int x, int y) const;
     int LastMouseX() const { return mMouseX; }
     int LastMouseY() const { return mMouseY; }
     bool HandleMouseOver() const { return mHandleMouseOver; }

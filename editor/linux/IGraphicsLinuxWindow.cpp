@@ -679,19 +679,11 @@ void IGraphicsLinux::Native::HandleEditorEvent(IGraphicsLinux& g, XEvent& event)
         if (!g.OnMouseOver(e.x, e.y, mod)) break;
         leaveArmed = true;
         if (!g.ShowTooltips()) break;
+        if (const int under = g.TooltipControlAt(e.x, e.y); under != tooltipIdx)
         {
-            // The editor keeps naming the last control while the pointer is over none; the tooltip
-            // belongs to a control only while the pointer is on it.
-            int under = g.MouseOver();
-            if (const IControl* control = g.GetControl(under);
-                !control || !control->TargetArea().Contains(e.x, e.y))
-                under = -1;
-            if (under != tooltipIdx)
-            {
-                tooltipIdx = under;
-                hoverPending = tooltipIdx >= 0;
-                HideTooltip();
-            }
+            tooltipIdx = under;
+            hoverPending = tooltipIdx >= 0;
+            HideTooltip();
         }
         break;
     }

@@ -199,11 +199,7 @@ void IGraphicsWeb::MouseMove(int x, int y, const IMouseModifiers& mod, double no
     if (!OnMouseOver(x, y, mod)) return;
     mLeaveArmed = true;
     if (!ShowTooltips()) return;
-    // The editor keeps naming the last control while the pointer is over none; the tooltip belongs to
-    // a control only while the pointer is on it.
-    int under = MouseOver();
-    if (const IControl* control = GetControl(under); !control || !control->TargetArea().Contains(x, y))
-        under = -1;
+    const int under = TooltipControlAt(x, y);
     if (under != mTooltipIdx)
     {
         mTooltipIdx = under;

@@ -156,6 +156,21 @@ TEST_F(EventFixture, MouseOverOnlyWhenHandledAndTellsThePreviousControl)
     EXPECT_EQ(g.MouseOver(), -1);
 }
 
+TEST_F(EventFixture, TooltipBelongsToTheControlNamedOnlyWhileThePointerIsOnIt)
+{
+    g.SetHandleMouseOver(true);
+    EXPECT_EQ(g.TooltipControlAt(20, 20), -1); // nothing named yet
+    g.OnMouseOver(20, 20, {});
+    EXPECT_EQ(g.TooltipControlAt(20, 20), 1);
+    g.OnMouseOver(200, 200, {}); // still named, but the pointer has left it
+    EXPECT_EQ(g.MouseOver(), 1);
+    EXPECT_EQ(g.TooltipControlAt(200, 200), -1);
+    g.OnMouseOver(60, 60, {});
+    EXPECT_EQ(g.TooltipControlAt(60, 60), 2);
+    g.OnMouseOut();
+    EXPECT_EQ(g.TooltipControlAt(60, 60), -1);
+}
+
 TEST_F(EventFixture, PushedRealValuesAreNormalisedAndNeverSentBack)
 {
     g.PushValueToControls(0, -30.0, false); // below the minimum: shown at 0
